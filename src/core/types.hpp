@@ -1,0 +1,109 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbyx {
+
+// Declared order indexes the NAIF id table.
+enum class Body { Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto };
+
+std::string_view debug_name(Body body);
+// The planet centre (x99) or Sun/Moon id used for position requests.
+std::int32_t naif_id(Body body);
+
+enum class TimeScale { Utc, Ut1, Tt, Tdb };
+
+std::string_view debug_name(TimeScale scale);
+// The lower-case name used at the Python surface ("utc", "ut1", "tt", "tdb").
+std::string_view canonical_name(TimeScale scale);
+
+enum class HorizonEventKind { Rise, Set, Transit };
+
+std::string_view debug_name(HorizonEventKind kind);
+
+// Not validated on construction; conversions reject a non-finite day.
+struct Instant {
+    double julian_day;
+    TimeScale time_scale;
+};
+
+// Kilometres and kilometres per second, kernel-frame axes unless rotated.
+struct CartesianState {
+    std::array<double, 3> position;
+    std::array<double, 3> velocity;
+
+    bool is_finite() const;
+};
+
+struct Position {
+    double longitude_deg;
+    double latitude_deg;
+    double distance_au;
+    double longitude_speed_deg_per_day;
+};
+
+// A site on the GRS80 ellipsoid (ITRS).
+struct GeodeticObserver {
+    double longitude_east_deg;
+    double latitude_deg;
+    double height_m;
+};
+
+enum class OriginKind { Barycentric, Heliocentric, Geocentric, Topocentric };
+
+struct Origin {
+    OriginKind kind;
+    GeodeticObserver observer{};  // meaningful only for Topocentric
+};
+
+enum class CoordinateSystem { Equatorial, Ecliptic };
+
+enum class ReferenceEpoch { J2000, OfDate };
+
+struct Corrections {
+    bool light_time = false;
+    bool aberration = false;
+    bool gravitational_deflection = false;
+    bool precession = false;
+    bool nutation = false;
+};
+
+struct PositionOptions {
+    Origin origin;
+    CoordinateSystem coordinate_system;
+    ReferenceEpoch reference_epoch;
+    bool apparent = false;
+    bool true_ecliptic = false;
+    Corrections corrections{};
+};
+
+enum class SiderealMode { Lahiri, FaganBradley };
+
+// Inclusive bounds in `time_scale`.
+struct DateRange {
+    double start_julian_day;
+    double end_julian_day;
+    TimeScale time_scale;
+};
+
+struct KernelProvenance {
+    std::string name;
+    std::string sha256;
+};
+
+inline constexpr std::string_view ENGINE_VERSION = "0.1.0";
+inline constexpr std::string_view COORDINATE_FRAME = "ICRF/J2000";
+
+struct EphemerisMetadata {
+    std::string engine_version;
+    std::string kernel_name;
+    std::string kernel_sha256;
+    std::string coordinate_frame;
+    std::vector<KernelProvenance> additional_kernels;
+};
+
+}  // namespace orbyx

@@ -44,8 +44,13 @@ std::string plain(const Digits& d) {
 
 std::string exponent_form(const Digits& d) {
     std::string out = d.digits.substr(0, 1);
-    if (d.digits.size() > 1) out += "." + d.digits.substr(1);
-    return out + "e" + std::to_string(d.point - 1);
+    if (d.digits.size() > 1) {
+        out += '.';
+        out.append(d.digits, 1);
+    }
+    out += 'e';
+    out += std::to_string(d.point - 1);
+    return out;
 }
 
 std::string sign_of(double value) { return std::signbit(value) ? "-" : ""; }

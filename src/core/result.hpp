@@ -32,7 +32,8 @@ public:
 
     T& value() & { return std::get<0>(state_); }
     const T& value() const& { return std::get<0>(state_); }
-    T&& value() && { return std::get<0>(std::move(state_)); }
+    // By value, so that `for (x : make().value())` does not dangle.
+    T value() && { return std::get<0>(std::move(state_)); }
 
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
@@ -41,7 +42,7 @@ public:
 
     E& error() & { return std::get<1>(state_); }
     const E& error() const& { return std::get<1>(state_); }
-    E&& error() && { return std::get<1>(std::move(state_)); }
+    E error() && { return std::get<1>(std::move(state_)); }
 
 private:
     std::variant<T, E> state_;
@@ -61,7 +62,7 @@ public:
 
     E& error() & { return *error_; }
     const E& error() const& { return *error_; }
-    E&& error() && { return std::move(*error_); }
+    E error() && { return std::move(*error_); }
 
 private:
     std::optional<E> error_;

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/io_error.hpp"
+#include "core/result.hpp"
+
+namespace orbyx {
+
+enum class KernelSourceMode {
+    MapIfPossible,   // map the file, falling back to positioned reads
+    PositionedReads  // never map; lets callers exercise the fallback
+};
+
+// A read position request, as for a file.
+struct SeekFrom {
+    enum class Origin { Start, End, Current };
+
+    Origin origin;
+    std::uint64_t start_offset = 0;  // Start
+    std::int64_t relative_offset = 0;  // End, Current
+
+    static SeekFrom start(std::uint64_t offset) { return {Origin::Start, offset, 0}; }
+    static SeekFrom end(std::int64_t offset) { return {Origin::End, 0, offset}; }
+    static SeekFrom current(std::int64_t offset) { return {Origin::Current, 0, offset}; }
+};
+
+// The bytes of one kernel file: mapped read-only when possible, else read with
+// positioned reads. Owns the file (and the mapping) and releases them with itself.
+class KernelSource {
+public:
+    enum class Form { Mapped, FileBacked };
+
+    static Result<KernelSource, IoError> open(std::string_view path,
+                                              KernelSourceMode mode = KernelSourceMode::MapIfPossible);
+
+    KernelSource(KernelSource&& other) noexcept;
+    KernelSource& operator=(KernelSource&& other) noexcept;
+    KernelSource(const KernelSource&) = delete;
+    KernelSource& operator=(const KernelSource&) = delete;
+    ~KernelSource();
+
+    Form form() const { return mapping_ != nullptr ? Form::Mapped : Form::FileBacked; }
+
+    // Copies up to buffer.size() bytes from the position and advances past them;
+    // 0 at or past the end.
+    Result<std::size_t, IoError> read(std::span<std::uint8_t> buffer);
+    // The new position; a negative or overflowing target leaves the position as it was.
+    Result<std::uint64_t, IoError> seek(SeekFrom target);
+    // Fills the whole buffer or fails with "failed to fill whole buffer".
+    Status<IoError> read_exact(std::span<std::uint8_t> buffer);
+
+private:
+    KernelSource(int fd, const std::uint8_t* mapping, std::uint64_t length)
+        : fd_(fd), mapping_(mapping), length_(length) {}
+
+    Result<std::uint64_t, IoError> current_length() const;
+    void release();
+
+    int fd_ = -1;
+    const std::uint8_t* mapping_ = nullptr;  // null in the file-backed form
+    std::uint64_t length_ = 0;               // mapping length
+    std::uint64_t position_ = 0;
+};
+
+}  // namespace orbyx

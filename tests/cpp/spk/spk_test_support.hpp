@@ -1,0 +1,119 @@
+#pragma once
+
+// Helpers for the SPK tests: a scratch directory and a byte-level DAF writer.
+
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "spk/daf_file_record.hpp"
+#include "spk/spk_segment.hpp"
+
+namespace orbyx::test {
+
+inline std::string shared_data(std::string_view file) {
+    return std::string(ORBYX_SHARED_DATA_DIR) + "/" + std::string(file);
+}
+
+// A fresh directory under the system temp dir, removed with its contents.
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "orbyx-spk-XXXXXX").string();
+        if (const char* made = ::mkdtemp(pattern.data())) path_ = made;
+    }
+    ~ScratchDir() { std::filesystem::remove_all(path_); }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    // Writes (or overwrites in place) `name` and returns its path.
+    std::string write(std::string_view name, const std::vector<std::uint8_t>& bytes) const {
+        const std::string file = (path_ / name).string();
+        std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+        if (!out.is_open()) out.open(file, std::ios::binary | std::ios::out);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return file;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Whole DAF records, written in either byte order.
+class DafImage {
+public:
+    DafImage(std::size_t records, bool big_endian)
+        : bytes_(records * DAF_RECORD_BYTES, 0), big_endian_(big_endian) {}
+
+    std::vector<std::uint8_t>& bytes() { return bytes_; }
+
+    void put_text(std::size_t offset, std::string_view text) {
+        for (std::size_t i = 0; i < text.size(); ++i) bytes_[offset + i] = static_cast<std::uint8_t>(text[i]);
+    }
+    void put_u32(std::size_t offset, std::uint32_t value) { put_unsigned(offset, value, 4); }
+    void put_i32(std::size_t offset, std::int32_t value) {
+        put_unsigned(offset, std::bit_cast<std::uint32_t>(value), 4);
+    }
+    void put_f64(std::size_t offset, double value) {
+        put_unsigned(offset, std::bit_cast<std::uint64_t>(value), 8);
+    }
+
+    // A valid SPK file record (ND 2, NI 6).
+    void put_file_record(std::uint32_t forward, std::uint32_t backward) {
+        put_text(0, "DAF/SPK ");
+        put_u32(8, 2);
+        put_u32(12, 6);
+        put_text(16, "orbyx test kernel");
+        put_u32(76, forward);
+        put_u32(80, backward);
+        put_u32(84, 1024);
+        put_text(88, big_endian_ ? "BIG-IEEE" : "LTL-IEEE");
+    }
+
+    // Summary record `record` with its names in record + 1; NSUM is the summary count.
+    void put_summary_record(std::uint32_t record, double next, double previous,
+                            const std::vector<SpkSegment>& summaries) {
+        const std::size_t base = (record - 1) * DAF_RECORD_BYTES;
+        put_f64(base, next);
+        put_f64(base + 8, previous);
+        put_f64(base + 16, static_cast<double>(summaries.size()));
+        for (std::size_t i = 0; i < summaries.size(); ++i) {
+            put_summary(base + 24 + i * SPK_SUMMARY_BYTES, summaries[i]);
+            put_text(base + DAF_RECORD_BYTES + i * SPK_SUMMARY_BYTES, summaries[i].name);
+        }
+    }
+
+    void put_summary(std::size_t offset, const SpkSegment& s) {
+        put_f64(offset, s.start_epoch);
+        put_f64(offset + 8, s.end_epoch);
+        put_i32(offset + 16, s.target);
+        put_i32(offset + 20, s.center);
+        put_i32(offset + 24, s.frame);
+        put_i32(offset + 28, s.data_type);
+        put_i32(offset + 32, s.begin_address);
+        put_i32(offset + 36, s.end_address);
+    }
+
+private:
+    void put_unsigned(std::size_t offset, std::uint64_t value, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i) {
+            const std::size_t at = big_endian_ ? offset + width - 1 - i : offset + i;
+            bytes_[at] = static_cast<std::uint8_t>(value >> (8 * i));
+        }
+    }
+
+    std::vector<std::uint8_t> bytes_;
+    bool big_endian_;
+};
+
+inline SpkSegment segment(std::string name, std::int32_t target, double start, double end,
+                          std::int32_t begin = 1, std::int32_t end_address = 8) {
+    return SpkSegment{std::move(name), start, end, target, 0, 1, 2, begin, end_address};
+}
+
+}  // namespace orbyx::test

@@ -1,0 +1,89 @@
+#include <string>
+
+#include "core/constants.hpp"
+#include "python/classes.hpp"
+#include "python/engine_open.hpp"
+#include "python/errors.hpp"
+#include "python/value_object.hpp"
+
+namespace orbyx::python {
+namespace {
+
+// PyModule_AddObject steals only on success; this owns the reference either way.
+bool add(PyObject* module, const char* name, PyRef object) {
+    if (!object || PyModule_AddObject(module, name, object.get()) < 0) return false;
+    object.release();
+    return true;
+}
+
+#ifdef PYPY_VERSION
+// PyPy accepts any heap type as a base, whatever its flags: refuse subclasses at
+// class creation instead.
+PyObject* refuse_subclass(PyObject* subclass, PyObject*) {
+    const PyTypeObject* base = reinterpret_cast<PyTypeObject*>(subclass)->tp_base;
+    return raise_type_error("type '" + std::string(base->tp_name) +
+                            "' is not an acceptable base type");
+}
+
+PyMethodDef refuse_subclass_method = {"__init_subclass__", refuse_subclass, METH_NOARGS, nullptr};
+
+bool make_final(PyObject* type) {
+    PyRef guard = PyRef::steal(
+        PyDescr_NewClassMethod(reinterpret_cast<PyTypeObject*>(type), &refuse_subclass_method));
+    return guard && PyObject_SetAttrString(type, "__init_subclass__", guard.get()) == 0;
+}
+#else
+bool make_final(PyObject*) { return true; }  // the missing base-type flag suffices
+#endif
+
+bool add_class(PyObject* module, const char* name, PyRef type, PyTypeObject*& slot) {
+    if (!type || !make_final(type.get())) return false;
+    slot = reinterpret_cast<PyTypeObject*>(type.get());
+    Py_INCREF(slot);  // the module's registry keeps its own reference
+    return add(module, name, std::move(type));
+}
+
+PyMethodDef functions[] = {
+    {"open", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(open_function)),
+     METH_FASTCALL | METH_KEYWORDS, OPEN_DOC},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyModuleDef definition = {PyModuleDef_HEAD_INIT, "orbyx", "", -1, nullptr,
+                          nullptr,               nullptr, nullptr, nullptr};
+
+// Registers classes, then functions, then constants, in the module's public order.
+PyObject* create_module() {
+    if (!create_wrong_thread_error_class()) return nullptr;
+    PyRef module = PyRef::steal(PyModule_Create(&definition));
+    if (!module) return nullptr;
+    // PyPy leaves an empty m_doc unset; the module's docstring is the empty string.
+    PyRef empty_doc = PyRef::steal(new_str(""));
+    if (!empty_doc || PyObject_SetAttrString(module.get(), "__doc__", empty_doc.get()) < 0) {
+        return nullptr;
+    }
+    ModuleClasses& classes = module_classes();
+    PyObject* m = module.get();
+    const bool registered =
+        add_class(m, "DateRange", create_date_range_class(), classes.date_range) &&
+        add_class(m, "KernelMetadata", create_kernel_metadata_class(), classes.kernel_metadata) &&
+        add_class(m, "Engine", create_engine_class(), classes.engine) &&
+        PyModule_AddFunctions(m, functions) == 0 &&
+        add(m, "J2000_JULIAN_DAY", PyRef::steal(new_float(J2000_JULIAN_DAY))) &&
+        add(m, "SUN_UPPER_LIMB_ALTITUDE_DEG",
+            PyRef::steal(new_float(SUN_UPPER_LIMB_ALTITUDE_DEG))) &&
+        add(m, "MEAN_REFRACTION_ALTITUDE_DEG",
+            PyRef::steal(new_float(MEAN_REFRACTION_ALTITUDE_DEG)));
+    return registered ? module.release() : nullptr;
+}
+
+}  // namespace
+
+ModuleClasses& module_classes() {
+    static ModuleClasses classes;
+    return classes;
+}
+
+}  // namespace orbyx::python
+
+PyMODINIT_FUNC PyInit_orbyx() { return orbyx::python::create_module(); }

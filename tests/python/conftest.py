@@ -1,0 +1,61 @@
+"""Shared paths and helpers of the Python test suite."""
+import os
+import warnings
+
+import pytest
+
+TESTS_DIR = os.path.dirname(os.path.abspath(__file__))
+SHARED_DATA_DIR = os.path.normpath(os.path.join(TESTS_DIR, "..", "..", "..", "shared", "data"))
+
+# Checksums are provenance labels only, so any well-formed digest will do.
+DUMMY_SHA256 = "0123456789abcdef" * 4
+
+
+def shared_data(name):
+    return os.path.join(SHARED_DATA_DIR, name)
+
+
+def de421_path():
+    with warnings.catch_warnings():
+        # skyfield-data warns that its bundled Earth orientation file expired; DE421 does not.
+        warnings.simplefilter("ignore", RuntimeWarning)
+        import skyfield_data
+
+        return os.path.join(skyfield_data.get_skyfield_data_path(), "de421.bsp")
+
+
+def eop_c04_path():
+    import astropy_iers_data
+
+    return os.path.join(os.path.dirname(astropy_iers_data.__file__), "data", "eopc04.1962-now")
+
+
+DE430 = shared_data("de430-2015-03-02.bsp")
+DE441_1969 = shared_data("de441-1969.bsp")
+JUP310 = shared_data("jup310-2015-03-02.bsp")
+LEAPSECONDS = shared_data("leapseconds.tls")
+
+
+@pytest.fixture(scope="session")
+def de421():
+    return de421_path()
+
+
+@pytest.fixture(scope="session")
+def eop_c04():
+    return eop_c04_path()
+
+
+@pytest.fixture
+def write_file(tmp_path):
+    """Writes bytes or text to a file under the test's tmp dir and returns its path."""
+
+    def write(name, content):
+        path = tmp_path / name
+        if isinstance(content, str):
+            path.write_text(content, encoding="utf-8")
+        else:
+            path.write_bytes(content)
+        return str(path)
+
+    return write

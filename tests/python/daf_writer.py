@@ -1,0 +1,237 @@
+"""Synthetic DAF/SPK kernels for tests, and big-endian twins of real ones.
+
+Record numbers and word addresses are one-based as in the DAF format:
+record n starts at byte (n - 1) * 1024 and word a at byte (a - 1) * 8.
+Every field can be overridden, so broken files are as easy to write as good ones.
+"""
+from __future__ import annotations
+
+import struct
+from array import array
+from dataclasses import dataclass
+from typing import Dict, List, Optional, Sequence, Tuple, Union
+
+RECORD_BYTES = 1024
+WORD_BYTES = 8
+FTPSTR = b"FTPSTR:\r:\n:\r\n:\r\x00:\x81:\x10\xce:ENDFTP"
+FTPSTR_OFFSET = 699
+J2000_JULIAN_DAY = 2451545.0
+SECONDS_PER_DAY = 86400.0
+SPK_SUMMARIES_PER_RECORD = 25
+
+
+def tdb_seconds(julian_day: float) -> float:
+    return (julian_day - J2000_JULIAN_DAY) * SECONDS_PER_DAY
+
+
+def summary_words(nd: int, ni: int) -> int:
+    return nd + (ni + 1) // 2
+
+
+@dataclass
+class Segment:
+    """One DAF array and its summary; unset addresses follow from the layout."""
+
+    target: int = 10
+    center: int = 0
+    start_epoch: float = 0.0
+    end_epoch: float = 0.0
+    frame: int = 1
+    data_type: int = 2
+    name: Union[str, bytes] = "SYNTHETIC"
+    words: Sequence[float] = ()
+    begin_address: Optional[int] = None
+    end_address: Optional[int] = None
+    doubles: Optional[Sequence[float]] = None  # replaces (start, end) for any ND
+    integers: Optional[Sequence[int]] = None  # replaces the six SPK integers for any NI
+
+
+def type2_words(init: float, interval_length: float, records: Sequence[Sequence]) -> List[float]:
+    """Words of a Type 2 segment: its records, then INIT, INTLEN, RSIZE, N.
+
+    A record is (x, y, z) coefficient lists, with MID and RADIUS taken from
+    its interval, or (mid, radius, x, y, z) to set them explicitly.
+    """
+    words: List[float] = []
+    rsize = 0
+    for k, record in enumerate(records):
+        if len(record) == 3:
+            record = (init + (k + 0.5) * interval_length, interval_length / 2, *record)
+        mid, radius, x, y, z = record
+        flat = [mid, radius, *x, *y, *z]
+        rsize = len(flat)
+        words += flat
+    return words + [init, interval_length, float(rsize), float(len(records))]
+
+
+def type2_segment(target: int, center: int, init: float, interval_length: float,
+                  records: Sequence[Sequence], **fields) -> Segment:
+    """A Type 2 segment whose summary covers exactly its records' intervals."""
+    fields.setdefault("start_epoch", init)
+    fields.setdefault("end_epoch", init + len(records) * interval_length)
+    fields.setdefault("data_type", 2)
+    return Segment(target=target, center=center,
+                   words=type2_words(init, interval_length, records), **fields)
+
+
+def constant_segment(target: int, start_epoch: float, end_epoch: float, center: int = 0,
+                     position: Sequence[float] = (1.0, 2.0, 3.0), **fields) -> Segment:
+    """A one-record Type 2 segment holding a fixed position over [start, end]."""
+    interval_length = max(end_epoch - start_epoch, 1.0)
+    return type2_segment(target, center, start_epoch, interval_length,
+                         [tuple([axis] for axis in position)],
+                         start_epoch=start_epoch, end_epoch=end_epoch, **fields)
+
+
+def _padded(text: Union[str, bytes], size: int, pad: bytes = b" ") -> bytes:
+    raw = text.encode() if isinstance(text, str) else bytes(text)
+    if len(raw) > size:
+        raise ValueError(f"{raw!r} is longer than {size} bytes")
+    return raw.ljust(size, pad)
+
+
+def build_daf(segments: Sequence[Segment], *, nd: int = 2, ni: int = 6,
+              big_endian: bool = False,
+              identifier: Union[str, bytes] = b"DAF/SPK ",
+              binary_format: Union[str, bytes, None] = None,
+              internal_name: Union[str, bytes] = "SYNTHETIC TEST KERNEL",
+              summaries_per_record: int = SPK_SUMMARIES_PER_RECORD,
+              comment_records: Sequence[bytes] = (),
+              forward: Optional[int] = None, backward: Optional[int] = None,
+              free: Optional[int] = None,
+              chain: Optional[Dict[int, Dict[str, float]]] = None) -> bytes:
+    """The bytes of a DAF file holding `segments`.
+
+    Layout: file record, `comment_records`, then one summary record and its
+    name record per `summaries_per_record` segments, then the segments' words.
+    `chain` overrides control words per summary record (0-based index):
+    {"next": ..., "prev": ..., "nsum": ...}; record numbers written there are
+    absolute. FWARD, BWARD and FREE default to the true values.
+    """
+    order = ">" if big_endian else "<"
+    ss = summary_words(nd, ni)
+    groups = [list(segments[i:i + summaries_per_record])
+              for i in range(0, len(segments), summaries_per_record)] or [[]]
+    first_summary = 2 + len(comment_records)
+    summary_numbers = [first_summary + 2 * i for i in range(len(groups))]
+    data_address = (summary_numbers[-1] + 1) * (RECORD_BYTES // WORD_BYTES) + 1
+
+    data: List[float] = []
+    summary_bytes: List[List[bytes]] = []
+    for group in groups:
+        packed = []
+        for seg in group:
+            words = list(seg.words) or [0.0]
+            begin = data_address + len(data) if seg.begin_address is None else seg.begin_address
+            end = data_address + len(data) + len(words) - 1 if seg.end_address is None else seg.end_address
+            data += words
+            doubles = list(seg.doubles if seg.doubles is not None else (seg.start_epoch, seg.end_epoch))
+            integers = list(seg.integers if seg.integers is not None else
+                            (seg.target, seg.center, seg.frame, seg.data_type, begin, end))
+            doubles = (doubles + [0.0] * nd)[:nd]
+            integers = (integers + [0] * ni)[:ni]
+            raw = struct.pack(f"{order}{nd}d{ni}i", *doubles, *integers)
+            packed.append((raw.ljust(ss * WORD_BYTES, b"\0"), _padded(seg.name, ss * WORD_BYTES)))
+        summary_bytes.append(packed)
+
+    fmt = binary_format if binary_format is not None else ("BIG-IEEE" if big_endian else "LTL-IEEE")
+    file_record = bytearray(RECORD_BYTES)
+    file_record[0:8] = _padded(identifier, 8)
+    file_record[8:16] = struct.pack(f"{order}II", nd, ni)
+    file_record[16:76] = _padded(internal_name, 60)
+    file_record[76:88] = struct.pack(
+        f"{order}III",
+        summary_numbers[0] if forward is None else forward,
+        summary_numbers[-1] if backward is None else backward,
+        data_address + len(data) if free is None else free)
+    file_record[88:96] = _padded(fmt, 8)
+    file_record[FTPSTR_OFFSET:FTPSTR_OFFSET + len(FTPSTR)] = FTPSTR
+
+    out = bytearray(file_record)
+    for comment in comment_records:
+        out += _padded(comment, RECORD_BYTES, b"\0")
+    for index, (number, packed) in enumerate(zip(summary_numbers, summary_bytes)):
+        control = {"next": summary_numbers[index + 1] if index + 1 < len(groups) else 0,
+                   "prev": summary_numbers[index - 1] if index > 0 else 0,
+                   "nsum": len(packed)}
+        control.update((chain or {}).get(index, {}))
+        summary_record = struct.pack(f"{order}3d", control["next"], control["prev"], control["nsum"])
+        summary_record += b"".join(raw for raw, _ in packed)
+        out += _padded(summary_record, RECORD_BYTES, b"\0")
+        out += _padded(b"".join(name for _, name in packed), RECORD_BYTES)
+    out += struct.pack(f"{order}{len(data)}d", *data)
+    return bytes(out)
+
+
+@dataclass
+class FileRecord:
+    identifier: bytes
+    nd: int
+    ni: int
+    forward: int
+    backward: int
+    free: int
+    big_endian: bool
+
+    @property
+    def order(self) -> str:
+        return ">" if self.big_endian else "<"
+
+
+def read_file_record(kernel: bytes) -> FileRecord:
+    big_endian = kernel[88:96].rstrip(b" \0") == b"BIG-IEEE"
+    order = ">" if big_endian else "<"
+    nd, ni = struct.unpack_from(f"{order}II", kernel, 8)
+    forward, backward, free = struct.unpack_from(f"{order}III", kernel, 76)
+    return FileRecord(kernel[0:8], nd, ni, forward, backward, free, big_endian)
+
+
+def summary_chain(kernel: bytes) -> List[Tuple[int, int]]:
+    """(record number, NSUM) of each summary record, walking from FWARD."""
+    header = read_file_record(kernel)
+    chain, number = [], header.forward
+    while number:
+        next_number, _, nsum = struct.unpack_from(f"{header.order}3d", kernel, (number - 1) * RECORD_BYTES)
+        chain.append((number, int(nsum)))
+        number = int(next_number)
+    return chain
+
+
+def _byteswapped(chunk: bytes, typecode: str) -> bytes:
+    items = array(typecode, chunk)
+    items.byteswap()
+    return items.tobytes()
+
+
+def big_endian_twin(kernel: bytes) -> bytes:
+    """The same little-endian kernel written in big-endian order.
+
+    File record integers, summary control words and summaries, and all data
+    words are byte-swapped bit for bit; comment and name records are copied.
+    """
+    header = read_file_record(kernel)
+    if header.big_endian:
+        raise ValueError("kernel is already big-endian")
+    twin = bytearray(kernel)
+    twin[8:16] = _byteswapped(kernel[8:16], "I")
+    twin[76:88] = _byteswapped(kernel[76:88], "I")
+    twin[88:96] = b"BIG-IEEE"
+
+    ss_bytes = summary_words(header.nd, header.ni) * WORD_BYTES
+    doubles_bytes, integers_bytes = header.nd * WORD_BYTES, header.ni * 4
+    untouched = set(range(2, header.forward))  # comment records
+    for number, nsum in summary_chain(kernel):
+        start = (number - 1) * RECORD_BYTES
+        twin[start:start + 24] = _byteswapped(kernel[start:start + 24], "d")
+        for at in range(start + 24, start + 24 + nsum * ss_bytes, ss_bytes):
+            middle = at + doubles_bytes
+            twin[at:middle] = _byteswapped(kernel[at:middle], "d")
+            twin[middle:middle + integers_bytes] = _byteswapped(kernel[middle:middle + integers_bytes], "i")
+        untouched |= {number, number + 1}
+
+    for start in range(RECORD_BYTES, len(kernel), RECORD_BYTES):
+        if start // RECORD_BYTES + 1 not in untouched:
+            end = min(start + RECORD_BYTES, len(kernel))
+            end -= (end - start) % WORD_BYTES
+            twin[start:end] = _byteswapped(kernel[start:end], "d")
+    return bytes(twin)

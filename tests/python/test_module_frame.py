@@ -1,0 +1,195 @@
+"""The module's public frame: registration, class conventions, signatures, threads."""
+import gc
+import inspect
+import sys
+import threading
+
+import pytest
+
+import orbyx
+from conftest import DE430, DUMMY_SHA256
+
+IS_PYPY = sys.implementation.name == "pypy"
+
+
+@pytest.fixture
+def engine():
+    return orbyx.open(DE430, DUMMY_SHA256)
+
+
+def test_registers_public_names_in_order():
+    public = [name for name in vars(orbyx) if not name.startswith("__")]
+    assert public == [
+        "DateRange",
+        "KernelMetadata",
+        "Engine",
+        "open",
+        "J2000_JULIAN_DAY",
+        "SUN_UPPER_LIMB_ALTITUDE_DEG",
+        "MEAN_REFRACTION_ALTITUDE_DEG",
+    ]
+    assert orbyx.__doc__ == ""
+
+
+def test_constants_are_exact_doubles():
+    assert orbyx.J2000_JULIAN_DAY == 2451545.0
+    assert orbyx.SUN_UPPER_LIMB_ALTITUDE_DEG == -50 / 60
+    assert orbyx.MEAN_REFRACTION_ALTITUDE_DEG == -34 / 60
+    assert repr(orbyx.SUN_UPPER_LIMB_ALTITUDE_DEG) == "-0.8333333333333334"
+    assert repr(orbyx.MEAN_REFRACTION_ALTITUDE_DEG) == "-0.5666666666666667"
+
+
+@pytest.mark.parametrize("cls", [orbyx.DateRange, orbyx.KernelMetadata, orbyx.Engine])
+def test_classes_are_final_and_live_in_orbyx(cls):
+    assert cls.__module__ == "orbyx"
+    with pytest.raises(TypeError):
+        type("Sub", (cls,), {})
+
+
+@pytest.mark.parametrize("cls", [orbyx.DateRange, orbyx.KernelMetadata])
+def test_snapshot_classes_have_no_constructor(cls):
+    with pytest.raises(TypeError):
+        cls()
+
+
+def test_objects_compare_and_hash_by_identity(engine):
+    first, second = engine.supported_range, engine.supported_range
+    assert first is not second and first != second and first == first
+    assert hash(first) == object.__hash__(first)
+    assert engine.kernel_metadata != engine.kernel_metadata
+
+
+def test_values_have_no_setters(engine):
+    with pytest.raises(AttributeError):
+        engine.supported_range.start_julian_day = 0.0
+    with pytest.raises(AttributeError):
+        engine.kernel_metadata.kernel_name = "x"
+
+
+@pytest.mark.skipif(IS_PYPY, reason="PyPy does not expose C text signatures")
+def test_text_signatures():
+    def parameters(callable_):
+        return str(inspect.signature(callable_))
+
+    open_signature = (
+        "(path, sha256, leap_second_kernel=None, leap_second_sha256=None, eop=None, eop_sha256=None)"
+    )
+    assert parameters(orbyx.open) == open_signature
+    assert parameters(orbyx.Engine) == open_signature
+    engine = orbyx.open(DE430, DUMMY_SHA256)
+    assert parameters(engine.with_leap_second_kernel) == "(path, sha256)"
+    assert parameters(engine.with_eop) == "(path, sha256)"
+    assert parameters(engine.with_additional_kernel_file) == "(path, sha256)"
+    assert (
+        parameters(engine.with_time_kernels)
+        == "(leap_second_kernel, leap_second_sha256, eop, eop_sha256)"
+    )
+    metadata = engine.kernel_metadata
+    assert parameters(metadata.additional_kernels) == "()"
+    assert parameters(metadata.as_dict) == "()"
+
+
+def test_docstrings():
+    assert orbyx.Engine.__doc__ == (
+        "Open SPK kernel and evaluate geometric or apparent spherical positions."
+    )
+    assert orbyx.open.__doc__.startswith(
+        "Opens an SPK/BSP kernel. `sha256` is the caller-verified 64-hex checksum.\n\n"
+    )
+    assert orbyx.KernelMetadata.__doc__ == "Provenance recorded when the kernel was opened."
+    assert orbyx.DateRange.__doc__ == "Inclusive kernel coverage in the declared time scale."
+    if not IS_PYPY:  # PyPy drops the docstrings of methods of C heap types
+        assert orbyx.Engine.with_eop.__doc__ == (
+            "Attach an IERS EOP 20 C04 table for UT1 and polar motion."
+        )
+
+
+def test_argument_binding_errors_are_type_errors():
+    with pytest.raises(TypeError):
+        orbyx.open()
+    with pytest.raises(TypeError):
+        orbyx.open(DE430)
+    with pytest.raises(TypeError):
+        orbyx.open(DE430, DUMMY_SHA256, None, None, None, None, None)
+    with pytest.raises(TypeError):
+        orbyx.open(DE430, DUMMY_SHA256, kernel=DE430)
+    with pytest.raises(TypeError):
+        orbyx.Engine(DE430, sha256=DUMMY_SHA256, path=DE430)
+    with pytest.raises(TypeError, match="path"):
+        orbyx.open(b"de430.bsp", DUMMY_SHA256)
+    with pytest.raises(TypeError, match="eop"):
+        orbyx.Engine(DE430, DUMMY_SHA256, eop=1)
+    engine = orbyx.open(DE430, DUMMY_SHA256)
+    with pytest.raises(TypeError):
+        engine.with_eop(None, DUMMY_SHA256)  # attach methods take no None
+    with pytest.raises(TypeError):
+        engine.with_time_kernels(DE430, DUMMY_SHA256, DE430)
+
+
+def test_keyword_arguments_are_accepted(engine):
+    opened = orbyx.Engine(sha256=DUMMY_SHA256, path=DE430)
+    assert opened.kernel_metadata.kernel_name == "de430-2015-03-02.bsp"
+    assert engine.with_additional_kernel_file(sha256=DUMMY_SHA256, path=DE430) is None
+
+
+def run_in_thread(function):
+    outcome = {}
+
+    def target():
+        try:
+            outcome["value"] = function()
+        except BaseException as error:  # noqa: B902 - the misuse error is a BaseException
+            outcome["error"] = error
+
+    thread = threading.Thread(target=target)
+    thread.start()
+    thread.join()
+    return outcome
+
+
+@pytest.mark.parametrize(
+    "use",
+    [
+        lambda engine: engine.supported_range,
+        lambda engine: engine.kernel_metadata,
+        repr,
+        lambda engine: engine.with_eop("/missing", DUMMY_SHA256),
+    ],
+)
+def test_engine_refuses_other_threads(engine, use):
+    error = run_in_thread(lambda: use(engine))["error"]
+    assert isinstance(error, BaseException) and not isinstance(error, Exception)
+    assert type(error).__bases__ == (BaseException,)
+    assert str(error) == "orbyx::PyEngine is unsendable, but sent to another thread"
+    assert engine.supported_range.time_scale == "tdb"  # still usable by its owner
+
+
+def test_thread_check_follows_argument_binding(engine):
+    error = run_in_thread(lambda: engine.with_eop())["error"]
+    assert isinstance(error, TypeError)
+
+
+def test_snapshots_are_free_to_share():
+    engine = orbyx.open(DE430, DUMMY_SHA256)
+    metadata, supported = engine.kernel_metadata, engine.supported_range
+    outcome = run_in_thread(lambda: (metadata.as_dict(), repr(supported)))
+    assert outcome["value"][0]["kernel_name"] == "de430-2015-03-02.bsp"
+
+
+@pytest.mark.skipif(IS_PYPY, reason="PyPy releases objects at its own collections, on any thread")
+def test_engine_dropped_on_another_thread_is_reported_not_released():
+    holder = [orbyx.open(DE430, DUMMY_SHA256)]
+    seen = []
+    previous_hook = sys.unraisablehook
+    # Keep only the error: the hook's object must not outlive the call.
+    sys.unraisablehook = lambda report: seen.append(report.exc_value)
+    try:
+        run_in_thread(lambda: holder.clear())
+        gc.collect()
+    finally:
+        sys.unraisablehook = previous_hook
+    assert len(seen) == 1
+    assert isinstance(seen[0], RuntimeError)
+    assert str(seen[0]) == (
+        "orbyx::PyEngine is unsendable, but is being dropped on another thread"
+    )

@@ -1,0 +1,52 @@
+#include "core/nutation.hpp"
+
+#include <cmath>
+
+#include "core/constants.hpp"
+#include "core/iau2000b_table.hpp"
+
+namespace orbyx {
+namespace {
+
+// 0.1 microarcsecond in radians.
+constexpr double TENTH_MICROARCSECOND_TO_RADIANS = 4.848136811095359e-13;
+// Fixed planetary offsets of IAU 2000B: -0.135 mas in longitude, +0.388 mas in obliquity.
+constexpr double PLANETARY_DPSI_RAD = -6.544984694978736e-10;
+constexpr double PLANETARY_DEPS_RAD = 1.8810770827049994e-9;
+
+double fundamental_argument_rad(double arcseconds) {
+    return std::fmod(arcseconds, ARCSECONDS_PER_TURN) * ARCSECONDS_TO_RADIANS;
+}
+
+}  // namespace
+
+double moon_node_longitude_rad(double julian_centuries) {
+    return fundamental_argument_rad(450160.398036 - 6962890.5431 * julian_centuries);
+}
+
+Nutation nutation_iau2000b(double julian_day) {
+    const double t = julian_centuries_since_j2000(julian_day);
+    const double l = fundamental_argument_rad(485868.249036 + 1717915923.2178 * t);
+    const double lp = fundamental_argument_rad(1287104.79305 + 129596581.0481 * t);
+    const double f = fundamental_argument_rad(335779.526232 + 1739527262.8478 * t);
+    const double d = fundamental_argument_rad(1072260.70369 + 1602961601.209 * t);
+    const double om = moon_node_longitude_rad(t);
+
+    // Smallest terms first.
+    double longitude_sum = 0.0;
+    double obliquity_sum = 0.0;
+    for (auto term = IAU2000B_LUNI_SOLAR_TERMS.rbegin(); term != IAU2000B_LUNI_SOLAR_TERMS.rend();
+         ++term) {
+        const double arg = static_cast<double>(term->nl) * l + static_cast<double>(term->nlp) * lp +
+                           static_cast<double>(term->nf) * f + static_cast<double>(term->nd) * d +
+                           static_cast<double>(term->nom) * om;
+        const double sin_arg = std::sin(arg);
+        const double cos_arg = std::cos(arg);
+        longitude_sum += (term->ps + term->pst * t) * sin_arg + term->pc * cos_arg;
+        obliquity_sum += (term->ec + term->ect * t) * cos_arg + term->es * sin_arg;
+    }
+    return {longitude_sum * TENTH_MICROARCSECOND_TO_RADIANS + PLANETARY_DPSI_RAD,
+            obliquity_sum * TENTH_MICROARCSECOND_TO_RADIANS + PLANETARY_DEPS_RAD};
+}
+
+}  // namespace orbyx

@@ -1,7 +1,5 @@
 #include "core/types.hpp"
 
-#include <cmath>
-
 namespace orbyx {
 
 std::string_view debug_name(Body body) {
@@ -30,13 +28,6 @@ std::string_view canonical_name(TimeScale scale) {
 std::string_view debug_name(HorizonEventKind kind) {
     static constexpr std::array<std::string_view, 3> names = {"Rise", "Set", "Transit"};
     return names[static_cast<std::size_t>(kind)];
-}
-
-bool CartesianState::is_finite() const {
-    for (int i = 0; i < 3; ++i) {
-        if (!std::isfinite(position[i]) || !std::isfinite(velocity[i])) return false;
-    }
-    return true;
 }
 
 }  // namespace orbyx

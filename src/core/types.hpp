@@ -36,7 +36,12 @@ struct CartesianState {
     std::array<double, 3> position;
     std::array<double, 3> velocity;
 
-    bool is_finite() const;
+    // Every component finite: v - v is zero for a finite v and NaN otherwise.
+    bool is_finite() const {
+        double sum = 0.0;
+        for (int i = 0; i < 3; ++i) sum += (position[i] - position[i]) + (velocity[i] - velocity[i]);
+        return sum == 0.0;
+    }
 };
 
 struct Position {
@@ -82,6 +87,12 @@ struct PositionOptions {
 };
 
 enum class SiderealMode { Lahiri, FaganBradley };
+
+enum class HouseSystem { Placidus, Campanus, Equal, WholeSign };
+
+enum class SeasonEvent { MarchEquinox, JuneSolstice, SeptemberEquinox, DecemberSolstice };
+
+enum class LunationEvent { NewMoon, FullMoon };
 
 // Inclusive bounds in `time_scale`.
 struct DateRange {

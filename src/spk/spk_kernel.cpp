@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <unordered_set>
@@ -9,13 +10,15 @@
 namespace orbyx {
 namespace {
 
+static_assert(std::endian::native == std::endian::little, "DAF words are decoded for a little-endian host");
+
 constexpr std::uint32_t SPK_ND = 2;
 constexpr std::uint32_t SPK_NI = 6;
 // Summaries share a 128-word record with NEXT, PREV and NSUM.
 constexpr std::uint32_t SUMMARY_RECORD_CAPACITY_WORDS = 125;
 constexpr std::size_t CONTROL_WORDS_BYTES = 3 * DAF_WORD_BYTES;
 constexpr std::uint32_t MAX_ADDRESSABLE_SUMMARY_WORDS = 65535;
-// Words decoded per read, so a bad count never allocates beyond what the file holds.
+// Words read per chunk; growing by chunks, a bad count never allocates beyond what the file holds.
 constexpr std::size_t WORDS_PER_READ = 512;
 
 SpkError chain_error(std::string reason) { return SpkError::invalid_summary_chain(std::move(reason)); }
@@ -51,6 +54,15 @@ Result<std::vector<SpkSegment>, SpkError> SpkKernel::segments() {
     auto walked = walk_summary_chain();
     if (walked) segment_cache_ = walked.value();
     return walked;
+}
+
+Result<std::span<const SpkSegment>, SpkError> SpkKernel::cached_segments() {
+    if (!segment_cache_) {
+        auto walked = walk_summary_chain();
+        if (!walked) return failure(std::move(walked).error());
+        segment_cache_ = std::move(walked).value();
+    }
+    return std::span<const SpkSegment>(*segment_cache_);
 }
 
 Status<SpkError> SpkKernel::read_record_at(std::uint64_t offset,
@@ -135,6 +147,12 @@ Result<std::vector<SpkSegment>, SpkError> SpkKernel::walk_summary_chain() {
 }
 
 Result<std::vector<double>, SpkError> SpkKernel::read_words(std::int32_t start, std::uint32_t count) {
+    std::vector<double> words;
+    if (auto read = read_words_into(start, count, words); !read) return failure(std::move(read).error());
+    return words;
+}
+
+Status<SpkError> SpkKernel::read_words_into(std::int32_t start, std::uint32_t count, std::vector<double>& words) {
     if (start <= 0) {
         return failure(SpkError::invalid_type2_segment("DAF word addresses are one-based"));
     }
@@ -142,23 +160,28 @@ Result<std::vector<double>, SpkError> SpkKernel::read_words(std::int32_t start, 
     if (auto seek = source_.seek(SeekFrom::start(offset)); !seek) {
         return failure(SpkError::io(std::move(seek).error()));
     }
-    std::vector<double> words;
-    words.reserve(std::min<std::size_t>(count, 64 * WORDS_PER_READ));
-    std::array<std::uint8_t, WORDS_PER_READ * DAF_WORD_BYTES> chunk;
+    words.clear();
     std::uint32_t remaining = count;
     while (remaining > 0) {
         const std::size_t batch = std::min<std::size_t>(remaining, WORDS_PER_READ);
-        const auto bytes = std::span<std::uint8_t>(chunk).first(batch * DAF_WORD_BYTES);
+        const std::size_t filled = words.size();
+        words.resize(filled + batch);
+        const std::span<std::uint8_t> bytes(reinterpret_cast<std::uint8_t*>(words.data() + filled),
+                                            batch * DAF_WORD_BYTES);
         if (auto read = source_.read_exact(bytes); !read) {
             return failure(SpkError::io(std::move(read).error()));
         }
-        for (std::size_t i = 0; i < batch; ++i) {
-            words.push_back(read_f64(std::span<const std::uint8_t>(bytes).subspan(i * DAF_WORD_BYTES).first<8>(),
-                                     record_.big_endian));
+        // The bytes already sit in place as host (little-endian) doubles; a
+        // big-endian file has each word reversed.
+        if (record_.big_endian) {
+            for (std::size_t i = 0; i < batch; ++i) {
+                words[filled + i] = read_f64(bytes.subspan(i * DAF_WORD_BYTES).first<8>(), true);
+            }
         }
+        words_read_ += batch;
         remaining -= static_cast<std::uint32_t>(batch);
     }
-    return words;
+    return {};
 }
 
 }  // namespace orbyx

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "spk/kernel_source.hpp"
 #include "spk/spk_error.hpp"
 #include "spk/spk_segment.hpp"
+#include "spk/state_vector.hpp"
+#include "spk/type2.hpp"
 
 namespace orbyx {
 
@@ -26,9 +29,26 @@ public:
 
     // The segments in file order; the file is walked once, on the first success.
     Result<std::vector<SpkSegment>, SpkError> segments();
+    // The same list without copying it, for the evaluation paths; the span stays
+    // valid as long as the kernel lives, moves included.
+    Result<std::span<const SpkSegment>, SpkError> cached_segments();
 
     // `count` doubles from the one-based DAF word address `start` on.
     Result<std::vector<double>, SpkError> read_words(std::int32_t start, std::uint32_t count);
+
+    // States of the Type 2 segment stored in words [begin, end], one per epoch in
+    // input order. Each record needed is read at most once per call.
+    Result<std::vector<StateVector>, SpkError> evaluate_type2_at_epochs(std::int32_t begin, std::int32_t end,
+                                                                      std::span<const double> epochs);
+    // The same into `states`, which holds one slot per epoch; on failure its contents are meaningless.
+    Status<SpkError> evaluate_type2_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                   std::span<const double> epochs, std::span<StateVector> states);
+    // One epoch; allocates nothing once the segment's directory and record are cached.
+    Result<StateVector, SpkError> evaluate_type2_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
+
+    // 8-byte words read by DAF address so far (read_words, Type 2 directories and
+    // records); summary records are not counted.
+    std::uint64_t words_read() const { return words_read_; }
 
 private:
     SpkKernel(DafFileRecord record, KernelSource source)
@@ -36,10 +56,25 @@ private:
 
     Result<std::vector<SpkSegment>, SpkError> walk_summary_chain();
     Status<SpkError> read_record_at(std::uint64_t offset, std::span<std::uint8_t, DAF_RECORD_BYTES> record);
+    // Replaces the contents of `words`, reusing its storage.
+    Status<SpkError> read_words_into(std::int32_t start, std::uint32_t count, std::vector<double>& words);
+
+    Result<const Type2Directory*, SpkError> type2_directory(SegmentAddressRange segment);
+    // Record `index` of the segment: the cached one, or read to replace it.
+    Result<const Type2Record*, SpkError> type2_record(SegmentAddressRange segment, const Type2Directory& directory,
+                                                      std::uint32_t index);
 
     DafFileRecord record_;
     KernelSource source_;
     std::optional<std::vector<SpkSegment>> segment_cache_;
+    std::unordered_map<SegmentAddressRange, Type2Directory, SegmentAddressRangeHash> directory_cache_;
+    // The record read last, per segment.
+    std::unordered_map<SegmentAddressRange, Type2Record, SegmentAddressRangeHash> record_cache_;
+    // A record being read, kept apart so that a failed read leaves the cached record whole.
+    std::vector<double> record_buffer_;
+    // The record index of each epoch of the current evaluation; kept to reuse its storage.
+    std::vector<std::uint32_t> record_indices_;
+    std::uint64_t words_read_ = 0;
 };
 
 }  // namespace orbyx

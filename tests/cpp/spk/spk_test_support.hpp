@@ -9,9 +9,11 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "spk/daf_file_record.hpp"
+#include "spk/spk_kernel.hpp"
 #include "spk/spk_segment.hpp"
 
 namespace orbyx::test {
@@ -114,6 +116,65 @@ private:
 inline SpkSegment segment(std::string name, std::int32_t target, double start, double end,
                           std::int32_t begin = 1, std::int32_t end_address = 8) {
     return SpkSegment{std::move(name), start, end, target, 0, 1, 2, begin, end_address};
+}
+
+// One Type 2 record: MID, RADIUS, then the X, Y and Z coefficients.
+inline std::vector<double> type2_record(double mid, double radius, const std::vector<double>& x,
+                                        const std::vector<double>& y, const std::vector<double>& z) {
+    std::vector<double> words{mid, radius};
+    for (const auto* axis : {&x, &y, &z}) words.insert(words.end(), axis->begin(), axis->end());
+    return words;
+}
+
+// The data of a Type 2 segment: its records back to back, then INIT, INTLEN, RSIZE, N.
+inline std::vector<double> type2_segment_words(double init, double interval_length,
+                                               const std::vector<std::vector<double>>& records) {
+    std::vector<double> words;
+    for (const auto& record : records) words.insert(words.end(), record.begin(), record.end());
+    const double record_size = records.empty() ? 5 : static_cast<double>(records.front().size());
+    words.insert(words.end(), {init, interval_length, record_size, static_cast<double>(records.size())});
+    return words;
+}
+
+// A segment of one record over [start, end] holding a fixed position (RSIZE 5).
+inline std::vector<double> constant_type2_words(double start, double end, double x, double y, double z) {
+    return type2_segment_words(start, end - start, {type2_record((start + end) / 2, (end - start) / 2, {x}, {y}, {z})});
+}
+
+// A summary for `words` before its addresses are known.
+struct SegmentData {
+    SpkSegment summary;
+    std::vector<double> words;
+};
+
+inline SegmentData segment_data(std::int32_t target, std::int32_t center, double start, double end,
+                                std::vector<double> words, std::int32_t data_type = 2) {
+    return {SpkSegment{"SEGMENT " + std::to_string(target), start, end, target, center, 1, data_type, 0, 0},
+            std::move(words)};
+}
+
+// An SPK file holding `segments` in one summary record (record 2, names in 3) with
+// their data from record 4 on; fills in each summary's addresses.
+inline DafImage spk_image(std::vector<SegmentData>& segments, bool big_endian = false) {
+    constexpr std::size_t first_data_word = 3 * 128 + 1;
+    std::size_t words = 0;
+    for (const auto& segment : segments) words += segment.words.size();
+    DafImage image(3 + (words + 127) / 128, big_endian);
+    image.put_file_record(2, 2);
+    std::size_t address = first_data_word;
+    std::vector<SpkSegment> summaries;
+    for (auto& segment : segments) {
+        segment.summary.begin_address = static_cast<std::int32_t>(address);
+        for (const double word : segment.words) image.put_f64((address++ - 1) * DAF_WORD_BYTES, word);
+        segment.summary.end_address = static_cast<std::int32_t>(address - 1);
+        summaries.push_back(segment.summary);
+    }
+    image.put_summary_record(2, 0, 0, summaries);
+    return image;
+}
+
+inline SpkKernel open_kernel(const ScratchDir& scratch, std::string_view name, DafImage& image) {
+    return SpkKernel::open(scratch.write(name, image.bytes())).value();
 }
 
 }  // namespace orbyx::test

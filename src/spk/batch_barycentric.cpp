@@ -1,0 +1,308 @@
+#include "spk/batch_barycentric.hpp"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <optional>
+#include <ranges>
+#include <unordered_map>
+#include <utility>
+
+#include "spk/barycentric_state.hpp"
+
+namespace orbyx {
+namespace {
+
+// Identifies a segment across the whole kernel list.
+struct SegmentKey {
+    std::size_t kernel_index;
+    SegmentAddressRange addresses;
+
+    friend bool operator==(const SegmentKey&, const SegmentKey&) = default;
+};
+
+struct SegmentKeyHash {
+    std::size_t operator()(const SegmentKey& key) const {
+        return SegmentAddressRangeHash{}(key.addresses) ^ (key.kernel_index * 0x9E3779B97F4A7C15u);
+    }
+};
+
+// What evaluating a chosen segment needs, as recorded at its first use in a sweep.
+struct SegmentLoc {
+    double start_epoch;
+    double end_epoch;
+    std::int32_t center;
+    std::int32_t data_type;
+    SegmentAddressRange addresses;
+};
+
+// Per body, the segments that may answer for it in the order choose_segment
+// tries them, so that choosing scans a body's few segments rather than all.
+class SegmentChooser {
+public:
+    explicit SegmentChooser(std::vector<SpkKernel>& kernels) : kernels_(kernels) {}
+
+    // The same answer as choose_segment: the segment, or null when none covers
+    // the epoch or an unreadable kernel comes first (see unwalked_kernel_error).
+    const SegmentChoice* choose(std::int32_t body, double epoch) {
+        const BodyCandidates& body_candidates = candidates_for(body);
+        const auto candidates = std::span(candidates_).subspan(body_candidates.first, body_candidates.count);
+        for (const SegmentChoice& candidate : candidates) {
+            if (segment_covers(*candidate.segment, epoch)) return &candidate;
+        }
+        return nullptr;
+    }
+
+    // Why nothing was chosen for `body`: a kernel that could not be walked stands
+    // right after the candidates before it. Null when no kernel covers the epoch.
+    const SpkError* unwalked_kernel_error(std::int32_t body) {
+        const BodyCandidates& body_candidates = candidates_for(body);
+        return body_candidates.unwalked_kernel_error ? &*body_candidates.unwalked_kernel_error : nullptr;
+    }
+
+private:
+    struct BodyCandidates {
+        std::int32_t body;
+        std::size_t first;  // into candidates_
+        std::size_t count;
+        std::optional<SpkError> unwalked_kernel_error;
+    };
+
+    const BodyCandidates& candidates_for(std::int32_t body) {
+        // Neighbouring epochs mostly ask for the same body.
+        if (last_ >= bodies_.size() || bodies_[last_].body != body) last_ = find_or_add(body);
+        return bodies_[last_];
+    }
+
+    std::size_t find_or_add(std::int32_t body) {
+        for (std::size_t i = 0; i < bodies_.size(); ++i) {
+            if (bodies_[i].body == body) return i;
+        }
+        BodyCandidates entry{body, candidates_.size(), 0, std::nullopt};
+        for (std::size_t kernel_index = 0; kernel_index < kernels_.size(); ++kernel_index) {
+            auto segments = kernels_[kernel_index].cached_segments();
+            if (!segments) {
+                entry.unwalked_kernel_error = std::move(segments).error();
+                break;
+            }
+            for (const SpkSegment& segment : std::views::reverse(*segments)) {
+                if (segment.target == body) candidates_.push_back({kernel_index, &segment});
+            }
+        }
+        entry.count = candidates_.size() - entry.first;
+        bodies_.push_back(std::move(entry));
+        return bodies_.size() - 1;
+    }
+
+    std::vector<SpkKernel>& kernels_;
+    std::vector<SegmentChoice> candidates_;
+    std::vector<BodyCandidates> bodies_;
+    std::size_t last_ = 0;  // index of the body asked for last
+};
+
+// The segments chosen in one sweep, numbered in order of first use.
+class SweepGroups {
+public:
+    // Starts the next sweep. The map keeps its entries, so that a segment met
+    // again allocates nothing; entries of earlier sweeps count as absent.
+    void clear() {
+        keys_.clear();
+        locs_.clear();
+        counts_.clear();
+        ++sweep_;
+    }
+
+    std::size_t size() const { return keys_.size(); }
+    const SegmentKey& key(std::size_t group) const { return keys_[group]; }
+    const SegmentLoc& loc(std::size_t group) const { return locs_[group]; }
+    std::uint32_t count(std::size_t group) const { return counts_[group]; }
+
+    // The group number of the chosen segment; a key seen before keeps its first SegmentLoc.
+    std::uint32_t add(const SegmentChoice& choice) {
+        const SpkSegment& segment = *choice.segment;
+        const SegmentKey key{choice.kernel_index, {segment.begin_address, segment.end_address}};
+        // Neighbouring epochs mostly share a segment.
+        if (last_ < keys_.size() && keys_[last_] == key) {
+            ++counts_[last_];
+            return last_;
+        }
+        GroupNumber& number = numbers_[key];
+        if (number.sweep != sweep_) {
+            number = {sweep_, static_cast<std::uint32_t>(keys_.size())};
+            keys_.push_back(key);
+            locs_.push_back({segment.start_epoch, segment.end_epoch, segment.center, segment.data_type, key.addresses});
+            counts_.push_back(0);
+        }
+        last_ = number.group;
+        ++counts_[last_];
+        return last_;
+    }
+
+private:
+    struct GroupNumber {
+        std::uint64_t sweep = 0;  // sweeps are counted from 1
+        std::uint32_t group = 0;
+    };
+
+    std::vector<SegmentKey> keys_;
+    std::vector<SegmentLoc> locs_;
+    std::vector<std::uint32_t> counts_;
+    std::unordered_map<SegmentKey, GroupNumber, SegmentKeyHash> numbers_;
+    std::uint64_t sweep_ = 0;
+    std::uint32_t last_ = 0;
+};
+
+// The per-epoch arrays of the sweeps, kept flat and reused from block to block.
+class Sweeps {
+public:
+    explicit Sweeps(std::size_t capacity)
+        : bodies_(capacity),
+          steps_(capacity),
+          group_of_(capacity),
+          grouped_positions_(capacity),
+          group_epochs_(capacity),
+          group_states_(capacity) {}
+
+    // Every epoch of `epochs` along its whole centre chain, one link per sweep.
+    Status<SpkError> run(std::vector<SpkKernel>& kernels, SegmentChooser& chooser, std::int32_t target,
+                         std::span<const double> epochs, std::span<StateVector> states) {
+        const std::size_t count = epochs.size();
+        std::fill_n(bodies_.begin(), count, target);  // 0 once an epoch's chain is done
+        std::fill_n(steps_.begin(), count, 0);
+        while (true) {
+            if (auto selected = select(chooser, target, epochs); !selected) return selected;
+            if (groups_.size() == 0) return {};
+            group_positions(count);
+            if (auto evaluated = evaluate(kernels, epochs, states); !evaluated) return evaluated;
+        }
+    }
+
+private:
+    // Each unfinished epoch chooses its next link; the lowest failing position decides.
+    Status<SpkError> select(SegmentChooser& chooser, std::int32_t target, std::span<const double> epochs) {
+        groups_.clear();
+        for (std::size_t i = 0; i < epochs.size(); ++i) {
+            const std::int32_t body = bodies_[i];
+            if (body == SOLAR_SYSTEM_BARYCENTER) continue;
+            if (steps_[i] < 255) ++steps_[i];
+            if (steps_[i] > MAX_CENTER_CHAIN_LINKS) return failure(SpkError::center_chain_cycle(target));
+            const SegmentChoice* choice = chooser.choose(body, epochs[i]);
+            if (choice == nullptr) {
+                if (const SpkError* error = chooser.unwalked_kernel_error(body)) return failure(*error);
+                return failure(SpkError::broken_center_chain(body, epochs[i]));
+            }
+            group_of_[i] = groups_.add(*choice);
+        }
+        return {};
+    }
+
+    // The positions of each group together, in increasing position order.
+    void group_positions(std::size_t count) {
+        group_ends_.resize(groups_.size());
+        std::uint32_t filled = 0;
+        for (std::size_t group = 0; group < groups_.size(); ++group) {
+            group_ends_[group] = filled;  // the next free slot while filling
+            filled += groups_.count(group);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (bodies_[i] != SOLAR_SYSTEM_BARYCENTER) {
+                grouped_positions_[group_ends_[group_of_[i]]++] = static_cast<std::uint32_t>(i);
+            }
+        }
+    }
+
+    // One Type 2 call per chosen segment; each epoch's link is added and its body moves to the centre.
+    Status<SpkError> evaluate(std::vector<SpkKernel>& kernels, std::span<const double> epochs,
+                              std::span<StateVector> states) {
+        for (std::size_t group = 0; group < groups_.size(); ++group) {
+            const SegmentLoc& loc = groups_.loc(group);
+            const std::size_t size = groups_.count(group);
+            const auto positions = std::span(grouped_positions_).subspan(group_ends_[group] - size, size);
+            const auto link_epochs = std::span(group_epochs_).first(size);
+            const auto links = std::span(group_states_).first(size);
+
+            if (loc.data_type != SUPPORTED_SEGMENT_TYPE) {
+                return failure(SpkError::unsupported_segment_type(loc.data_type));
+            }
+            for (std::size_t j = 0; j < size; ++j) {
+                const double epoch = epochs[positions[j]];
+                if (!std::isfinite(epoch) || !(loc.start_epoch <= epoch && epoch <= loc.end_epoch)) {
+                    return failure(SpkError::epoch_outside_coverage(epoch, loc.start_epoch, loc.end_epoch));
+                }
+                link_epochs[j] = epoch;
+            }
+            SpkKernel& kernel = kernels[groups_.key(group).kernel_index];
+            if (auto evaluated = kernel.evaluate_type2_at_epochs_into(loc.addresses.begin, loc.addresses.end,
+                                                                      link_epochs, links);
+                !evaluated) {
+                return evaluated;
+            }
+            for (std::size_t j = 0; j < size; ++j) {
+                add_in_place(states[positions[j]], links[j]);
+                bodies_[positions[j]] = loc.center;
+            }
+        }
+        return {};
+    }
+
+    std::vector<std::int32_t> bodies_;
+    std::vector<std::uint8_t> steps_;
+    std::vector<std::uint32_t> group_of_;
+    std::vector<std::uint32_t> grouped_positions_;
+    std::vector<std::uint32_t> group_ends_;
+    std::vector<double> group_epochs_;
+    std::vector<StateVector> group_states_;
+    SweepGroups groups_;
+};
+
+// Epochs in increasing order go through their chains block by block, so that the
+// per-epoch arrays stay small and in cache.
+constexpr std::size_t BLOCK_EPOCHS = 256;
+
+bool in_increasing_order(std::span<const double> epochs) {
+    // A NaN compares false and so breaks the order.
+    for (std::size_t i = 1; i < epochs.size(); ++i) {
+        if (!(epochs[i - 1] <= epochs[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Status<SpkError> barycentric_states_across_kernels_into(std::vector<SpkKernel>& kernels, std::int32_t target,
+                                                        std::span<const double> epochs,
+                                                        std::span<StateVector> states) {
+    assert(states.size() == epochs.size());
+    std::ranges::fill(states, StateVector{});
+    if (target == SOLAR_SYSTEM_BARYCENTER || epochs.empty()) return {};
+    SegmentChooser chooser(kernels);
+
+    if (epochs.size() > BLOCK_EPOCHS && in_increasing_order(epochs)) {
+        // Each epoch's links are the same whatever else is swept with it, and the
+        // records of a segment are still met in increasing order. Only which of
+        // several failures is met first may differ, so a failure is traced again
+        // by the sweeps over all epochs below.
+        Sweeps sweeps(BLOCK_EPOCHS);
+        bool failed = false;
+        for (std::size_t first = 0; first < epochs.size() && !failed; first += BLOCK_EPOCHS) {
+            const std::size_t count = std::min(BLOCK_EPOCHS, epochs.size() - first);
+            failed = !sweeps.run(kernels, chooser, target, epochs.subspan(first, count), states.subspan(first, count));
+        }
+        if (!failed) return {};
+        std::ranges::fill(states, StateVector{});
+    }
+    Sweeps sweeps(epochs.size());
+    return sweeps.run(kernels, chooser, target, epochs, states);
+}
+
+Result<std::vector<StateVector>, SpkError> barycentric_states_across_kernels(std::vector<SpkKernel>& kernels,
+                                                                            std::int32_t target,
+                                                                            std::span<const double> epochs) {
+    std::vector<StateVector> states(epochs.size());
+    if (auto done = barycentric_states_across_kernels_into(kernels, target, epochs, states); !done) {
+        return failure(std::move(done).error());
+    }
+    return states;
+}
+
+}  // namespace orbyx

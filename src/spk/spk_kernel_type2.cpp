@@ -1,0 +1,149 @@
+// Type 2 evaluation on a kernel: directory and record caches, record selection and reads.
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <functional>
+#include <limits>
+#include <numeric>
+#include <utility>
+
+#include "spk/spk_kernel.hpp"
+
+namespace orbyx {
+namespace {
+
+// Epochs of one record taken at a time when they are scattered in the input.
+constexpr std::size_t GATHERED_EPOCHS = 64;
+
+}  // namespace
+
+Result<const Type2Directory*, SpkError> SpkKernel::type2_directory(SegmentAddressRange segment) {
+    if (const auto cached = directory_cache_.find(segment); cached != directory_cache_.end()) {
+        return &cached->second;
+    }
+    if (segment.end < std::numeric_limits<std::int32_t>::min() + 3) {
+        return failure(SpkError::invalid_type2_segment("segment is too short to contain a directory"));
+    }
+    if (auto read = read_words_into(segment.end - 3, TYPE2_DIRECTORY_WORDS, record_buffer_); !read) {
+        return failure(std::move(read).error());
+    }
+    auto directory = decode_type2_directory(
+        std::span<const double>(record_buffer_).first<TYPE2_DIRECTORY_WORDS>(), segment.begin, segment.end);
+    if (!directory) return failure(std::move(directory).error());
+    return &directory_cache_.emplace(segment, *directory).first->second;
+}
+
+Result<const Type2Record*, SpkError> SpkKernel::type2_record(SegmentAddressRange segment,
+                                                             const Type2Directory& directory, std::uint32_t index) {
+    const auto cached = record_cache_.find(segment);
+    if (cached != record_cache_.end() && cached->second.index == index) return &cached->second;
+
+    const auto address = type2_record_address(segment.begin, directory, index);
+    if (!address) return failure(address.error());
+    if (auto read = read_words_into(*address, directory.record_size, record_buffer_); !read) {
+        return failure(std::move(read).error());
+    }
+    Type2Record& record = cached != record_cache_.end() ? cached->second : record_cache_[segment];
+    record.index = index;
+    // Same-size replacements reuse the cached record's storage.
+    record.coefficients.assign(record_buffer_.begin(), record_buffer_.end());
+    record.checks = check_type2_record(record.coefficients, directory.record_size);
+    return &record;
+}
+
+Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                          std::span<const double> epochs,
+                                                          std::span<StateVector> states) {
+    assert(states.size() == epochs.size());
+    const SegmentAddressRange segment{begin, end};
+    const auto found = type2_directory(segment);
+    if (!found) return failure(found.error());
+    const Type2Directory& directory = **found;
+
+    // Every epoch's record is known before any record is read.
+    record_indices_.resize(epochs.size());
+    bool in_record_order = true;
+    for (std::size_t position = 0; position < epochs.size(); ++position) {
+        const std::int64_t index = type2_record_index(directory, epochs[position]);
+        if (index < 0) return failure(type2_record_selection_error(index));
+        record_indices_[position] = static_cast<std::uint32_t>(index);
+        in_record_order = in_record_order && (position == 0 || record_indices_[position - 1] <= index);
+    }
+
+    const auto evaluate_run = [&](std::uint32_t index, std::span<const double> run_epochs,
+                                  std::span<StateVector> run_states) -> Status<SpkError> {
+        const auto record = type2_record(segment, directory, index);
+        if (!record) return failure(record.error());
+        return evaluate_checked_type2_record((*record)->coefficients, directory.record_size, (*record)->checks,
+                                             run_epochs, run_states);
+    };
+
+    if (in_record_order) {
+        // The usual case (rising epochs): each record's epochs are a stretch of the input.
+        for (std::size_t run = 0; run < epochs.size();) {
+            const std::uint32_t index = record_indices_[run];
+            std::size_t run_end = run + 1;
+            while (run_end < epochs.size() && record_indices_[run_end] == index) ++run_end;
+            const std::size_t count = run_end - run;
+            if (auto done = evaluate_run(index, epochs.subspan(run, count), states.subspan(run, count)); !done) {
+                return done;
+            }
+            run = run_end;
+        }
+        return {};
+    }
+
+    // Positions ordered by record, in input order within one record.
+    std::vector<std::size_t> order(epochs.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::ranges::stable_sort(order, std::less{}, [&](std::size_t position) { return record_indices_[position]; });
+    std::array<double, GATHERED_EPOCHS> gathered_epochs;
+    std::array<StateVector, GATHERED_EPOCHS> gathered_states;
+    for (std::size_t run = 0; run < order.size();) {
+        const std::uint32_t index = record_indices_[order[run]];
+        std::size_t run_end = run + 1;
+        while (run_end < order.size() && record_indices_[order[run_end]] == index) ++run_end;
+        for (std::size_t first = run; first < run_end; first += GATHERED_EPOCHS) {
+            const std::size_t count = std::min(GATHERED_EPOCHS, run_end - first);
+            for (std::size_t j = 0; j < count; ++j) gathered_epochs[j] = epochs[order[first + j]];
+            if (auto done = evaluate_run(index, std::span(gathered_epochs).first(count),
+                                         std::span(gathered_states).first(count));
+                !done) {
+                return done;
+            }
+            for (std::size_t j = 0; j < count; ++j) states[order[first + j]] = gathered_states[j];
+        }
+        run = run_end;
+    }
+    return {};
+}
+
+Result<std::vector<StateVector>, SpkError> SpkKernel::evaluate_type2_at_epochs(std::int32_t begin, std::int32_t end,
+                                                                             std::span<const double> epochs) {
+    std::vector<StateVector> states(epochs.size());
+    if (auto done = evaluate_type2_at_epochs_into(begin, end, epochs, states); !done) {
+        return failure(std::move(done).error());
+    }
+    return states;
+}
+
+// The batch path for a list of one epoch, without its bookkeeping.
+Result<StateVector, SpkError> SpkKernel::evaluate_type2_at_epoch(std::int32_t begin, std::int32_t end, double epoch) {
+    const SegmentAddressRange segment{begin, end};
+    const auto directory = type2_directory(segment);
+    if (!directory) return failure(directory.error());
+    const auto index = select_type2_record(**directory, epoch);
+    if (!index) return failure(index.error());
+    const auto record = type2_record(segment, **directory, *index);
+    if (!record) return failure(record.error());
+    StateVector state;
+    if (auto done = evaluate_checked_type2_record((*record)->coefficients, (*directory)->record_size,
+                                                  (*record)->checks, std::span(&epoch, 1), std::span(&state, 1));
+        !done) {
+        return failure(std::move(done).error());
+    }
+    return state;
+}
+
+}  // namespace orbyx

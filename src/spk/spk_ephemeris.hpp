@@ -1,10 +1,12 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/ephemeris_backend.hpp"
 #include "core/errors.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
@@ -15,9 +17,16 @@
 
 namespace orbyx {
 
+// The Julian days Earth rotation is computed from.
+struct EarthRotationEpochs {
+    double ut1_julian_day;
+    double tt_julian_day;
+};
+
 // The engine: the primary kernel and any attached kernels, the time kernels and
-// what was recorded at opening. Movable, not copyable.
-class SpkEphemeris {
+// what was recorded at opening. Movable, not copyable. One request at a time: the
+// caller owns the engine exclusively while a call runs.
+class SpkEphemeris final : public EphemerisBackend {
 public:
     // `sha256` is a caller-verified label: only its form is checked.
     static Result<SpkEphemeris, EphemerisError> open(
@@ -52,6 +61,28 @@ public:
     const EarthOrientationTable* earth_orientation_table() const {
         return earth_orientation_table_ ? &*earth_orientation_table_ : nullptr;
     }
+
+    // TDB seconds past J2000 of `instant`, refused outside the supported range.
+    Result<double, EphemerisError> tdb_seconds(const Instant& instant) const;
+    // The TT Julian day of `instant`.
+    Result<double, EphemerisError> instant_as_tt(const Instant& instant) const;
+    // Needs both time kernels, whatever the instant's scale.
+    Result<EarthRotationEpochs, EphemerisError> earth_rotation_epochs(const Instant& instant) const;
+    // The site's geocentric GCRS position and velocity at `instant`, with polar motion.
+    Result<CartesianState, EphemerisError> observer_gcrs_state(const GeodeticObserver& observer,
+                                                               const Instant& instant) const;
+
+    Result<Position, EphemerisError> position(Body body, const Instant& instant,
+                                              const PositionOptions& options) override;
+    Result<std::vector<Position>, EphemerisError> positions(
+        std::span<const Body> bodies, std::span<const Instant> instants,
+        const PositionOptions& options) override;
+    // The same, written into `out` as longitude, latitude, distance (au) and longitude
+    // speed per entry; `out` must hold instants.size() * bodies.size() * 4 values.
+    // On failure `out` holds nothing meaningful.
+    Status<EphemerisError> positions(std::span<const Body> bodies,
+                                     std::span<const Instant> instants,
+                                     const PositionOptions& options, std::span<double> out);
 
 private:
     SpkEphemeris(EphemerisMetadata metadata, DateRange supported_range, SpkKernel primary);

@@ -6,6 +6,9 @@
 
 #include "core/io_error.hpp"
 #include "core/result.hpp"
+#include "core/types.hpp"
+#include "time/earth_orientation_table.hpp"
+#include "time/utc_conversion_error.hpp"
 
 namespace orbyx {
 
@@ -62,6 +65,22 @@ public:
     double eb() const { return eb_; }
     double m0() const { return m0_; }
     double m1() const { return m1_; }
+
+    // Conversions of a Julian day given in `scale`; a table is needed wherever UT1 is
+    // involved and is optional where it is a pointer.
+    Result<double, UtcConversionError> tdb_seconds(TimeScale scale, double julian_day) const;
+    Result<double, UtcConversionError> tdb_seconds_with_eop(TimeScale scale,
+                                                            const EarthOrientationTable& eop,
+                                                            double julian_day) const;
+    Result<double, UtcConversionError> tt_julian_day(TimeScale scale,
+                                                     const EarthOrientationTable* eop,
+                                                     double julian_day) const;
+    Result<double, UtcConversionError> utc_julian_day(TimeScale scale,
+                                                      const EarthOrientationTable* eop,
+                                                      double julian_day) const;
+    Result<double, UtcConversionError> ut1_julian_day(TimeScale scale,
+                                                      const EarthOrientationTable& eop,
+                                                      double julian_day) const;
 
 private:
     LeapSecondKernel() = default;

@@ -1,0 +1,86 @@
+#include "spk/relative_state.hpp"
+
+#include <cmath>
+
+#include "core/constants.hpp"
+#include "spk/apparent_corrections.hpp"
+#include "spk/barycentric_state.hpp"
+
+namespace orbyx {
+namespace {
+
+constexpr std::int32_t SUN = 10;
+constexpr std::int32_t EARTH = 399;
+constexpr int LIGHT_TIME_ITERATIONS = 3;
+
+double distance_km(const Vector3& a, const Vector3& b) {
+    const double dx = a[0] - b[0];
+    const double dy = a[1] - b[1];
+    const double dz = a[2] - b[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+}  // namespace
+
+std::int32_t origin_center(OriginKind origin) {
+    switch (origin) {
+        case OriginKind::Barycentric: return SOLAR_SYSTEM_BARYCENTER;
+        case OriginKind::Heliocentric: return SUN;
+        case OriginKind::Geocentric:
+        case OriginKind::Topocentric: break;
+    }
+    return EARTH;
+}
+
+Result<CartesianState, SpkError> resolve_relative_state(
+    std::vector<SpkKernel>& kernels, std::int32_t target, std::int32_t center,
+    const Corrections& corrections, const std::optional<CartesianState>& observer_offset,
+    double epoch) {
+    if (target == center && !observer_offset) return CartesianState{};
+    const auto observer = observer_barycentric_state(kernels, center, observer_offset, epoch);
+    if (!observer) return observer;
+    std::optional<StateVector> sun;
+    return corrected_relative_state(kernels, target, center, corrections, *observer, sun, epoch);
+}
+
+Result<StateVector, SpkError> observer_barycentric_state(std::vector<SpkKernel>& kernels, std::int32_t center,
+                                                         const std::optional<CartesianState>& observer_offset,
+                                                         double epoch) {
+    auto observer = barycentric_state_across_kernels(kernels, center, epoch);
+    if (observer && observer_offset) add_in_place(*observer, *observer_offset);
+    return observer;
+}
+
+Result<CartesianState, SpkError> corrected_relative_state(std::vector<SpkKernel>& kernels, std::int32_t target,
+                                                          std::int32_t center, const Corrections& corrections,
+                                                          const StateVector& observer,
+                                                          std::optional<StateVector>& sun, double epoch) {
+    auto body = barycentric_state_across_kernels(kernels, target, epoch);
+    if (!body) return body;
+    if (corrections.light_time) {
+        // The observer stays at `epoch`; only the emission time moves. No convergence test.
+        for (int iteration = 0; iteration < LIGHT_TIME_ITERATIONS; ++iteration) {
+            const double emitted = epoch - distance_km(body->position, observer.position) / SPEED_OF_LIGHT_KM_PER_S;
+            body = barycentric_state_across_kernels(kernels, target, emitted);
+            if (!body) return body;
+        }
+    }
+
+    CartesianState relative;
+    for (int axis = 0; axis < 3; ++axis) {
+        relative.position[axis] = body->position[axis] - observer.position[axis];
+        relative.velocity[axis] = body->velocity[axis] - observer.velocity[axis];
+    }
+    if (corrections.gravitational_deflection && target != SUN && center != SUN) {
+        if (!sun) {
+            auto evaluated = barycentric_state_across_kernels(kernels, SUN, epoch);
+            if (!evaluated) return evaluated;
+            sun = *evaluated;
+        }
+        relative = apply_solar_gravitational_deflection(relative, observer.position, sun->position);
+    }
+    if (corrections.aberration) relative = apply_stellar_aberration(relative, observer.velocity);
+    return relative;
+}
+
+}  // namespace orbyx

@@ -1,0 +1,217 @@
+#include <algorithm>
+#include <cstddef>
+#include <limits>
+#include <optional>
+
+#include "core/constants.hpp"
+#include "spk/barycentric_state.hpp"
+#include "spk/batch_barycentric.hpp"
+#include "spk/output_frame.hpp"
+#include "spk/position_options.hpp"
+#include "spk/relative_state.hpp"
+#include "spk/spk_ephemeris.hpp"
+
+namespace orbyx {
+namespace {
+
+constexpr std::size_t VALUES_PER_POSITION = 4;
+
+// A batch request once every check that needs no kernel has passed.
+struct BatchRequest {
+    PositionOptions options;  // resolved
+    std::int32_t center;
+    std::vector<std::int32_t> targets;            // per body
+    std::vector<double> epochs;                   // per instant, TDB seconds past J2000
+    std::vector<CartesianState> observer_states;  // per instant, topocentric requests only
+    std::size_t entry_count;                      // instants x bodies
+};
+
+// Validation in full before any kernel is touched: options, size, identity, then each
+// instant's time and observer in input order.
+Result<BatchRequest, EphemerisError> prepare_batch(const SpkEphemeris& engine,
+                                                   std::span<const Body> bodies,
+                                                   std::span<const Instant> instants,
+                                                   const PositionOptions& requested) {
+    auto options = resolve_position_options(requested);
+    if (!options) return failure(std::move(options).error());
+    // The result must be addressable in bytes, not only countable.
+    if (!bodies.empty() &&
+        instants.size() > std::numeric_limits<std::size_t>::max() / sizeof(Position) / bodies.size()) {
+        return failure(EphemerisError::invalid_request("batch result length overflowed"));
+    }
+
+    const bool topocentric = options->origin.kind == OriginKind::Topocentric;
+    BatchRequest request{*options, origin_center(options->origin.kind), {}, {}, {},
+                         instants.size() * bodies.size()};
+    request.targets.reserve(bodies.size());
+    for (Body body : bodies) request.targets.push_back(naif_id(body));
+    if (!topocentric) {
+        for (std::int32_t target : request.targets) {
+            if (auto distinct = reject_identical_target_and_center(target, request.center); !distinct) {
+                return failure(std::move(distinct).error());
+            }
+        }
+    }
+
+    request.epochs.reserve(instants.size());
+    if (topocentric) request.observer_states.reserve(instants.size());
+    for (const Instant& instant : instants) {
+        const auto epoch = engine.tdb_seconds(instant);
+        if (!epoch) return failure(epoch.error());
+        request.epochs.push_back(*epoch);
+        if (topocentric) {
+            const auto observer = engine.observer_gcrs_state(request.options.origin.observer, instant);
+            if (!observer) return failure(observer.error());
+            request.observer_states.push_back(*observer);
+        }
+    }
+    return request;
+}
+
+OutputFrame frame_at(const BatchRequest& request, std::size_t instant) {
+    return output_frame(request.options, julian_day_from_seconds(request.epochs[instant]));
+}
+
+// The SPK error a whole-range evaluation of the centre, then of each body in order,
+// meets first: the error order of the unchunked computation. `found` is what a chunk met.
+EphemerisError first_kernel_failure(std::vector<SpkKernel>& kernels, const BatchRequest& request,
+                                    const SpkError& found) {
+    std::vector<StateVector> states(request.epochs.size());
+    if (auto done = barycentric_states_across_kernels_into(kernels, request.center, request.epochs, states); !done) {
+        return to_ephemeris_error(done.error());
+    }
+    for (std::int32_t target : request.targets) {
+        if (auto done = barycentric_states_across_kernels_into(kernels, target, request.epochs, states); !done) {
+            return to_ephemeris_error(done.error());
+        }
+    }
+    return to_ephemeris_error(found);
+}
+
+// Geometric states: the centre and each body are evaluated as batches over the epochs,
+// a chunk of instants at a time so that the states stay in cache; one frame per instant
+// serves every body. Kernel errors take precedence over coordinate errors.
+template <class Store>
+Status<EphemerisError> evaluate_geometric(std::vector<SpkKernel>& kernels, const BatchRequest& request,
+                                          Store& store) {
+    constexpr std::size_t INSTANTS_PER_CHUNK = 1024;
+    const std::size_t instant_count = request.epochs.size();
+    const std::size_t body_count = request.targets.size();
+    const std::size_t chunk_capacity = std::min(instant_count, INSTANTS_PER_CHUNK);
+    std::vector<StateVector> observers(chunk_capacity);
+    std::vector<StateVector> targets(body_count * chunk_capacity);  // body-major within a chunk
+    std::optional<EphemerisError> coordinate_failure;
+
+    for (std::size_t first = 0; first < instant_count; first += chunk_capacity) {
+        const std::size_t count = std::min(chunk_capacity, instant_count - first);
+        const std::span<const double> epochs(request.epochs.data() + first, count);
+        if (auto done = barycentric_states_across_kernels_into(kernels, request.center, epochs,
+                                                               std::span(observers.data(), count));
+            !done) {
+            return failure(first_kernel_failure(kernels, request, done.error()));
+        }
+        for (std::size_t b = 0; b < body_count; ++b) {
+            const std::span<StateVector> states(targets.data() + b * count, count);
+            if (auto done = barycentric_states_across_kernels_into(kernels, request.targets[b], epochs, states);
+                !done) {
+                return failure(first_kernel_failure(kernels, request, done.error()));
+            }
+        }
+        if (coordinate_failure) continue;
+
+        for (std::size_t k = 0; k < count && !coordinate_failure; ++k) {
+            const std::size_t i = first + k;
+            StateVector observer = observers[k];
+            if (!request.observer_states.empty()) add_in_place(observer, request.observer_states[i]);
+            const OutputFrame frame = frame_at(request, i);
+            for (std::size_t b = 0; b < body_count; ++b) {
+                const StateVector& target = targets[b * count + k];
+                CartesianState relative;
+                for (int axis = 0; axis < 3; ++axis) {
+                    relative.position[axis] = target.position[axis] - observer.position[axis];
+                    relative.velocity[axis] = target.velocity[axis] - observer.velocity[axis];
+                }
+                auto position = position_from_state(relative, frame);
+                if (!position) {
+                    coordinate_failure = std::move(position).error();
+                    break;
+                }
+                store(i * body_count + b, *position);
+            }
+        }
+    }
+    if (coordinate_failure) return failure(std::move(*coordinate_failure));
+    return {};
+}
+
+// Light time, deflection or aberration: every pair is corrected on its own, in
+// instant-major order; the observer and the Sun are evaluated once per instant.
+template <class Store>
+Status<EphemerisError> evaluate_corrected(std::vector<SpkKernel>& kernels, const BatchRequest& request,
+                                          Store& store) {
+    const std::size_t body_count = request.targets.size();
+    if (body_count == 0) return {};
+    std::optional<CartesianState> observer_offset;
+    for (std::size_t i = 0; i < request.epochs.size(); ++i) {
+        const double epoch = request.epochs[i];
+        if (!request.observer_states.empty()) observer_offset = request.observer_states[i];
+        const auto observer = observer_barycentric_state(kernels, request.center, observer_offset, epoch);
+        if (!observer) return failure(to_ephemeris_error(observer.error()));
+        std::optional<StateVector> sun;
+        const OutputFrame frame = frame_at(request, i);
+        for (std::size_t b = 0; b < body_count; ++b) {
+            const auto relative = corrected_relative_state(kernels, request.targets[b], request.center,
+                                                           request.options.corrections, *observer, sun, epoch);
+            if (!relative) return failure(to_ephemeris_error(relative.error()));
+            const auto position = position_from_state(*relative, frame);
+            if (!position) return failure(position.error());
+            store(i * body_count + b, *position);
+        }
+    }
+    return {};
+}
+
+// Hands every position to `store(entry, position)`, instant-major.
+template <class Store>
+Status<EphemerisError> evaluate_batch(std::vector<SpkKernel>& kernels, const BatchRequest& request,
+                                      Store store) {
+    const Corrections& corrections = request.options.corrections;
+    if (corrections.light_time || corrections.aberration || corrections.gravitational_deflection) {
+        return evaluate_corrected(kernels, request, store);
+    }
+    return evaluate_geometric(kernels, request, store);
+}
+
+}  // namespace
+
+Result<std::vector<Position>, EphemerisError> SpkEphemeris::positions(
+    std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& options) {
+    auto request = prepare_batch(*this, bodies, instants, options);
+    if (!request) return failure(std::move(request).error());
+    std::vector<Position> result(request->entry_count);
+    auto evaluated = evaluate_batch(kernels_, *request, [&result](std::size_t entry, const Position& position) {
+        result[entry] = position;
+    });
+    if (!evaluated) return failure(std::move(evaluated).error());
+    return result;
+}
+
+Status<EphemerisError> SpkEphemeris::positions(std::span<const Body> bodies,
+                                               std::span<const Instant> instants,
+                                               const PositionOptions& options, std::span<double> out) {
+    auto request = prepare_batch(*this, bodies, instants, options);
+    if (!request) return failure(std::move(request).error());
+    if (out.size() != request->entry_count * VALUES_PER_POSITION) {
+        return failure(EphemerisError::invalid_request(
+            "batch output buffer must hold n_instants * n_bodies * 4 values"));
+    }
+    return evaluate_batch(kernels_, *request, [out](std::size_t entry, const Position& position) {
+        double* values = out.data() + entry * VALUES_PER_POSITION;
+        values[0] = position.longitude_deg;
+        values[1] = position.latitude_deg;
+        values[2] = position.distance_au;
+        values[3] = position.longitude_speed_deg_per_day;
+    });
+}
+
+}  // namespace orbyx

@@ -97,11 +97,16 @@ bool bind_classic_call(const Signature& signature, PyObject* args, PyObject* kwa
     return check_required(signature, out);
 }
 
+void raise_wrong_argument_type(const Signature& signature, std::size_t index,
+                               std::string_view expected, PyObject* value) {
+    raise_type_error(argument_label(signature, index) + " must be " + std::string(expected) +
+                     ", not " + Py_TYPE(value)->tp_name);
+}
+
 std::optional<std::string_view> extract_str(PyObject* value, const Signature& signature,
                                             std::size_t index) {
     if (!PyUnicode_Check(value)) {
-        raise_type_error(argument_label(signature, index) + " must be str, not " +
-                         Py_TYPE(value)->tp_name);
+        raise_wrong_argument_type(signature, index, "str", value);
         return std::nullopt;
     }
     Py_ssize_t size = 0;
@@ -115,8 +120,7 @@ bool extract_optional_str(PyObject* value, const Signature& signature, std::size
     out.reset();
     if (value == nullptr || value == Py_None) return true;
     if (!PyUnicode_Check(value)) {
-        raise_type_error(argument_label(signature, index) + " must be str or None, not " +
-                         Py_TYPE(value)->tp_name);
+        raise_wrong_argument_type(signature, index, "str or None", value);
         return false;
     }
     out = extract_str(value, signature, index);

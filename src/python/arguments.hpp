@@ -9,6 +9,12 @@
 
 namespace orbyx::python {
 
+// A fast-call function in the shape a method table stores.
+template <class F>
+PyCFunction as_method(F function) {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
+}
+
 // The parameters of one callable: names in order, how many are required, and the
 // name used in TypeError messages ("open()", "with_eop()").
 struct Signature {
@@ -43,6 +49,10 @@ template <std::size_t N>
 bool bind(const Signature& signature, PyObject* args, PyObject* kwargs, Parameters<N>& out) {
     return bind_classic_call(signature, args, kwargs, out.values.data());
 }
+
+// TypeError "f() argument 'x' must be <expected>, not <type>".
+void raise_wrong_argument_type(const Signature& signature, std::size_t index,
+                               std::string_view expected, PyObject* value);
 
 // A str argument as UTF-8 (valid while the object lives); TypeError naming the
 // argument otherwise.

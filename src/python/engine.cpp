@@ -1,191 +1,13 @@
-#include <memory>
-#include <optional>
-#include <thread>
+#include <string>
 
 #include "core/format.hpp"
-#include "core/provenance.hpp"
 #include "python/arguments.hpp"
 #include "python/classes.hpp"
 #include "python/engine_open.hpp"
-#include "python/errors.hpp"
-#include "python/value_object.hpp"
-#include "spk/spk_ephemeris.hpp"
+#include "python/engine_use.hpp"
 
 namespace orbyx::python {
 namespace {
-
-constexpr std::string_view TYPE_PATH = "orbyx::PyEngine";
-
-struct EngineState {
-    std::optional<SpkEphemeris> engine;  // empty once closed
-    std::thread::id owner = std::this_thread::get_id();
-    int uses = 0;  // running shared uses, or -1 for the one exclusive use
-};
-
-using EngineHandle = std::unique_ptr<EngineState>;
-
-EngineState& state_of(PyObject* self) { return *value_of<EngineHandle>(self); }
-
-enum class Access { Shared, Exclusive };
-
-// One use of an Engine for the length of a call: refuses a foreign thread and
-// re-entrant uses that would overlap an exclusive one.
-class EngineUse {
-public:
-    EngineUse(PyObject* self, Access access) : state_(state_of(self)), access_(access) {
-        if (std::this_thread::get_id() != state_.owner) {
-            raise_wrong_thread(TYPE_PATH);
-        } else if (access == Access::Exclusive && state_.uses != 0) {
-            raise_runtime_error("Already borrowed");
-        } else if (access == Access::Shared && state_.uses < 0) {
-            raise_runtime_error("Already mutably borrowed");
-        } else {
-            state_.uses = access == Access::Exclusive ? -1 : state_.uses + 1;
-            acquired_ = true;
-        }
-    }
-    EngineUse(const EngineUse&) = delete;
-    EngineUse& operator=(const EngineUse&) = delete;
-    ~EngineUse() {
-        if (acquired_) state_.uses = access_ == Access::Exclusive ? 0 : state_.uses - 1;
-    }
-
-    explicit operator bool() const { return acquired_; }
-
-    // The open engine, or null with "engine is closed" raised.
-    SpkEphemeris* engine() {
-        if (!state_.engine) {
-            raise_value_error("engine is closed");
-            return nullptr;
-        }
-        return &*state_.engine;
-    }
-
-    // Moves the engine out for an attach step, leaving the Engine closed until
-    // `put_back`; empty with "engine is closed" raised if there was none.
-    std::optional<SpkEphemeris> take_engine() {
-        if (!state_.engine) {
-            raise_value_error("engine is closed");
-            return std::nullopt;
-        }
-        std::optional<SpkEphemeris> engine = std::move(state_.engine);
-        state_.engine.reset();
-        return engine;
-    }
-
-    void put_back(SpkEphemeris engine) { state_.engine = std::move(engine); }
-
-private:
-    EngineState& state_;
-    Access access_;
-    bool acquired_ = false;
-};
-
-template <class T, class E>
-bool succeeded(const Result<T, E>& result) {
-    if (!result) raise_value_error(result.error().message());
-    return result.ok();
-}
-
-// --- attachment ---------------------------------------------------------------
-
-const char* const PATH_SHA256[] = {"path", "sha256"};
-const Signature WITH_LEAP_SECOND_KERNEL = {"with_leap_second_kernel", PATH_SHA256, 2, 2};
-const Signature WITH_EOP = {"with_eop", PATH_SHA256, 2, 2};
-const Signature WITH_ADDITIONAL_KERNEL_FILE = {"with_additional_kernel_file", PATH_SHA256, 2, 2};
-const char* const TIME_KERNEL_NAMES[] = {"leap_second_kernel", "leap_second_sha256", "eop",
-                                         "eop_sha256"};
-const Signature WITH_TIME_KERNELS = {"with_time_kernels", TIME_KERNEL_NAMES, 4, 4};
-
-// Binds, checks the thread, takes the exclusive use and converts the str arguments.
-template <std::size_t N>
-bool begin_attach(const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
-                  PyObject* kwnames, PyObject* self, std::optional<EngineUse>& use,
-                  std::array<std::string_view, N>& texts) {
-    Parameters<N> parameters;
-    if (!bind(signature, args, nargs, kwnames, parameters)) return false;
-    use.emplace(self, Access::Exclusive);
-    if (!*use) return false;
-    for (std::size_t i = 0; i < N; ++i) {
-        const auto text = extract_str(parameters[i], signature, i);
-        if (!text) return false;
-        texts[i] = *text;
-    }
-    return true;
-}
-
-PyObject* with_leap_second_kernel(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                                  PyObject* kwnames) {
-    std::optional<EngineUse> use;
-    std::array<std::string_view, 2> texts;
-    if (!begin_attach(WITH_LEAP_SECOND_KERNEL, args, nargs, kwnames, self, use, texts)) {
-        return nullptr;
-    }
-    auto kernel = LeapSecondKernel::open(texts[0], texts[1]);
-    if (!succeeded(kernel)) return nullptr;
-    auto engine = use->take_engine();
-    if (!engine) return nullptr;
-    use->put_back(
-        SpkEphemeris::with_leap_second_kernel(std::move(*engine), std::move(kernel).value()));
-    Py_RETURN_NONE;
-}
-
-PyObject* with_eop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    std::optional<EngineUse> use;
-    std::array<std::string_view, 2> texts;
-    if (!begin_attach(WITH_EOP, args, nargs, kwnames, self, use, texts)) return nullptr;
-    auto table = EarthOrientationTable::open(texts[0], texts[1]);
-    if (!succeeded(table)) return nullptr;
-    auto engine = use->take_engine();
-    if (!engine) return nullptr;
-    use->put_back(SpkEphemeris::with_eop(std::move(*engine), std::move(table).value()));
-    Py_RETURN_NONE;
-}
-
-PyObject* with_time_kernels(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                            PyObject* kwnames) {
-    std::optional<EngineUse> use;
-    std::array<std::string_view, 4> texts;
-    if (!begin_attach(WITH_TIME_KERNELS, args, nargs, kwnames, self, use, texts)) {
-        return nullptr;
-    }
-    auto kernel = LeapSecondKernel::open(texts[0], texts[1]);
-    if (!succeeded(kernel)) return nullptr;
-    auto table = EarthOrientationTable::open(texts[2], texts[3]);
-    if (!succeeded(table)) return nullptr;
-    auto engine = use->take_engine();
-    if (!engine) return nullptr;
-    use->put_back(SpkEphemeris::with_time_kernels(std::move(*engine), std::move(kernel).value(),
-                                                  std::move(table).value()));
-    Py_RETURN_NONE;
-}
-
-PyObject* with_additional_kernel_file(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                                      PyObject* kwnames) {
-    std::optional<EngineUse> use;
-    std::array<std::string_view, 2> texts;
-    if (!begin_attach(WITH_ADDITIONAL_KERNEL_FILE, args, nargs, kwnames, self, use, texts)) {
-        return nullptr;
-    }
-    const auto [path, sha256] = texts;
-    if (!is_sha256_hex(sha256)) {
-        return raise_value_error("kernel SHA-256 must contain exactly 64 hexadecimal characters");
-    }
-    std::optional<std::string> name = file_name_of(path);
-    if (!name) return raise_value_error("kernel path has no UTF-8 filename");
-    auto kernel = SpkKernel::open(path);
-    if (!succeeded(kernel)) return nullptr;
-    auto engine = use->take_engine();
-    if (!engine) return nullptr;
-    // A failure here consumes the engine: the Engine stays closed for good.
-    auto extended = SpkEphemeris::with_additional_kernel(
-        std::move(*engine), std::move(kernel).value(), std::move(*name), sha256);
-    if (!succeeded(extended)) return nullptr;
-    use->put_back(std::move(extended).value());
-    Py_RETURN_NONE;
-}
-
-// --- reading ------------------------------------------------------------------
 
 PyObject* supported_range(PyObject* self, void*) {
     EngineUse use(self, Access::Shared);
@@ -211,8 +33,6 @@ PyObject* repr(PyObject* self) {
                    ", kernel_sha256=" + quote(metadata.kernel_sha256) + ")");
 }
 
-// --- lifetime -----------------------------------------------------------------
-
 PyObject* construct(PyTypeObject*, PyObject* args, PyObject* kwargs) {
     Parameters<OPEN_PARAMETER_COUNT> parameters;
     if (!bind(engine_open_signature("Engine"), args, kwargs, parameters)) return nullptr;
@@ -226,17 +46,12 @@ void dealloc(PyObject* self) {
         // than release them here.
         static_cast<void>(handle.release());
         report_unraisable_runtime_error(
-            std::string(TYPE_PATH) + " is unsendable, but is being dropped on another thread");
+            std::string(ENGINE_TYPE_PATH) + " is unsendable, but is being dropped on another thread");
     }
     dealloc_value<EngineHandle>(self);
 }
 
 constexpr int FAST_CALL = METH_FASTCALL | METH_KEYWORDS;
-
-template <class F>
-PyCFunction as_method(F function) {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
-}
 
 PyMethodDef methods[] = {
     {"with_leap_second_kernel", as_method(with_leap_second_kernel), FAST_CALL,
@@ -252,6 +67,15 @@ PyMethodDef methods[] = {
      "with_additional_kernel_file($self, path, sha256)\n--\n\n"
      "Attach an extra planet-center SPK. The primary kernel still wins for\n"
      "any body and epoch it already covers. `sha256` is caller-verified."},
+    {"position", as_method(engine_position), FAST_CALL,
+     "position($self, body, instant, options)\n--\n\n"
+     "One spherical position for a named body."},
+    {"positions", as_method(engine_positions), FAST_CALL,
+     "positions($self, bodies, instants, options)\n--\n\n"
+     "Batch positions as a `NumPy` array of shape `(n_instants, n_bodies, 4)`.\n\n"
+     "Columns are longitude (deg), latitude (deg), distance (au), and\n"
+     "longitude speed (deg/day). Rows are instant-major: entry `[i, b]` is body\n"
+     "`b` at instant `i`."},
     {nullptr, nullptr, 0, nullptr},
 };
 

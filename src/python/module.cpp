@@ -2,7 +2,9 @@
 
 #include "core/constants.hpp"
 #include "python/classes.hpp"
+#include "python/arguments.hpp"
 #include "python/engine_open.hpp"
+#include "python/option_functions.hpp"
 #include "python/errors.hpp"
 #include "python/value_object.hpp"
 
@@ -44,8 +46,9 @@ bool add_class(PyObject* module, const char* name, PyRef type, PyTypeObject*& sl
 }
 
 PyMethodDef functions[] = {
-    {"open", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(open_function)),
-     METH_FASTCALL | METH_KEYWORDS, OPEN_DOC},
+    {"open", as_method(open_function), METH_FASTCALL | METH_KEYWORDS, OPEN_DOC},
+    {"geometric", as_method(geometric_function), METH_FASTCALL | METH_KEYWORDS, GEOMETRIC_DOC},
+    {"apparent", as_method(apparent_function), METH_FASTCALL | METH_KEYWORDS, APPARENT_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -65,6 +68,18 @@ PyObject* create_module() {
     ModuleClasses& classes = module_classes();
     PyObject* m = module.get();
     const bool registered =
+        add_class(m, "Instant", create_instant_class(), classes.instant) &&
+        add_class(m, "GeodeticObserver", create_geodetic_observer_class(),
+                  classes.geodetic_observer) &&
+        add_class(m, "HouseSystem", create_house_system_class(), classes.house_system) &&
+        add_class(m, "HorizonEventKind", create_horizon_event_kind_class(),
+                  classes.horizon_event_kind) &&
+        add_class(m, "SeasonEvent", create_season_event_class(), classes.season_event) &&
+        add_class(m, "LunationEvent", create_lunation_event_class(), classes.lunation_event) &&
+        add_class(m, "SiderealMode", create_sidereal_mode_class(), classes.sidereal_mode) &&
+        add_class(m, "PositionOptions", create_position_options_class(),
+                  classes.position_options) &&
+        add_class(m, "Position", create_position_class(), classes.position) &&
         add_class(m, "DateRange", create_date_range_class(), classes.date_range) &&
         add_class(m, "KernelMetadata", create_kernel_metadata_class(), classes.kernel_metadata) &&
         add_class(m, "Engine", create_engine_class(), classes.engine) &&

@@ -20,10 +20,21 @@ def engine():
 def test_registers_public_names_in_order():
     public = [name for name in vars(orbyx) if not name.startswith("__")]
     assert public == [
+        "Instant",
+        "GeodeticObserver",
+        "HouseSystem",
+        "HorizonEventKind",
+        "SeasonEvent",
+        "LunationEvent",
+        "SiderealMode",
+        "PositionOptions",
+        "Position",
         "DateRange",
         "KernelMetadata",
         "Engine",
         "open",
+        "geometric",
+        "apparent",
         "J2000_JULIAN_DAY",
         "SUN_UPPER_LIMB_ALTITUDE_DEG",
         "MEAN_REFRACTION_ALTITUDE_DEG",
@@ -39,14 +50,30 @@ def test_constants_are_exact_doubles():
     assert repr(orbyx.MEAN_REFRACTION_ALTITUDE_DEG) == "-0.5666666666666667"
 
 
-@pytest.mark.parametrize("cls", [orbyx.DateRange, orbyx.KernelMetadata, orbyx.Engine])
+ALL_CLASSES = [
+    orbyx.Instant,
+    orbyx.GeodeticObserver,
+    orbyx.HouseSystem,
+    orbyx.HorizonEventKind,
+    orbyx.SeasonEvent,
+    orbyx.LunationEvent,
+    orbyx.SiderealMode,
+    orbyx.PositionOptions,
+    orbyx.Position,
+    orbyx.DateRange,
+    orbyx.KernelMetadata,
+    orbyx.Engine,
+]
+
+
+@pytest.mark.parametrize("cls", ALL_CLASSES)
 def test_classes_are_final_and_live_in_orbyx(cls):
     assert cls.__module__ == "orbyx"
     with pytest.raises(TypeError):
         type("Sub", (cls,), {})
 
 
-@pytest.mark.parametrize("cls", [orbyx.DateRange, orbyx.KernelMetadata])
+@pytest.mark.parametrize("cls", [orbyx.Position, orbyx.DateRange, orbyx.KernelMetadata])
 def test_snapshot_classes_have_no_constructor(cls):
     with pytest.raises(TypeError):
         cls()

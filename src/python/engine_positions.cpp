@@ -1,0 +1,118 @@
+#include <span>
+#include <string>
+#include <vector>
+
+#include "python/arguments.hpp"
+#include "python/classes.hpp"
+#include "python/engine_use.hpp"
+#include "python/names.hpp"
+#include "python/numpy_array.hpp"
+
+namespace orbyx::python {
+namespace {
+
+const char* const POSITION_PARAMETERS[] = {"body", "instant", "options"};
+const Signature POSITION = {"position", POSITION_PARAMETERS, 3, 3};
+const char* const POSITIONS_PARAMETERS[] = {"bodies", "instants", "options"};
+const Signature POSITIONS = {"positions", POSITIONS_PARAMETERS, 3, 3};
+
+// The items of a sequence argument (a list or tuple as it is, any other sequence
+// read through its item access). A str is a sequence too, but never one of names.
+PyRef sequence_items(PyObject* value, const Signature& signature, std::size_t index) {
+    if (PyUnicode_Check(value)) {
+        raise_type_error(std::string(signature.callable) + "() argument '" +
+                         signature.names[index] + "': Can't extract `str` to `Vec`");
+        return {};
+    }
+    if (!PySequence_Check(value)) {
+        raise_wrong_argument_type(signature, index, "a sequence", value);
+        return {};
+    }
+    return PyRef::steal(PySequence_Fast(value, "expected a sequence"));
+}
+
+void raise_wrong_item_type(const Signature& signature, std::size_t index, Py_ssize_t item,
+                           std::string_view expected, PyObject* value) {
+    raise_type_error(std::string(signature.callable) + "() argument '" + signature.names[index] +
+                     "' item " + std::to_string(item) + " must be " + std::string(expected) +
+                     ", not " + Py_TYPE(value)->tp_name);
+}
+
+}  // namespace
+
+PyObject* engine_position(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                          PyObject* kwnames) {
+    Parameters<3> parameters;
+    if (!bind(POSITION, args, nargs, kwnames, parameters)) return nullptr;
+    EngineUse use(self, Access::Shared);
+    if (!use) return nullptr;
+    const auto body_text = extract_str(parameters[0], POSITION, 0);
+    if (!body_text) return nullptr;
+    const Instant* instant = instant_argument(parameters[1], POSITION, 1);
+    if (instant == nullptr) return nullptr;
+    const PositionOptions* options = options_argument(parameters[2], POSITION, 2);
+    if (options == nullptr) return nullptr;
+    const auto body = parse_body(*body_text);
+    if (!body) return raise_value_error(body.error());
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    const auto position = engine->position(*body, *instant, *options);
+    return succeeded(position) ? new_position(*position) : nullptr;
+}
+
+PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                           PyObject* kwnames) {
+    Parameters<3> parameters;
+    if (!bind(POSITIONS, args, nargs, kwnames, parameters)) return nullptr;
+    EngineUse use(self, Access::Shared);
+    if (!use) return nullptr;
+
+    const PyRef body_items = sequence_items(parameters[0], POSITIONS, 0);
+    if (!body_items) return nullptr;
+    const Py_ssize_t body_count = PySequence_Fast_GET_SIZE(body_items.get());
+    PyObject** const body_objects = PySequence_Fast_ITEMS(body_items.get());
+    for (Py_ssize_t i = 0; i < body_count; ++i) {
+        if (!PyUnicode_Check(body_objects[i])) {
+            raise_wrong_item_type(POSITIONS, 0, i, "str", body_objects[i]);
+            return nullptr;
+        }
+    }
+    const PyRef instant_items = sequence_items(parameters[1], POSITIONS, 1);
+    if (!instant_items) return nullptr;
+    const Py_ssize_t instant_count = PySequence_Fast_GET_SIZE(instant_items.get());
+    PyObject** const instant_objects = PySequence_Fast_ITEMS(instant_items.get());
+    for (Py_ssize_t i = 0; i < instant_count; ++i) {
+        if (Py_TYPE(instant_objects[i]) != module_classes().instant) {
+            raise_wrong_item_type(POSITIONS, 1, i, "Instant", instant_objects[i]);
+            return nullptr;
+        }
+    }
+    const PositionOptions* options = options_argument(parameters[2], POSITIONS, 2);
+    if (options == nullptr) return nullptr;
+
+    std::vector<Body> bodies;
+    bodies.reserve(static_cast<std::size_t>(body_count));
+    for (Py_ssize_t i = 0; i < body_count; ++i) {
+        const auto text = extract_str(body_objects[i], POSITIONS, 0);
+        if (!text) return nullptr;
+        const auto body = parse_body(*text);
+        if (!body) return raise_value_error(body.error());
+        bodies.push_back(*body);
+    }
+    std::vector<Instant> instants;
+    instants.reserve(static_cast<std::size_t>(instant_count));
+    for (Py_ssize_t i = 0; i < instant_count; ++i) {
+        instants.push_back(value_of<Instant>(instant_objects[i]));
+    }
+
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    double* data = nullptr;
+    PyRef array = new_float64_array(instants.size(), bodies.size(), 4, data);
+    if (!array) return nullptr;
+    const auto written = engine->positions(bodies, instants, *options,
+                                           std::span<double>(data, instants.size() * bodies.size() * 4));
+    return succeeded(written) ? array.release() : nullptr;
+}
+
+}  // namespace orbyx::python

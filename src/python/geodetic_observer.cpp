@@ -1,0 +1,86 @@
+#include "core/errors.hpp"
+#include "core/format.hpp"
+#include "core/observer.hpp"
+#include "python/arguments.hpp"
+#include "python/classes.hpp"
+#include "python/errors.hpp"
+#include "python/value_object.hpp"
+
+namespace orbyx::python {
+namespace {
+
+const GeodeticObserver& observer_of(PyObject* self) { return value_of<GeodeticObserver>(self); }
+
+const char* const PARAMETERS[] = {"longitude_east_deg", "latitude_deg", "height_m"};
+const Signature CONSTRUCTOR = {"GeodeticObserver", PARAMETERS, 3, 2};
+
+bool float_argument(PyObject* value, double& out) {
+    out = PyFloat_AsDouble(value);
+    return !(out == -1.0 && PyErr_Occurred());
+}
+
+PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+    Parameters<3> parameters;
+    if (!bind(CONSTRUCTOR, args, kwargs, parameters)) return nullptr;
+    GeodeticObserver observer{0, 0, 0};
+    if (!float_argument(parameters[0], observer.longitude_east_deg) ||
+        !float_argument(parameters[1], observer.latitude_deg) ||
+        (parameters[2] != nullptr && !float_argument(parameters[2], observer.height_m))) {
+        return nullptr;
+    }
+    auto valid = validate_observer(observer);
+    if (!valid) return raise_value_error(message(valid.error()));
+    return wrap_value(type, *valid);
+}
+
+PyObject* longitude_east_deg(PyObject* self, void*) {
+    return new_float(observer_of(self).longitude_east_deg);
+}
+PyObject* latitude_deg(PyObject* self, void*) { return new_float(observer_of(self).latitude_deg); }
+PyObject* height_m(PyObject* self, void*) { return new_float(observer_of(self).height_m); }
+
+PyObject* repr(PyObject* self) { return new_str(observer_repr(observer_of(self))); }
+
+PyGetSetDef properties[] = {
+    {"longitude_east_deg", longitude_east_deg, nullptr, nullptr, nullptr},
+    {"latitude_deg", latitude_deg, nullptr, nullptr, nullptr},
+    {"height_m", height_m, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyType_Slot slots[] = {
+    {Py_tp_doc, const_cast<char*>(
+                    "GeodeticObserver(longitude_east_deg, latitude_deg, height_m=0.0)\n--\n\n"
+                    "Geodetic site on Earth (east longitude, GRS80/ITRS, height in metres).")},
+    {Py_tp_new, reinterpret_cast<void*>(construct)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<GeodeticObserver>)},
+    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_getset, properties},
+    {0, nullptr},
+};
+
+PyType_Spec spec = {"orbyx.GeodeticObserver", sizeof(ValueObject<GeodeticObserver>), 0,
+                    Py_TPFLAGS_DEFAULT, slots};
+
+}  // namespace
+
+std::string observer_repr(const GeodeticObserver& observer) {
+    return "GeodeticObserver(longitude_east_deg=" + format_number(observer.longitude_east_deg) +
+           ", latitude_deg=" + format_number(observer.latitude_deg) +
+           ", height_m=" + format_number(observer.height_m) + ")";
+}
+
+PyRef create_geodetic_observer_class() { return PyRef::steal(PyType_FromSpec(&spec)); }
+
+PyObject* new_geodetic_observer(const GeodeticObserver& observer) {
+    return wrap_value(module_classes().geodetic_observer, observer);
+}
+
+const GeodeticObserver* observer_argument(PyObject* value, const Signature& signature,
+                                          std::size_t index) {
+    if (Py_TYPE(value) == module_classes().geodetic_observer) return &observer_of(value);
+    raise_wrong_argument_type(signature, index, "GeodeticObserver", value);
+    return nullptr;
+}
+
+}  // namespace orbyx::python

@@ -1,0 +1,149 @@
+#include <string>
+
+#include "core/format.hpp"
+#include "python/arguments.hpp"
+#include "python/classes.hpp"
+#include "python/errors.hpp"
+#include "python/names.hpp"
+#include "python/value_object.hpp"
+
+namespace orbyx::python {
+namespace {
+
+// The enumeration classes carry one canonical name and nothing else.
+using CanonicalName = std::string_view;
+
+PyObject* name(PyObject* self, void*) { return new_str(value_of<CanonicalName>(self)); }
+
+PyGetSetDef properties[] = {
+    {"name", name, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+std::string short_type_name(PyObject* self) {
+    const std::string full = Py_TYPE(self)->tp_name;
+    return full.substr(full.rfind('.') + 1);
+}
+
+PyObject* repr(PyObject* self) {
+    return new_str(short_type_name(self) + "(" + quote(value_of<CanonicalName>(self)) + ")");
+}
+
+const char* const NAME_PARAMETER[] = {"name"};
+
+template <class Member, Result<Member, std::string> (*Parse)(std::string_view)>
+PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+    std::string callable = type->tp_name;
+    callable = callable.substr(callable.rfind('.') + 1);
+    const Signature signature = {callable, NAME_PARAMETER, 1, 1};
+    Parameters<1> parameters;
+    if (!bind(signature, args, kwargs, parameters)) return nullptr;
+    const auto text = extract_str(parameters[0], signature, 0);
+    if (!text) return nullptr;
+    auto member = Parse(*text);
+    if (!member) return raise_value_error(member.error());
+    return wrap_value(type, canonical_name(*member));
+}
+
+template <auto Member>
+PyObject* member(PyObject* cls, PyObject*) {
+    return wrap_value(reinterpret_cast<PyTypeObject*>(cls), canonical_name(Member));
+}
+
+constexpr int CLASS_METHOD = METH_CLASS | METH_NOARGS;
+
+PyMethodDef house_system_members[] = {
+    {"placidus", member<HouseSystem::Placidus>, CLASS_METHOD, "placidus($cls)\n--\n\n"},
+    {"campanus", member<HouseSystem::Campanus>, CLASS_METHOD, "campanus($cls)\n--\n\n"},
+    {"equal", member<HouseSystem::Equal>, CLASS_METHOD, "equal($cls)\n--\n\n"},
+    {"whole_sign", member<HouseSystem::WholeSign>, CLASS_METHOD, "whole_sign($cls)\n--\n\n"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyMethodDef season_event_members[] = {
+    {"march_equinox", member<SeasonEvent::MarchEquinox>, CLASS_METHOD,
+     "march_equinox($cls)\n--\n\n"},
+    {"june_solstice", member<SeasonEvent::JuneSolstice>, CLASS_METHOD,
+     "june_solstice($cls)\n--\n\n"},
+    {"september_equinox", member<SeasonEvent::SeptemberEquinox>, CLASS_METHOD,
+     "september_equinox($cls)\n--\n\n"},
+    {"december_solstice", member<SeasonEvent::DecemberSolstice>, CLASS_METHOD,
+     "december_solstice($cls)\n--\n\n"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyMethodDef lunation_event_members[] = {
+    {"new_moon", member<LunationEvent::NewMoon>, CLASS_METHOD, "new_moon($cls)\n--\n\n"},
+    {"full_moon", member<LunationEvent::FullMoon>, CLASS_METHOD, "full_moon($cls)\n--\n\n"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyMethodDef sidereal_mode_members[] = {
+    {"lahiri", member<SiderealMode::Lahiri>, CLASS_METHOD, "lahiri($cls)\n--\n\n"},
+    {"fagan_bradley", member<SiderealMode::FaganBradley>, CLASS_METHOD,
+     "fagan_bradley($cls)\n--\n\n"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyMethodDef horizon_event_kind_members[] = {
+    {"rise", member<HorizonEventKind::Rise>, CLASS_METHOD, "rise($cls)\n--\n\n"},
+    {"set", member<HorizonEventKind::Set>, CLASS_METHOD, "set($cls)\n--\n\n"},
+    {"transit", member<HorizonEventKind::Transit>, CLASS_METHOD, "transit($cls)\n--\n\n"},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyRef create(const char* type_name, const char* doc, newfunc constructor, PyMethodDef* members) {
+    PyType_Slot slots[] = {
+        {Py_tp_doc, const_cast<char*>(doc)},
+        {Py_tp_new, reinterpret_cast<void*>(constructor)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<CanonicalName>)},
+        {Py_tp_repr, reinterpret_cast<void*>(repr)},
+        {Py_tp_methods, members},
+        {Py_tp_getset, properties},
+        {0, nullptr},
+    };
+    PyType_Spec spec = {type_name, sizeof(ValueObject<CanonicalName>), 0, Py_TPFLAGS_DEFAULT,
+                        slots};
+    return PyRef::steal(PyType_FromSpec(&spec));
+}
+
+}  // namespace
+
+PyRef create_house_system_class() {
+    return create("orbyx.HouseSystem",
+                  "HouseSystem(name)\n--\n\n"
+                  "House-division algorithm (Placidus, Campanus, Equal, Whole Sign).",
+                  construct<HouseSystem, parse_house_system>, house_system_members);
+}
+
+PyRef create_horizon_event_kind_class() {
+    return create("orbyx.HorizonEventKind",
+                  "HorizonEventKind(name)\n--\n\n"
+                  "Rise, set, or meridian transit of the Sun or Moon.",
+                  construct<HorizonEventKind, parse_horizon_event_kind>,
+                  horizon_event_kind_members);
+}
+
+PyRef create_season_event_class() {
+    return create("orbyx.SeasonEvent",
+                  "SeasonEvent(name)\n--\n\n"
+                  "Equinox or solstice (Sun apparent ecliptic longitude 0/90/180/270\xC2\xB0).",
+                  construct<SeasonEvent, parse_season_event>, season_event_members);
+}
+
+PyRef create_lunation_event_class() {
+    return create("orbyx.LunationEvent",
+                  "LunationEvent(name)\n--\n\n"
+                  "New or full Moon (apparent geocentric elongation 0\xC2\xB0/180\xC2\xB0).",
+                  construct<LunationEvent, parse_lunation_event>, lunation_event_members);
+}
+
+PyRef create_sidereal_mode_class() {
+    return create("orbyx.SiderealMode",
+                  "SiderealMode(name)\n--\n\n"
+                  "Lahiri or Fagan\xE2\x80\x93"
+                  "Bradley ayanamsha applied to ecliptic of date.",
+                  construct<SiderealMode, parse_sidereal_mode>, sidereal_mode_members);
+}
+
+}  // namespace orbyx::python

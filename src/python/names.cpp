@@ -171,7 +171,6 @@ Result<Origin, std::string> parse_origin(std::string_view text, const GeodeticOb
     return Origin{OriginKind::Topocentric, *valid};
 }
 
-std::string_view canonical_name(Body body) { return first_spelling(BODIES, body); }
 std::string_view canonical_name(OriginKind origin) { return first_spelling(ORIGINS, origin); }
 std::string_view canonical_name(CoordinateSystem system) {
     return first_spelling(COORDINATE_SYSTEMS, system);

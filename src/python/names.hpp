@@ -26,7 +26,6 @@ Result<HorizonEventKind, std::string> parse_horizon_event_kind(std::string_view 
 Result<Origin, std::string> parse_origin(std::string_view text, const GeodeticObserver* observer);
 
 // The canonical (Python-facing) names of the members.
-std::string_view canonical_name(Body body);
 std::string_view canonical_name(OriginKind origin);
 std::string_view canonical_name(CoordinateSystem system);
 std::string_view canonical_name(ReferenceEpoch epoch);

@@ -53,6 +53,12 @@ public:
         return nullptr;
     }
 
+    // Whether `choice` is the first segment tried for `body`: then every epoch it
+    // covers chooses it, whatever was chosen before.
+    bool tried_first(std::int32_t body, const SegmentChoice& choice) {
+        return &choice == &candidates_[candidates_for(body).first];
+    }
+
     // Why nothing was chosen for `body`: a kernel that could not be walked stands
     // right after the candidates before it. Null when no kernel covers the epoch.
     const SpkError* unwalked_kernel_error(std::int32_t body) {
@@ -138,6 +144,9 @@ public:
         return last_;
     }
 
+    // One more epoch for `group`, chosen again.
+    void add_again(std::uint32_t group) { ++counts_[group]; }
+
 private:
     struct GroupNumber {
         std::uint64_t sweep = 0;  // sweeps are counted from 1
@@ -181,17 +190,36 @@ private:
     // Each unfinished epoch chooses its next link; the lowest failing position decides.
     Status<SpkError> select(SegmentChooser& chooser, std::int32_t target, std::span<const double> epochs) {
         groups_.clear();
+        // Neighbouring epochs of one body mostly fall in the segment it tries first;
+        // while they do, the choice and its group stand without asking again.
+        struct Settled {
+            std::int32_t body;
+            double start_epoch;
+            double end_epoch;
+            std::uint32_t group;
+        };
+        std::optional<Settled> settled;
         for (std::size_t i = 0; i < epochs.size(); ++i) {
             const std::int32_t body = bodies_[i];
             if (body == SOLAR_SYSTEM_BARYCENTER) continue;
             if (steps_[i] < 255) ++steps_[i];
             if (steps_[i] > MAX_CENTER_CHAIN_LINKS) return failure(SpkError::center_chain_cycle(target));
-            const SegmentChoice* choice = chooser.choose(body, epochs[i]);
+            const double epoch = epochs[i];
+            if (settled && settled->body == body && settled->start_epoch <= epoch && epoch <= settled->end_epoch) {
+                group_of_[i] = settled->group;
+                groups_.add_again(settled->group);
+                continue;
+            }
+            const SegmentChoice* choice = chooser.choose(body, epoch);
             if (choice == nullptr) {
                 if (const SpkError* error = chooser.unwalked_kernel_error(body)) return failure(*error);
-                return failure(SpkError::broken_center_chain(body, epochs[i]));
+                return failure(SpkError::broken_center_chain(body, epoch));
             }
             group_of_[i] = groups_.add(*choice);
+            settled.reset();
+            if (chooser.tried_first(body, *choice)) {
+                settled = Settled{body, choice->segment->start_epoch, choice->segment->end_epoch, group_of_[i]};
+            }
         }
         return {};
     }

@@ -166,7 +166,6 @@ class Sweeps {
 public:
     explicit Sweeps(std::size_t capacity)
         : bodies_(capacity),
-          steps_(capacity),
           group_of_(capacity),
           grouped_positions_(capacity),
           group_epochs_(capacity),
@@ -177,9 +176,10 @@ public:
                          std::span<const double> epochs, std::span<StateVector> states) {
         const std::size_t count = epochs.size();
         std::fill_n(bodies_.begin(), count, target);  // 0 once an epoch's chain is done
-        std::fill_n(steps_.begin(), count, 0);
-        while (true) {
-            if (auto selected = select(chooser, target, epochs); !selected) return selected;
+        // Every unfinished epoch takes one link per sweep, so the sweep number is the
+        // length of each unfinished chain.
+        for (int sweep = 1;; ++sweep) {
+            if (auto selected = select(chooser, target, sweep, epochs); !selected) return selected;
             if (groups_.size() == 0) return {};
             group_positions(count);
             if (auto evaluated = evaluate(kernels, epochs, states); !evaluated) return evaluated;
@@ -188,7 +188,7 @@ public:
 
 private:
     // Each unfinished epoch chooses its next link; the lowest failing position decides.
-    Status<SpkError> select(SegmentChooser& chooser, std::int32_t target, std::span<const double> epochs) {
+    Status<SpkError> select(SegmentChooser& chooser, std::int32_t target, int sweep, std::span<const double> epochs) {
         groups_.clear();
         // Neighbouring epochs of one body mostly fall in the segment it tries first;
         // while they do, the choice and its group stand without asking again.
@@ -202,8 +202,7 @@ private:
         for (std::size_t i = 0; i < epochs.size(); ++i) {
             const std::int32_t body = bodies_[i];
             if (body == SOLAR_SYSTEM_BARYCENTER) continue;
-            if (steps_[i] < 255) ++steps_[i];
-            if (steps_[i] > MAX_CENTER_CHAIN_LINKS) return failure(SpkError::center_chain_cycle(target));
+            if (sweep > MAX_CENTER_CHAIN_LINKS) return failure(SpkError::center_chain_cycle(target));
             const double epoch = epochs[i];
             if (settled && settled->body == body && settled->start_epoch <= epoch && epoch <= settled->end_epoch) {
                 group_of_[i] = settled->group;
@@ -274,7 +273,6 @@ private:
     }
 
     std::vector<std::int32_t> bodies_;
-    std::vector<std::uint8_t> steps_;
     std::vector<std::uint32_t> group_of_;
     std::vector<std::uint32_t> grouped_positions_;
     std::vector<std::uint32_t> group_ends_;

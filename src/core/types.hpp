@@ -36,10 +36,13 @@ struct CartesianState {
     std::array<double, 3> position;
     std::array<double, 3> velocity;
 
-    // Every component finite: v - v is zero for a finite v and NaN otherwise.
+    // Every component finite: v - v is zero for a finite v and NaN otherwise. The
+    // sums pair up so that the additions do not wait on one another in a chain.
     bool is_finite() const {
-        double sum = 0.0;
-        for (int i = 0; i < 3; ++i) sum += (position[i] - position[i]) + (velocity[i] - velocity[i]);
+        const auto zero_if_finite = [](double v) { return v - v; };
+        const double sum = (zero_if_finite(position[0]) + zero_if_finite(position[1])) +
+                           (zero_if_finite(position[2]) + zero_if_finite(velocity[0])) +
+                           (zero_if_finite(velocity[1]) + zero_if_finite(velocity[2]));
         return sum == 0.0;
     }
 };

@@ -12,20 +12,18 @@ namespace {
 
 const Instant& instant_of(PyObject* self) { return value_of<Instant>(self); }
 
-// A finite Julian day from anything the host converts to float.
-std::optional<double> julian_day_argument(PyObject* value) {
-    const double julian_day = PyFloat_AsDouble(value);
-    if (julian_day == -1.0 && PyErr_Occurred()) return std::nullopt;
-    if (!std::isfinite(julian_day)) {
-        raise_value_error("Julian day must be finite");
-        return std::nullopt;
-    }
-    return julian_day;
+// Anything the host converts to float; null with its TypeError otherwise.
+std::optional<double> float_argument(PyObject* value) {
+    const double number = PyFloat_AsDouble(value);
+    if (number == -1.0 && PyErr_Occurred()) return std::nullopt;
+    return number;
 }
 
-PyObject* make(PyTypeObject* type, PyObject* day, TimeScale scale) {
-    const auto julian_day = julian_day_argument(day);
-    return julian_day ? wrap_value(type, Instant{*julian_day, scale}) : nullptr;
+// Arguments are converted first; then the day must be finite.
+PyObject* make(PyTypeObject* type, std::optional<double> julian_day, TimeScale scale) {
+    if (!julian_day) return nullptr;
+    if (!std::isfinite(*julian_day)) return raise_value_error("Julian day must be finite");
+    return wrap_value(type, Instant{*julian_day, scale});
 }
 
 const char* const PARAMETERS[] = {"julian_day", "time_scale"};
@@ -34,17 +32,18 @@ const Signature CONSTRUCTOR = {"Instant", PARAMETERS, 2, 1};
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     Parameters<2> parameters;
     if (!bind(CONSTRUCTOR, args, kwargs, parameters)) return nullptr;
-    const auto julian_day = julian_day_argument(parameters[0]);
+    const auto julian_day = float_argument(parameters[0]);
     if (!julian_day) return nullptr;
-    TimeScale scale = TimeScale::Tdb;
+    std::string_view scale_text = "tdb";
     if (parameters[1] != nullptr) {
         const auto text = extract_str(parameters[1], CONSTRUCTOR, 1);
         if (!text) return nullptr;
-        auto parsed = parse_time_scale(*text);
-        if (!parsed) return raise_value_error(parsed.error());
-        scale = *parsed;
+        scale_text = *text;
     }
-    return wrap_value(type, Instant{*julian_day, scale});
+    if (!std::isfinite(*julian_day)) return raise_value_error("Julian day must be finite");
+    auto scale = parse_time_scale(scale_text);
+    if (!scale) return raise_value_error(scale.error());
+    return wrap_value(type, Instant{*julian_day, *scale});
 }
 
 template <TimeScale Scale>
@@ -52,7 +51,7 @@ PyObject* in_scale(PyObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObj
     static const Signature signature = {canonical_name(Scale), PARAMETERS, 1, 1};
     Parameters<1> parameters;
     if (!bind(signature, args, nargs, kwnames, parameters)) return nullptr;
-    return make(reinterpret_cast<PyTypeObject*>(cls), parameters[0], Scale);
+    return make(reinterpret_cast<PyTypeObject*>(cls), float_argument(parameters[0]), Scale);
 }
 
 PyObject* julian_day(PyObject* self, void*) { return new_float(instant_of(self).julian_day); }

@@ -46,6 +46,10 @@ class TestInstant:
             orbyx.Instant("2451545.0")
         with pytest.raises(TypeError):
             orbyx.Instant(2451545.0, 3)
+        with pytest.raises(TypeError):  # conversion comes before the finiteness check
+            orbyx.Instant(math.nan, 3)
+        with pytest.raises(ValueError, match="^Julian day must be finite$"):
+            orbyx.Instant(math.nan, "gps")
 
 
 class TestGeodeticObserver:

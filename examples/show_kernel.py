@@ -12,7 +12,8 @@ def de421_path():
     with warnings.catch_warnings():
         warnings.simplefilter("ignore")  # skyfield-data warns about its own EOP file's age
         import skyfield_data
-    return os.path.join(skyfield_data.get_skyfield_data_path(), "de421.bsp")
+
+        return os.path.join(skyfield_data.get_skyfield_data_path(), "de421.bsp")
 
 
 def main():

@@ -115,6 +115,12 @@ std::optional<std::string_view> extract_str(PyObject* value, const Signature& si
     return std::string_view(text, static_cast<std::size_t>(size));
 }
 
+std::optional<double> extract_float(PyObject* value) {
+    const double number = PyFloat_AsDouble(value);
+    if (number == -1.0 && PyErr_Occurred()) return std::nullopt;
+    return number;
+}
+
 bool extract_optional_str(PyObject* value, const Signature& signature, std::size_t index,
                           std::optional<std::string_view>& out) {
     out.reset();

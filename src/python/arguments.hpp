@@ -59,6 +59,9 @@ void raise_wrong_argument_type(const Signature& signature, std::size_t index,
 std::optional<std::string_view> extract_str(PyObject* value, const Signature& signature,
                                             std::size_t index);
 
+// Anything the host converts to float; empty with its TypeError otherwise.
+std::optional<double> extract_float(PyObject* value);
+
 // None (or omitted) gives an empty optional inside; TypeError for anything but str.
 bool extract_optional_str(PyObject* value, const Signature& signature, std::size_t index,
                           std::optional<std::string_view>& out);

@@ -14,20 +14,16 @@ const GeodeticObserver& observer_of(PyObject* self) { return value_of<GeodeticOb
 const char* const PARAMETERS[] = {"longitude_east_deg", "latitude_deg", "height_m"};
 const Signature CONSTRUCTOR = {"GeodeticObserver", PARAMETERS, 3, 2};
 
-bool float_argument(PyObject* value, double& out) {
-    out = PyFloat_AsDouble(value);
-    return !(out == -1.0 && PyErr_Occurred());
-}
-
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     Parameters<3> parameters;
     if (!bind(CONSTRUCTOR, args, kwargs, parameters)) return nullptr;
-    GeodeticObserver observer{0, 0, 0};
-    if (!float_argument(parameters[0], observer.longitude_east_deg) ||
-        !float_argument(parameters[1], observer.latitude_deg) ||
-        (parameters[2] != nullptr && !float_argument(parameters[2], observer.height_m))) {
-        return nullptr;
-    }
+    const auto longitude = extract_float(parameters[0]);
+    if (!longitude) return nullptr;
+    const auto latitude = extract_float(parameters[1]);
+    if (!latitude) return nullptr;
+    const auto height = parameters[2] != nullptr ? extract_float(parameters[2]) : 0.0;
+    if (!height) return nullptr;
+    const GeodeticObserver observer{*longitude, *latitude, *height};
     auto valid = validate_observer(observer);
     if (!valid) return raise_value_error(message(valid.error()));
     return wrap_value(type, *valid);

@@ -12,13 +12,6 @@ namespace {
 
 const Instant& instant_of(PyObject* self) { return value_of<Instant>(self); }
 
-// Anything the host converts to float; null with its TypeError otherwise.
-std::optional<double> float_argument(PyObject* value) {
-    const double number = PyFloat_AsDouble(value);
-    if (number == -1.0 && PyErr_Occurred()) return std::nullopt;
-    return number;
-}
-
 // Arguments are converted first; then the day must be finite.
 PyObject* make(PyTypeObject* type, std::optional<double> julian_day, TimeScale scale) {
     if (!julian_day) return nullptr;
@@ -32,7 +25,7 @@ const Signature CONSTRUCTOR = {"Instant", PARAMETERS, 2, 1};
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     Parameters<2> parameters;
     if (!bind(CONSTRUCTOR, args, kwargs, parameters)) return nullptr;
-    const auto julian_day = float_argument(parameters[0]);
+    const auto julian_day = extract_float(parameters[0]);
     if (!julian_day) return nullptr;
     std::string_view scale_text = "tdb";
     if (parameters[1] != nullptr) {
@@ -51,7 +44,7 @@ PyObject* in_scale(PyObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObj
     static const Signature signature = {canonical_name(Scale), PARAMETERS, 1, 1};
     Parameters<1> parameters;
     if (!bind(signature, args, nargs, kwnames, parameters)) return nullptr;
-    return make(reinterpret_cast<PyTypeObject*>(cls), float_argument(parameters[0]), Scale);
+    return make(reinterpret_cast<PyTypeObject*>(cls), extract_float(parameters[0]), Scale);
 }
 
 PyObject* julian_day(PyObject* self, void*) { return new_float(instant_of(self).julian_day); }

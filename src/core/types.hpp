@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,6 +97,29 @@ enum class HouseSystem { Placidus, Campanus, Equal, WholeSign };
 enum class SeasonEvent { MarchEquinox, JuneSolstice, SeptemberEquinox, DecemberSolstice };
 
 enum class LunationEvent { NewMoon, FullMoon };
+
+// Ecliptic longitudes on the true ecliptic and equinox of date, degrees.
+struct HouseCusps {
+    HouseSystem system;
+    std::array<double, 12> cusp_ecliptic_longitude_deg;  // house 1 first, each in [0, 360)
+    double ascendant_deg;
+    double midheaven_deg;
+    double ramc_deg;
+    double local_sidereal_time_deg;  // always equal to ramc_deg
+    double true_obliquity_deg;       // not reduced
+};
+
+// Rise and set are both present or both absent (a body that never crosses).
+struct RiseSetTransit {
+    std::optional<double> rise_ut1_julian_day;
+    std::optional<double> set_ut1_julian_day;
+    double transit_ut1_julian_day;
+};
+
+struct HorizonEvent {
+    HorizonEventKind kind;
+    double ut1_julian_day;
+};
 
 // Inclusive bounds in `time_scale`.
 struct DateRange {

@@ -84,6 +84,31 @@ public:
                                      std::span<const Instant> instants,
                                      const PositionOptions& options, std::span<double> out);
 
+    // The tropical ecliptic-of-date longitude less the mode's ayanamsha; the
+    // options must ask for the ecliptic of date.
+    Result<Position, EphemerisError> sidereal_position(Body body, const Instant& instant,
+                                                       const PositionOptions& options,
+                                                       SiderealMode mode);
+
+    // The next instant after `after` at which the Sun's apparent longitude, or the
+    // Moon's apparent elongation from the Sun, reaches the target; returned in TT.
+    Result<Instant, EphemerisError> next_sun_longitude(const Instant& after, double target_deg);
+    Result<Instant, EphemerisError> next_sun_moon_elongation(const Instant& after,
+                                                             double target_deg);
+
+    // Sun or Moon only; every day returned is a UT1 Julian day. The upper transit
+    // nearest to `around`, with the rise before and the set after it.
+    Result<RiseSetTransit, EphemerisError> rise_set_transit(Body body,
+                                                            const GeodeticObserver& observer,
+                                                            const Instant& around,
+                                                            double altitude_deg);
+    // The first event of `kind` more than one second after `after`.
+    Result<HorizonEvent, EphemerisError> next_horizon_event(Body body,
+                                                            const GeodeticObserver& observer,
+                                                            const Instant& after,
+                                                            HorizonEventKind kind,
+                                                            double altitude_deg);
+
 private:
     SpkEphemeris(EphemerisMetadata metadata, DateRange supported_range, SpkKernel primary);
 

@@ -13,6 +13,8 @@ namespace {
 
 const char* const POSITION_PARAMETERS[] = {"body", "instant", "options"};
 const Signature POSITION = {"position", POSITION_PARAMETERS, 3, 3};
+const char* const SIDEREAL_POSITION_PARAMETERS[] = {"body", "instant", "options", "mode"};
+const Signature SIDEREAL_POSITION = {"sidereal_position", SIDEREAL_POSITION_PARAMETERS, 4, 4};
 const char* const POSITIONS_PARAMETERS[] = {"bodies", "instants", "options"};
 const Signature POSITIONS = {"positions", POSITIONS_PARAMETERS, 3, 3};
 
@@ -57,6 +59,28 @@ PyObject* engine_position(PyObject* self, PyObject* const* args, Py_ssize_t narg
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
     const auto position = engine->position(*body, *instant, *options);
+    return succeeded(position) ? new_position(*position) : nullptr;
+}
+
+PyObject* engine_sidereal_position(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                                   PyObject* kwnames) {
+    Parameters<4> parameters;
+    if (!bind(SIDEREAL_POSITION, args, nargs, kwnames, parameters)) return nullptr;
+    EngineUse use(self, Access::Shared);
+    if (!use) return nullptr;
+    const auto body_text = extract_str(parameters[0], SIDEREAL_POSITION, 0);
+    if (!body_text) return nullptr;
+    const Instant* instant = instant_argument(parameters[1], SIDEREAL_POSITION, 1);
+    if (instant == nullptr) return nullptr;
+    const PositionOptions* options = options_argument(parameters[2], SIDEREAL_POSITION, 2);
+    if (options == nullptr) return nullptr;
+    const auto body = parse_body(*body_text);
+    if (!body) return raise_value_error(body.error());
+    const auto mode = extract_parsed_name(parameters[3], parse_sidereal_mode);
+    if (!mode) return nullptr;
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    const auto position = engine->sidereal_position(*body, *instant, *options, *mode);
     return succeeded(position) ? new_position(*position) : nullptr;
 }
 

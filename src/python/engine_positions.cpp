@@ -33,6 +33,14 @@ PyRef sequence_items(PyObject* value, const Signature& signature, std::size_t in
     return PyRef::steal(PySequence_Fast(value, "expected a sequence"));
 }
 
+// The same, never the caller's own list: reading a later argument can run Python code
+// that changes that list and frees the items we hold.
+PyRef held_sequence_items(PyObject* value, const Signature& signature, std::size_t index) {
+    PyRef items = sequence_items(value, signature, index);
+    if (items.get() == value && PyList_Check(value)) return PyRef::steal(PyList_AsTuple(value));
+    return items;
+}
+
 void raise_wrong_item_type(const Signature& signature, std::size_t index, Py_ssize_t item,
                            std::string_view expected, PyObject* value) {
     raise_type_error(std::string(signature.callable) + "() argument '" + signature.names[index] +
@@ -91,7 +99,7 @@ PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nar
     EngineUse use(self, Access::Shared);
     if (!use) return nullptr;
 
-    const PyRef body_items = sequence_items(parameters[0], POSITIONS, 0);
+    const PyRef body_items = held_sequence_items(parameters[0], POSITIONS, 0);
     if (!body_items) return nullptr;
     const Py_ssize_t body_count = PySequence_Fast_GET_SIZE(body_items.get());
     PyObject** const body_objects = PySequence_Fast_ITEMS(body_items.get());

@@ -69,6 +69,11 @@ char32_t next_code_point(std::string_view text, std::size_t& pos) {
         return lead;
     }
     const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    // Only invalid text ends inside a sequence: its lead byte stands alone rather than read past the end.
+    if (static_cast<std::size_t>(length) > text.size() - pos) {
+        ++pos;
+        return U'\uFFFD';
+    }
     char32_t c = lead & (0x7F >> length);
     for (int i = 1; i < length; ++i) c = (c << 6) | (byte(pos + i) & 0x3F);
     pos += static_cast<std::size_t>(length);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
 #include "core/provenance.hpp"
 #include "core/utf8.hpp"
 
@@ -21,6 +24,17 @@ TEST(Utf8, TrimsUnicodeWhiteSpaceOnly) {
     EXPECT_EQ(trim_white_space(" \t\x0B\xC2\xA0\xE3\x80\x80 x y \r\n"), "x y");
     EXPECT_EQ(trim_white_space("\xE2\x80\x8Bx"), "\xE2\x80\x8Bx");  // zero-width space is not White_Space
     EXPECT_EQ(trim_white_space("   "), "");
+}
+
+TEST(Utf8, ReadsNothingPastTheEndOfTextCutShort) {
+    // At the very end of a heap block, where AddressSanitizer sees a read past it;
+    // a name parser was handed these bytes by the fuzzer.
+    const std::vector<char> bytes = {'\x99', '\xCD', '\xCF', '\xCF', '\xCF'};
+    const std::string_view text(bytes.data(), bytes.size());
+    EXPECT_EQ(trim_white_space(text), text);
+    std::size_t pos = 4;
+    EXPECT_EQ(next_code_point(text, pos), U'\uFFFD');
+    EXPECT_EQ(pos, 5u);
 }
 
 TEST(FileName, IsTheLastOrdinaryComponent) {

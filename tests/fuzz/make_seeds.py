@@ -1,0 +1,105 @@
+"""Writes the seed inputs of every fuzz target into one folder per target.
+
+Seeds are made at run time rather than kept in the repository: the real kernel
+excerpts and the leap-second kernel are copied from ../shared/data, an excerpt of
+the IERS EOP 20 C04 series is cut from the astropy-iers-data package, and small
+synthetic kernels come from the test suite's DAF writer.
+
+    python tests/fuzz/make_seeds.py OUTPUT_DIR
+"""
+import os
+import shutil
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "python"))
+
+from conftest import DE430, DE441_1969, JUP310, LEAPSECONDS, eop_c04_path  # noqa: E402
+from daf_writer import (big_endian_twin, build_daf, constant_segment, tdb_seconds,  # noqa: E402
+                        type2_segment)
+
+START = tdb_seconds(2451545.0)
+DAY = 86400.0
+
+
+def chebyshev_records(count, scale):
+    """Records of three coefficients per axis, so that the recurrences run."""
+    return [([scale * (k + 1), 0.5 * scale, 0.1 * scale],
+             [-scale, 0.25 * scale, 0.0],
+             [0.5 * scale, 0.0, -0.05 * scale]) for k in range(count)]
+
+
+def solar_system_kernel(**options):
+    """Sun, Earth-Moon barycentre, Earth, Moon and Mercury, chained down to the barycentre."""
+    segments = [
+        type2_segment(10, 0, START, 4 * DAY, chebyshev_records(2, 1e5)),
+        type2_segment(3, 0, START, 2 * DAY, chebyshev_records(4, 1.5e8)),
+        type2_segment(399, 3, START, 8 * DAY, chebyshev_records(1, 4.6e3)),
+        type2_segment(301, 3, START, DAY, chebyshev_records(8, 3.8e5)),
+        type2_segment(1, 0, START, 8 * DAY, chebyshev_records(1, 5.8e7)),
+        constant_segment(199, START, START + 8 * DAY, center=1),
+    ]
+    return build_daf(segments, **options)
+
+
+def kernel_seeds():
+    one_per_record = solar_system_kernel(summaries_per_record=1)
+    return {
+        "de430-excerpt.bsp": open(DE430, "rb").read(),
+        "de441-1969.bsp": open(DE441_1969, "rb").read(),
+        "jup310-excerpt.bsp": open(JUP310, "rb").read(),
+        "solar-system.bsp": solar_system_kernel(),
+        "solar-system-big-endian.bsp": big_endian_twin(solar_system_kernel()),
+        "one-summary-per-record.bsp": one_per_record,
+        "touching-segments.bsp": build_daf([constant_segment(10, START, START + DAY),
+                                            constant_segment(10, START + DAY, START + 2 * DAY)]),
+        "no-segments.bsp": build_daf([]),
+    }
+
+
+def eop_excerpt(first_rows, around_mjd, rows):
+    """The header, the first rows and the rows around one MJD of the C04 series."""
+    with open(eop_c04_path(), encoding="utf-8") as table:
+        lines = table.readlines()
+    header = [line for line in lines if line.startswith("#")]
+    data = [line for line in lines if not line.startswith("#")]
+    middle = next(i for i, line in enumerate(data) if float(line.split()[4]) >= around_mjd)
+    return "".join(header + data[:first_rows] + data[middle:middle + rows])
+
+
+def time_seeds():
+    minimal_lsk = (
+        "\\begindata\nDELTET/DELTA_T_A = 32.184\nDELTET/K = 1.657D-3\nDELTET/EB = 1.671D-2\n"
+        "DELTET/M = ( 6.239996D0 1.99096871D-7 )\nDELTET/DELTA_AT = ( 10, @1972-JAN-1 )\n\\begintext\n")
+    return {
+        "leap_second_kernel": {"leapseconds.tls": open(LEAPSECONDS, "rb").read(),
+                               "minimal.tls": minimal_lsk.encode()},
+        "earth_orientation_table": {"eopc04-excerpt": eop_excerpt(5, 57754.0, 5).encode(),
+                                    "eopc04-one-row": eop_excerpt(1, 0.0, 0).encode()},
+    }
+
+
+NAMES = ["sun", "Moon", "  PLUTO  ", "tdb", "UT1", "barycentric", "topocentric", "Equatorial",
+         "of-date", "j2000", "whole_sign", "Whole-Sign", "vernal_equinox", "december-solstice",
+         "fullmoon", "fagan_bradley", "transit", "\u00a0rise\u2003", "unknown"]
+
+
+def write_all(root, seeds):
+    for target, files in seeds.items():
+        folder = os.path.join(root, target)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        for name, content in files.items():
+            with open(os.path.join(folder, name), "wb") as out:
+                out.write(content)
+
+
+def main(root):
+    seeds = {"kernel": kernel_seeds(),
+             "names": {f"name-{i}": name.encode() for i, name in enumerate(NAMES)}}
+    seeds.update(time_seeds())
+    write_all(root, seeds)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])

@@ -1,7 +1,6 @@
 #include "spk/position_block.hpp"
 
 #include <limits>
-#include <variant>
 
 #include "core/constants.hpp"
 #include "core/lanes.hpp"
@@ -75,22 +74,13 @@ ORBYX_OCT_TARGET void convert_octs(const Components& in, std::size_t count, Conv
 
 }  // namespace
 
-void PositionBlock::add(const CartesianState& relative, const OutputFrame& frame) {
-    CartesianState state = relative;
-    if (const auto* of_date = std::get_if<OfDateRotation>(&frame.axes)) {
-        const auto rotated = of_date->apply(relative);
-        // A rejected state stays rejected: NaN is not finite.
-        state = rotated ? *rotated : CartesianState{};
-        if (!rotated) state.position[0] = std::numeric_limits<double>::quiet_NaN();
-    }
-    x_[size_] = state.position[0];
-    y_[size_] = state.position[1];
-    z_[size_] = state.position[2];
-    vx_[size_] = state.velocity[0];
-    vy_[size_] = state.velocity[1];
-    vz_[size_] = state.velocity[2];
-    to_ecliptic_[size_] = std::holds_alternative<OutputFrame::J2000Ecliptic>(frame.axes) ? 1.0 : 0.0;
-    ++size_;
+void PositionBlock::add_of_date(const CartesianState& relative, const OfDateRotation& rotation) {
+    const auto rotated = rotation.apply(relative);
+    if (rotated) return queue(*rotated, false);
+    // A rejected state stays rejected: NaN is not finite.
+    CartesianState rejected{};
+    rejected.position[0] = std::numeric_limits<double>::quiet_NaN();
+    queue(rejected, false);
 }
 
 std::size_t PositionBlock::convert(std::span<Position, CAPACITY> positions) {

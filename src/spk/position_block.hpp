@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <variant>
 
 #include "core/types.hpp"
 #include "spk/output_frame.hpp"
@@ -21,7 +22,13 @@ public:
     void clear() { size_ = 0; }
 
     // Queues `relative`, a kernel-frame state, for a position in `frame`.
-    void add(const CartesianState& relative, const OutputFrame& frame);
+    void add(const CartesianState& relative, const OutputFrame& frame) {
+        if (const auto* of_date = std::get_if<OfDateRotation>(&frame.axes)) {
+            add_of_date(relative, *of_date);
+        } else {
+            queue(relative, std::holds_alternative<OutputFrame::J2000Ecliptic>(frame.axes));
+        }
+    }
 
     // Converts the queued states in order into the first size() slots of `positions`
     // and returns how many it converted: fewer than size() when position_from_state
@@ -30,6 +37,19 @@ public:
 
 private:
     using Column = std::array<double, CAPACITY>;
+
+    void add_of_date(const CartesianState& relative, const OfDateRotation& rotation);
+
+    void queue(const CartesianState& state, bool to_ecliptic) {
+        x_[size_] = state.position[0];
+        y_[size_] = state.position[1];
+        z_[size_] = state.position[2];
+        vx_[size_] = state.velocity[0];
+        vy_[size_] = state.velocity[1];
+        vz_[size_] = state.velocity[2];
+        to_ecliptic_[size_] = to_ecliptic ? 1.0 : 0.0;
+        ++size_;
+    }
 
     std::size_t size_ = 0;
     alignas(64) Column x_;

@@ -14,7 +14,6 @@ namespace orbyx {
 
 using Pair = double __attribute__((vector_size(2 * sizeof(double))));
 using Quad = double __attribute__((vector_size(4 * sizeof(double))));
-using Oct = double __attribute__((vector_size(8 * sizeof(double))));
 
 template <class Lanes>
 constexpr std::size_t LANE_COUNT = sizeof(Lanes) / sizeof(double);
@@ -24,7 +23,6 @@ inline constexpr std::size_t LANE_COUNT<double> = 1;
 namespace lanes_detail {
 using PairBits = std::int64_t __attribute__((vector_size(2 * sizeof(double))));
 using QuadBits = std::int64_t __attribute__((vector_size(4 * sizeof(double))));
-using OctBits = std::int64_t __attribute__((vector_size(8 * sizeof(double))));
 
 template <class Lanes>
 struct Bits;
@@ -35,10 +33,6 @@ struct Bits<Pair> {
 template <>
 struct Bits<Quad> {
     using type = QuadBits;
-};
-template <>
-struct Bits<Oct> {
-    using type = OctBits;
 };
 }  // namespace lanes_detail
 
@@ -124,24 +118,11 @@ inline bool quads_are_native() {
 #endif
 }
 
-// Whether this processor runs code built for octs (AVX-512 F, with the above) natively; asked once.
-inline bool octs_are_native() {
-#if defined(__x86_64__)
-    static const bool native = quads_are_native() && __builtin_cpu_supports("avx512f");
-    return native;
-#else
-    return false;
-#endif
-}
-
 }  // namespace orbyx
 
-// Mark functions built for quads or octs; call them only when quads_are_native() or
-// octs_are_native() says so.
+// Marks a function built for quads; call it only when quads_are_native().
 #if defined(__x86_64__)
 #define ORBYX_QUAD_TARGET [[gnu::target("avx2,fma")]]
-#define ORBYX_OCT_TARGET [[gnu::target("avx512f,avx2,fma")]]
 #else
 #define ORBYX_QUAD_TARGET
-#define ORBYX_OCT_TARGET
 #endif

@@ -25,12 +25,12 @@ struct Components {
 // The positions by component, and what decides whether each is valid: 0 for six
 // finite components (NaN otherwise), and rho^2.
 struct Converted {
-    alignas(64) Column longitude_deg;
-    alignas(64) Column latitude_deg;
-    alignas(64) Column distance_au;
-    alignas(64) Column longitude_speed_deg_per_day;
-    alignas(64) Column zero_if_finite;
-    alignas(64) Column rho_squared;
+    alignas(32) Column longitude_deg;
+    alignas(32) Column latitude_deg;
+    alignas(32) Column distance_au;
+    alignas(32) Column longitude_speed_deg_per_day;
+    alignas(32) Column zero_if_finite;
+    alignas(32) Column rho_squared;
 };
 
 // `count` is a multiple of the lane count.
@@ -68,10 +68,6 @@ ORBYX_QUAD_TARGET void convert_quads(const Components& in, std::size_t count, Co
     convert_lanes<Quad>(in, count, out);
 }
 
-ORBYX_OCT_TARGET void convert_octs(const Components& in, std::size_t count, Converted& out) {
-    convert_lanes<Oct>(in, count, out);
-}
-
 }  // namespace
 
 void PositionBlock::add_of_date(const CartesianState& relative, const OfDateRotation& rotation) {
@@ -84,9 +80,8 @@ void PositionBlock::add_of_date(const CartesianState& relative, const OfDateRota
 }
 
 std::size_t PositionBlock::convert(std::span<Position, CAPACITY> positions) {
-    const bool octs = octs_are_native();
     const bool quads = quads_are_native();
-    const std::size_t lanes = octs ? LANE_COUNT<Oct> : quads ? LANE_COUNT<Quad> : LANE_COUNT<Pair>;
+    const std::size_t lanes = quads ? LANE_COUNT<Quad> : LANE_COUNT<Pair>;
     const std::size_t padded = (size_ + lanes - 1) / lanes * lanes;
     // Unused lanes hold a harmless point on the x axis.
     for (std::size_t i = size_; i < padded; ++i) {
@@ -95,9 +90,7 @@ std::size_t PositionBlock::convert(std::span<Position, CAPACITY> positions) {
     }
     const Components in{x_.data(), y_.data(), z_.data(), vx_.data(), vy_.data(), vz_.data(), to_ecliptic_.data()};
     Converted out;
-    if (octs) {
-        convert_octs(in, padded, out);
-    } else if (quads) {
+    if (quads) {
         convert_quads(in, padded, out);
     } else {
         convert_pairs(in, padded, out);

@@ -52,13 +52,13 @@ private:
     }
 
     std::size_t size_ = 0;
-    alignas(64) Column x_;
-    alignas(64) Column y_;
-    alignas(64) Column z_;
-    alignas(64) Column vx_;
-    alignas(64) Column vy_;
-    alignas(64) Column vz_;
-    alignas(64) Column to_ecliptic_;  // 1 where the J2000 ecliptic rotation is still due, else 0
+    alignas(32) Column x_;
+    alignas(32) Column y_;
+    alignas(32) Column z_;
+    alignas(32) Column vx_;
+    alignas(32) Column vy_;
+    alignas(32) Column vz_;
+    alignas(32) Column to_ecliptic_;  // 1 where the J2000 ecliptic rotation is still due, else 0
 };
 
 }  // namespace orbyx

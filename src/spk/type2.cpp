@@ -45,11 +45,6 @@ ORBYX_QUAD_TARGET bool chebyshev_quads(const double* record, std::uint32_t n, co
     return chebyshev_groups<Quad, GROUPS>(record, n, epochs, count, states);
 }
 
-ORBYX_OCT_TARGET bool chebyshev_oct(const double* record, std::uint32_t n, const double* epochs, std::size_t count,
-                                    StateVector* states) {
-    return chebyshev_groups<Oct, 1>(record, n, epochs, count, states);
-}
-
 // States at 1 to MAX_LANES epochs, in as few groups as hold them; whether every
 // argument lies within [-1, 1] (the states are meaningless otherwise).
 bool chebyshev_states(const double* record, std::uint32_t n, const double* epochs, std::size_t count,
@@ -57,7 +52,6 @@ bool chebyshev_states(const double* record, std::uint32_t n, const double* epoch
     // Lanes past `count` repeat the last epoch; their states are dropped.
     double padded[MAX_LANES];
     for (std::size_t lane = 0; lane < MAX_LANES; ++lane) padded[lane] = epochs[std::min(lane, count - 1)];
-    if (octs_are_native() && count > 4) return chebyshev_oct(record, n, padded, count, states);
     if (quads_are_native()) {
         if (count <= 4) return chebyshev_quads<1>(record, n, padded, count, states);
         return chebyshev_quads<2>(record, n, padded, count, states);

@@ -107,7 +107,6 @@ void convert_doubles(const Inputs& in, Outputs& out) {
 
 void convert_pairs(const Inputs& in, Outputs& out) { convert_all<Pair>(in, out); }
 ORBYX_QUAD_TARGET void convert_quads(const Inputs& in, Outputs& out) { convert_all<Quad>(in, out); }
-ORBYX_OCT_TARGET void convert_octs(const Inputs& in, Outputs& out) { convert_all<Oct>(in, out); }
 
 void expect_same_bits(const Outputs& lanes, const Outputs& doubles, const char* width) {
     for (std::size_t column = 0; column < 4; ++column) {
@@ -129,10 +128,6 @@ TEST(SphericalLanes, EveryWidthGivesTheBitsOfALoneState) {
     if (quads_are_native()) {
         convert_quads(in, lanes);
         expect_same_bits(lanes, doubles, "quads");
-    }
-    if (octs_are_native()) {
-        convert_octs(in, lanes);
-        expect_same_bits(lanes, doubles, "octs");
     }
 }
 

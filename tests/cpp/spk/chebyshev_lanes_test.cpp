@@ -47,7 +47,6 @@ bool one_pair(const Case& c, States& states) { return evaluate<Pair, 1>(c, state
 bool four_pairs(const Case& c, States& states) { return evaluate<Pair, 4>(c, states); }
 ORBYX_QUAD_TARGET bool one_quad(const Case& c, States& states) { return evaluate<Quad, 1>(c, states); }
 ORBYX_QUAD_TARGET bool two_quads(const Case& c, States& states) { return evaluate<Quad, 2>(c, states); }
-ORBYX_OCT_TARGET bool one_oct(const Case& c, States& states) { return evaluate<Oct, 1>(c, states); }
 
 void expect_same_bits(const States& actual, const States& expected, const char* width) {
     for (std::size_t i = 0; i < EPOCHS; ++i) {
@@ -78,10 +77,6 @@ TEST(ChebyshevLanes, EveryWidthGivesTheSameBits) {
                 expect_same_bits(actual, expected, "one quad");
                 EXPECT_EQ(two_quads(c, actual), !outside);
                 expect_same_bits(actual, expected, "two quads");
-            }
-            if (octs_are_native()) {
-                EXPECT_EQ(one_oct(c, actual), !outside);
-                expect_same_bits(actual, expected, "one oct");
             }
         }
     }

@@ -2,18 +2,12 @@
 
 #include <cmath>
 
+#include "core/angle_reduction.hpp"
 #include "core/constants.hpp"
 #include "core/precession_iau2006.hpp"
 
 namespace orbyx {
 namespace {
-
-constexpr double TWO_PI = 6.283185307179586;
-
-double reduce_to_turn(double angle_rad) {
-    const double reduced = std::fmod(angle_rad, TWO_PI);
-    return reduced < 0.0 ? reduced + TWO_PI : reduced;
-}
 
 }  // namespace
 
@@ -21,7 +15,7 @@ double earth_rotation_angle(double ut1_julian_day) {
     const double d = ut1_julian_day;
     double fraction = d - std::trunc(d);
     if (fraction < 0.0) fraction += 1.0;
-    return reduce_to_turn(
+    return reduced_to_turn_rad(
         TWO_PI * ((d - J2000_JULIAN_DAY) * 0.00273781191135448 + (fraction + 0.779057273264)));
 }
 
@@ -31,7 +25,7 @@ double gmst_iau2006(double ut1_julian_day, double tt_julian_day) {
         0.014506 +
         (4612.156534 + (1.3915817 + (-0.00000044 + (-0.000029956 + -0.0000000368 * t) * t) * t) * t) *
             t;
-    return reduce_to_turn(earth_rotation_angle(ut1_julian_day) +
+    return reduced_to_turn_rad(earth_rotation_angle(ut1_julian_day) +
                           polynomial_arcsec * ARCSECONDS_TO_RADIANS);
 }
 
@@ -44,7 +38,7 @@ double equation_of_equinoxes(double tt_julian_day, const Nutation& nutation) {
 
 double greenwich_apparent_sidereal_time(double ut1_julian_day, double tt_julian_day,
                                         const Nutation& nutation) {
-    return reduce_to_turn(gmst_iau2006(ut1_julian_day, tt_julian_day) +
+    return reduced_to_turn_rad(gmst_iau2006(ut1_julian_day, tt_julian_day) +
                           equation_of_equinoxes(tt_julian_day, nutation));
 }
 
@@ -55,7 +49,7 @@ double greenwich_apparent_sidereal_time(double ut1_julian_day, double tt_julian_
 
 double local_apparent_sidereal_time_iau2006(double east_longitude_rad, double ut1_julian_day,
                                             double tt_julian_day, const Nutation& nutation) {
-    return reduce_to_turn(east_longitude_rad +
+    return reduced_to_turn_rad(east_longitude_rad +
                           greenwich_apparent_sidereal_time(ut1_julian_day, tt_julian_day, nutation));
 }
 

@@ -1,6 +1,9 @@
 #include "core/nutation.hpp"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
+#include <limits>
 
 #include "core/constants.hpp"
 #include "core/iau2000b_table.hpp"
@@ -24,7 +27,9 @@ double moon_node_longitude_rad(double julian_centuries) {
     return fundamental_argument_rad(450160.398036 - 6962890.5431 * julian_centuries);
 }
 
-Nutation nutation_iau2000b(double julian_day) {
+namespace {
+
+Nutation evaluate_nutation_iau2000b(double julian_day) {
     const double t = julian_centuries_since_j2000(julian_day);
     const double l = fundamental_argument_rad(485868.249036 + 1717915923.2178 * t);
     const double lp = fundamental_argument_rad(1287104.79305 + 129596581.0481 * t);
@@ -47,6 +52,26 @@ Nutation nutation_iau2000b(double julian_day) {
     }
     return {longitude_sum * TENTH_MICROARCSECOND_TO_RADIANS + PLANETARY_DPSI_RAD,
             obliquity_sum * TENTH_MICROARCSECOND_TO_RADIANS + PLANETARY_DEPS_RAD};
+}
+
+}  // namespace
+
+Nutation nutation_iau2000b(double julian_day) {
+    // One request asks for the same days several times (the site and sidereal time
+    // at TT, the frame at TDB), and a search repeats that per step: keep the last two.
+    struct Entry {
+        double julian_day = std::numeric_limits<double>::quiet_NaN();  // NaN matches nothing
+        Nutation nutation{};
+    };
+    thread_local std::array<Entry, 2> recent;
+    thread_local std::size_t oldest = 0;
+    for (const Entry& entry : recent) {
+        if (entry.julian_day == julian_day) return entry.nutation;
+    }
+    recent[oldest] = {julian_day, evaluate_nutation_iau2000b(julian_day)};
+    const Nutation& result = recent[oldest].nutation;
+    oldest = 1 - oldest;
+    return result;
 }
 
 }  // namespace orbyx

@@ -115,6 +115,23 @@ std::optional<std::string_view> extract_str(PyObject* value, const Signature& si
     return std::string_view(text, static_cast<std::size_t>(size));
 }
 
+std::optional<std::string> extract_name(PyObject* value) {
+    PyRef name;
+    if (!PyUnicode_Check(value)) {
+        name = PyRef::steal(PyObject_GetAttrString(value, "name"));
+        PyErr_Clear();  // a missing attribute is reported below as a wrong kind of value
+        value = name.get();
+    }
+    if (value != nullptr && PyUnicode_Check(value)) {
+        Py_ssize_t size = 0;
+        const char* text = PyUnicode_AsUTF8AndSize(value, &size);
+        if (text == nullptr) return std::nullopt;
+        return std::string(text, static_cast<std::size_t>(size));
+    }
+    raise_value_error("expected a name string or an orbyx enum with a name attribute");
+    return std::nullopt;
+}
+
 std::optional<double> extract_float(PyObject* value) {
     const double number = PyFloat_AsDouble(value);
     if (number == -1.0 && PyErr_Occurred()) return std::nullopt;

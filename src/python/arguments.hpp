@@ -5,7 +5,11 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
+
+#include "core/result.hpp"
+#include "python/errors.hpp"
 
 namespace orbyx::python {
 
@@ -61,6 +65,24 @@ std::optional<std::string_view> extract_str(PyObject* value, const Signature& si
 
 // Anything the host converts to float; empty with its TypeError otherwise.
 std::optional<double> extract_float(PyObject* value);
+
+// An enumerated choice given as a str, or as any object with a str `name` (the
+// module's enumeration classes among them); ValueError otherwise.
+std::optional<std::string> extract_name(PyObject* value);
+
+// `extract_name`, then the kind's parser; its message becomes a ValueError.
+template <class Member, class Error>
+std::optional<Member> extract_parsed_name(PyObject* value,
+                                          Result<Member, Error> (*parse)(std::string_view)) {
+    const auto name = extract_name(value);
+    if (!name) return std::nullopt;
+    auto member = parse(*name);
+    if (!member) {
+        raise_value_error(member.error());
+        return std::nullopt;
+    }
+    return *member;
+}
 
 // None (or omitted) gives an empty optional inside; TypeError for anything but str.
 bool extract_optional_str(PyObject* value, const Signature& signature, std::size_t index,

@@ -2,6 +2,7 @@
 
 #include "python/py_ref.hpp"
 
+#include <optional>
 #include <string>
 
 #include "core/types.hpp"
@@ -13,7 +14,10 @@ struct ModuleClasses {
     PyTypeObject* instant = nullptr;
     PyTypeObject* geodetic_observer = nullptr;
     PyTypeObject* house_system = nullptr;
+    PyTypeObject* house_cusps = nullptr;
     PyTypeObject* horizon_event_kind = nullptr;
+    PyTypeObject* rise_set_transit = nullptr;
+    PyTypeObject* horizon_event = nullptr;
     PyTypeObject* season_event = nullptr;
     PyTypeObject* lunation_event = nullptr;
     PyTypeObject* sidereal_mode = nullptr;
@@ -30,7 +34,10 @@ ModuleClasses& module_classes();
 PyRef create_instant_class();
 PyRef create_geodetic_observer_class();
 PyRef create_house_system_class();
+PyRef create_house_cusps_class();
 PyRef create_horizon_event_kind_class();
+PyRef create_rise_set_transit_class();
+PyRef create_horizon_event_class();
 PyRef create_season_event_class();
 PyRef create_lunation_event_class();
 PyRef create_sidereal_mode_class();
@@ -40,6 +47,12 @@ PyRef create_date_range_class();
 PyRef create_kernel_metadata_class();
 PyRef create_engine_class();
 
+PyObject* new_instant(const Instant& instant);
+PyObject* new_house_system(HouseSystem system);
+PyObject* new_horizon_event_kind(HorizonEventKind kind);
+PyObject* new_house_cusps(const HouseCusps& cusps);
+PyObject* new_rise_set_transit(const RiseSetTransit& events);
+PyObject* new_horizon_event(const HorizonEvent& event);
 PyObject* new_geodetic_observer(const GeodeticObserver& observer);
 // Also part of the PositionOptions repr.
 std::string observer_repr(const GeodeticObserver& observer);
@@ -56,5 +69,9 @@ const GeodeticObserver* observer_argument(PyObject* value, const Signature& sign
 const PositionOptions* options_argument(PyObject* value, const Signature& signature,
                                         std::size_t index);
 PyObject* new_kernel_metadata(EphemerisMetadata metadata);
+
+// An Instant's Julian day (its scale ignored) or anything the host converts to
+// float; null with ValueError for anything else or a non-finite day.
+std::optional<double> extract_julian_day(PyObject* value);
 
 }  // namespace orbyx::python

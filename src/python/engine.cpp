@@ -76,6 +76,22 @@ PyMethodDef methods[] = {
      "Columns are longitude (deg), latitude (deg), distance (au), and\n"
      "longitude speed (deg/day). Rows are instant-major: entry `[i, b]` is body\n"
      "`b` at instant `i`."},
+    {"rise_set_transit", as_method(engine_rise_set_transit), FAST_CALL,
+     "rise_set_transit($self, body, observer, around, altitude_deg)\n--\n\n"
+     "Same-day Sun or Moon rise, set, and meridian transit (UT1 Julian days)."},
+    {"next_horizon_event", as_method(engine_next_horizon_event), FAST_CALL,
+     "next_horizon_event($self, body, observer, after, kind, altitude_deg)\n--\n\n"
+     "Next Sun or Moon rise, set, or transit strictly after `after`."},
+    {"next_season_event", as_method(engine_next_season_event), FAST_CALL,
+     "next_season_event($self, after, kind)\n--\n\n"
+     "Next equinox or solstice after `after`. Returned instant is TT."},
+    {"next_lunation", as_method(engine_next_lunation), FAST_CALL,
+     "next_lunation($self, after, kind)\n--\n\n"
+     "Next new or full Moon after `after`. Returned instant is TT."},
+    {"sidereal_position", as_method(engine_sidereal_position), FAST_CALL,
+     "sidereal_position($self, body, instant, options, mode)\n--\n\n"
+     "Ecliptic of-date position with Lahiri or Fagan\xE2\x80\x93"
+     "Bradley ayanamsha."},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -13,6 +13,8 @@ namespace {
 
 const char* const POSITION_PARAMETERS[] = {"body", "instant", "options"};
 const Signature POSITION = {"position", POSITION_PARAMETERS, 3, 3};
+const char* const SIDEREAL_POSITION_PARAMETERS[] = {"body", "instant", "options", "mode"};
+const Signature SIDEREAL_POSITION = {"sidereal_position", SIDEREAL_POSITION_PARAMETERS, 4, 4};
 const char* const POSITIONS_PARAMETERS[] = {"bodies", "instants", "options"};
 const Signature POSITIONS = {"positions", POSITIONS_PARAMETERS, 3, 3};
 
@@ -29,6 +31,14 @@ PyRef sequence_items(PyObject* value, const Signature& signature, std::size_t in
         return {};
     }
     return PyRef::steal(PySequence_Fast(value, "expected a sequence"));
+}
+
+// The same, never the caller's own list: reading a later argument can run Python code
+// that changes that list and frees the items we hold.
+PyRef held_sequence_items(PyObject* value, const Signature& signature, std::size_t index) {
+    PyRef items = sequence_items(value, signature, index);
+    if (items.get() == value && PyList_Check(value)) return PyRef::steal(PyList_AsTuple(value));
+    return items;
 }
 
 void raise_wrong_item_type(const Signature& signature, std::size_t index, Py_ssize_t item,
@@ -60,6 +70,28 @@ PyObject* engine_position(PyObject* self, PyObject* const* args, Py_ssize_t narg
     return succeeded(position) ? new_position(*position) : nullptr;
 }
 
+PyObject* engine_sidereal_position(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                                   PyObject* kwnames) {
+    Parameters<4> parameters;
+    if (!bind(SIDEREAL_POSITION, args, nargs, kwnames, parameters)) return nullptr;
+    EngineUse use(self, Access::Shared);
+    if (!use) return nullptr;
+    const auto body_text = extract_str(parameters[0], SIDEREAL_POSITION, 0);
+    if (!body_text) return nullptr;
+    const Instant* instant = instant_argument(parameters[1], SIDEREAL_POSITION, 1);
+    if (instant == nullptr) return nullptr;
+    const PositionOptions* options = options_argument(parameters[2], SIDEREAL_POSITION, 2);
+    if (options == nullptr) return nullptr;
+    const auto body = parse_body(*body_text);
+    if (!body) return raise_value_error(body.error());
+    const auto mode = extract_parsed_name(parameters[3], parse_sidereal_mode);
+    if (!mode) return nullptr;
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    const auto position = engine->sidereal_position(*body, *instant, *options, *mode);
+    return succeeded(position) ? new_position(*position) : nullptr;
+}
+
 PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                            PyObject* kwnames) {
     Parameters<3> parameters;
@@ -67,7 +99,7 @@ PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nar
     EngineUse use(self, Access::Shared);
     if (!use) return nullptr;
 
-    const PyRef body_items = sequence_items(parameters[0], POSITIONS, 0);
+    const PyRef body_items = held_sequence_items(parameters[0], POSITIONS, 0);
     if (!body_items) return nullptr;
     const Py_ssize_t body_count = PySequence_Fast_GET_SIZE(body_items.get());
     PyObject** const body_objects = PySequence_Fast_ITEMS(body_items.get());

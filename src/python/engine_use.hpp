@@ -95,5 +95,15 @@ PyObject* engine_position(PyObject* self, PyObject* const* args, Py_ssize_t narg
                           PyObject* kwnames);
 PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                            PyObject* kwnames);
+PyObject* engine_sidereal_position(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                                   PyObject* kwnames);
+PyObject* engine_rise_set_transit(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                                  PyObject* kwnames);
+PyObject* engine_next_horizon_event(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                                    PyObject* kwnames);
+PyObject* engine_next_season_event(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                                   PyObject* kwnames);
+PyObject* engine_next_lunation(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                               PyObject* kwnames);
 
 }  // namespace orbyx::python

@@ -91,6 +91,30 @@ PyType_Spec spec = {"orbyx.Instant", sizeof(ValueObject<Instant>), 0, Py_TPFLAGS
 
 PyRef create_instant_class() { return PyRef::steal(PyType_FromSpec(&spec)); }
 
+PyObject* new_instant(const Instant& instant) {
+    return wrap_value(module_classes().instant, instant);
+}
+
+std::optional<double> extract_julian_day(PyObject* value) {
+    double julian_day = 0.0;
+    if (Py_TYPE(value) == module_classes().instant) {
+        julian_day = instant_of(value).julian_day;
+    } else {
+        const auto number = extract_float(value);
+        if (!number) {
+            PyErr_Clear();  // the host's own conversion message says less than this one
+            raise_value_error("expected an Instant or a finite Julian day float");
+            return std::nullopt;
+        }
+        julian_day = *number;
+    }
+    if (!std::isfinite(julian_day)) {
+        raise_value_error("Julian day must be finite");
+        return std::nullopt;
+    }
+    return julian_day;
+}
+
 const Instant* instant_argument(PyObject* value, const Signature& signature, std::size_t index) {
     if (Py_TYPE(value) == module_classes().instant) return &instant_of(value);
     raise_wrong_argument_type(signature, index, "Instant", value);

@@ -4,6 +4,7 @@
 #include "python/classes.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_open.hpp"
+#include "python/house_cusps_function.hpp"
 #include "python/option_functions.hpp"
 #include "python/errors.hpp"
 #include "python/value_object.hpp"
@@ -49,6 +50,8 @@ PyMethodDef functions[] = {
     {"open", as_method(open_function), METH_FASTCALL | METH_KEYWORDS, OPEN_DOC},
     {"geometric", as_method(geometric_function), METH_FASTCALL | METH_KEYWORDS, GEOMETRIC_DOC},
     {"apparent", as_method(apparent_function), METH_FASTCALL | METH_KEYWORDS, APPARENT_DOC},
+    {"house_cusps", as_method(house_cusps_function), METH_FASTCALL | METH_KEYWORDS,
+     HOUSE_CUSPS_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -72,8 +75,12 @@ PyObject* create_module() {
         add_class(m, "GeodeticObserver", create_geodetic_observer_class(),
                   classes.geodetic_observer) &&
         add_class(m, "HouseSystem", create_house_system_class(), classes.house_system) &&
+        add_class(m, "HouseCusps", create_house_cusps_class(), classes.house_cusps) &&
         add_class(m, "HorizonEventKind", create_horizon_event_kind_class(),
                   classes.horizon_event_kind) &&
+        add_class(m, "RiseSetTransit", create_rise_set_transit_class(),
+                  classes.rise_set_transit) &&
+        add_class(m, "HorizonEvent", create_horizon_event_class(), classes.horizon_event) &&
         add_class(m, "SeasonEvent", create_season_event_class(), classes.season_event) &&
         add_class(m, "LunationEvent", create_lunation_event_class(), classes.lunation_event) &&
         add_class(m, "SiderealMode", create_sidereal_mode_class(), classes.sidereal_mode) &&

@@ -109,6 +109,14 @@ PyRef create(const char* type_name, const char* doc, newfunc constructor, PyMeth
 
 }  // namespace
 
+PyObject* new_house_system(HouseSystem system) {
+    return wrap_value(module_classes().house_system, canonical_name(system));
+}
+
+PyObject* new_horizon_event_kind(HorizonEventKind kind) {
+    return wrap_value(module_classes().horizon_event_kind, canonical_name(kind));
+}
+
 PyRef create_house_system_class() {
     return create("orbyx.HouseSystem",
                   "HouseSystem(name)\n--\n\n"

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -53,17 +54,33 @@ public:
     // Fills the whole buffer or fails with "failed to fill whole buffer".
     Status<IoError> read_exact(std::span<std::uint8_t> buffer);
 
+    // Mapped reads stop at the file's length, since touching pages that a file cut
+    // short no longer holds raises SIGBUS. Each read checks that length, except between
+    // begin_shared_length_check and its end: there the first read checks it for all the
+    // others, so that a batch reading thousands of records pays for one system call.
+    void begin_shared_length_check() { ++sharing_checks_; }
+    void end_shared_length_check() {
+        if (--sharing_checks_ == 0) shared_length_.reset();
+    }
+
 private:
     KernelSource(int fd, const std::uint8_t* mapping, std::uint64_t length)
         : fd_(fd), mapping_(mapping), length_(length) {}
 
+    // The length seeks from the end count from: the mapping's, or the file's.
     Result<std::uint64_t, IoError> current_length() const;
+    // The file's length now; a mapped file may have shrunk since it was mapped.
+    Result<std::uint64_t, IoError> file_length() const;
+    // How much of the mapping the file still holds: checked now, or once per shared check.
+    Result<std::uint64_t, IoError> readable_mapped_length();
     void release();
 
     int fd_ = -1;
     const std::uint8_t* mapping_ = nullptr;  // null in the file-backed form
     std::uint64_t length_ = 0;               // mapping length
     std::uint64_t position_ = 0;
+    int sharing_checks_ = 0;                      // begun and not ended
+    std::optional<std::uint64_t> shared_length_;  // what the first read under them found
 };
 
 }  // namespace orbyx

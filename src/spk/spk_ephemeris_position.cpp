@@ -28,6 +28,7 @@ Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant
         return failure(std::move(distinct).error());
     }
 
+    const SharedLengthChecks length_checks(kernels_);
     const auto relative =
         resolve_relative_state(kernels_, target, center, options->corrections, observer_offset, *epoch);
     if (!relative) return failure(to_ephemeris_error(relative.error()));

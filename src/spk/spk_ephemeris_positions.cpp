@@ -203,6 +203,7 @@ Status<EphemerisError> evaluate_corrected(std::vector<SpkKernel>& kernels, const
 template <class Store>
 Status<EphemerisError> evaluate_batch(std::vector<SpkKernel>& kernels, const BatchRequest& request,
                                       Store store) {
+    const SharedLengthChecks length_checks(kernels);
     const Corrections& corrections = request.options.corrections;
     if (corrections.light_time || corrections.aberration || corrections.gravitational_deflection) {
         return evaluate_corrected(kernels, request, store);

@@ -46,6 +46,10 @@ public:
     // One epoch; allocates nothing once the segment's directory and record are cached.
     Result<StateVector, SpkError> evaluate_type2_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
 
+    // The reads until the matching end share one check of the file's length (see KernelSource).
+    void begin_shared_length_check() { source_.begin_shared_length_check(); }
+    void end_shared_length_check() { source_.end_shared_length_check(); }
+
     // 8-byte words read by DAF address so far (read_words, Type 2 directories and
     // records); summary records are not counted.
     std::uint64_t words_read() const { return words_read_; }
@@ -75,6 +79,23 @@ private:
     // The record index of each epoch of the current evaluation; kept to reuse its storage.
     std::vector<std::uint32_t> record_indices_;
     std::uint64_t words_read_ = 0;
+};
+
+// While it lives, each kernel checks its file's length at its first read only, not at
+// every record read: one system call per kernel for a whole engine operation.
+class SharedLengthChecks {
+public:
+    explicit SharedLengthChecks(std::span<SpkKernel> kernels) : kernels_(kernels) {
+        for (SpkKernel& kernel : kernels_) kernel.begin_shared_length_check();
+    }
+    SharedLengthChecks(const SharedLengthChecks&) = delete;
+    SharedLengthChecks& operator=(const SharedLengthChecks&) = delete;
+    ~SharedLengthChecks() {
+        for (SpkKernel& kernel : kernels_) kernel.end_shared_length_check();
+    }
+
+private:
+    std::span<SpkKernel> kernels_;
 };
 
 }  // namespace orbyx

@@ -23,7 +23,10 @@ def test_registers_public_names_in_order():
         "Instant",
         "GeodeticObserver",
         "HouseSystem",
+        "HouseCusps",
         "HorizonEventKind",
+        "RiseSetTransit",
+        "HorizonEvent",
         "SeasonEvent",
         "LunationEvent",
         "SiderealMode",
@@ -35,6 +38,7 @@ def test_registers_public_names_in_order():
         "open",
         "geometric",
         "apparent",
+        "house_cusps",
         "J2000_JULIAN_DAY",
         "SUN_UPPER_LIMB_ALTITUDE_DEG",
         "MEAN_REFRACTION_ALTITUDE_DEG",
@@ -54,7 +58,10 @@ ALL_CLASSES = [
     orbyx.Instant,
     orbyx.GeodeticObserver,
     orbyx.HouseSystem,
+    orbyx.HouseCusps,
     orbyx.HorizonEventKind,
+    orbyx.RiseSetTransit,
+    orbyx.HorizonEvent,
     orbyx.SeasonEvent,
     orbyx.LunationEvent,
     orbyx.SiderealMode,
@@ -73,7 +80,17 @@ def test_classes_are_final_and_live_in_orbyx(cls):
         type("Sub", (cls,), {})
 
 
-@pytest.mark.parametrize("cls", [orbyx.Position, orbyx.DateRange, orbyx.KernelMetadata])
+@pytest.mark.parametrize(
+    "cls",
+    [
+        orbyx.Position,
+        orbyx.DateRange,
+        orbyx.KernelMetadata,
+        orbyx.HouseCusps,
+        orbyx.HorizonEvent,
+        orbyx.RiseSetTransit,
+    ],
+)
 def test_snapshot_classes_have_no_constructor(cls):
     with pytest.raises(TypeError):
         cls()
@@ -111,6 +128,12 @@ def test_text_signatures():
         parameters(engine.with_time_kernels)
         == "(leap_second_kernel, leap_second_sha256, eop, eop_sha256)"
     )
+    assert parameters(engine.rise_set_transit) == "(body, observer, around, altitude_deg)"
+    assert parameters(engine.next_horizon_event) == "(body, observer, after, kind, altitude_deg)"
+    assert parameters(engine.next_season_event) == "(after, kind)"
+    assert parameters(engine.next_lunation) == "(after, kind)"
+    assert parameters(engine.sidereal_position) == "(body, instant, options, mode)"
+    assert parameters(orbyx.house_cusps) == "(observer, ut1, tt, system)"
     metadata = engine.kernel_metadata
     assert parameters(metadata.additional_kernels) == "()"
     assert parameters(metadata.as_dict) == "()"
@@ -125,6 +148,14 @@ def test_docstrings():
     )
     assert orbyx.KernelMetadata.__doc__ == "Provenance recorded when the kernel was opened."
     assert orbyx.DateRange.__doc__ == "Inclusive kernel coverage in the declared time scale."
+    assert orbyx.HouseCusps.__doc__ == "Ecliptic longitudes of the twelve house cusps plus ASC/MC."
+    assert orbyx.HorizonEvent.__doc__ == "One horizon event, as a UT1 Julian day."
+    assert orbyx.RiseSetTransit.__doc__ == "Same-day UT1 rise, set, and transit epochs."
+    assert orbyx.house_cusps.__doc__ == (
+        "Ecliptic house cusps at a UT1/TT pair (no SPK kernel).\n\n"
+        "`ut1` and `tt` may be [`PyInstant`] values or Julian-day floats. Polar\n"
+        "motion is omitted, as in the core house computation."
+    )
     if not IS_PYPY:  # PyPy drops the docstrings of methods of C heap types
         assert orbyx.Engine.with_eop.__doc__ == (
             "Attach an IERS EOP 20 C04 table for UT1 and polar motion."

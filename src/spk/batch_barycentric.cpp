@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "spk/barycentric_state.hpp"
+#include "spk/epoch_order.hpp"
 
 namespace orbyx {
 namespace {
@@ -144,8 +145,8 @@ public:
         return last_;
     }
 
-    // One more epoch for `group`, chosen again.
-    void add_again(std::uint32_t group) { ++counts_[group]; }
+    // `times` more epochs for `group`, chosen again.
+    void add_again(std::uint32_t group, std::uint32_t times = 1) { counts_[group] += times; }
 
 private:
     struct GroupNumber {
@@ -172,21 +173,50 @@ public:
           group_states_(capacity) {}
 
     // Every epoch of `epochs` along its whole centre chain, one link per sweep.
+    // `rising`: the epochs are in increasing order (and so none is NaN).
     Status<SpkError> run(std::vector<SpkKernel>& kernels, SegmentChooser& chooser, std::int32_t target,
-                         std::span<const double> epochs, std::span<StateVector> states) {
+                         std::span<const double> epochs, bool rising, std::span<StateVector> states) {
         const std::size_t count = epochs.size();
         std::fill_n(bodies_.begin(), count, target);  // 0 once an epoch's chain is done
+        // Whether every epoch has the same body, `common_body`: at first the target.
+        bool body_shared = true;
+        std::int32_t common_body = target;
         // Every unfinished epoch takes one link per sweep, so the sweep number is the
         // length of each unfinished chain.
         for (int sweep = 1;; ++sweep) {
-            if (auto selected = select(chooser, target, sweep, epochs); !selected) return selected;
+            const bool all_in_one = rising && body_shared && select_all_in_one(chooser, sweep, common_body, epochs);
+            if (!all_in_one) {
+                if (auto selected = select(chooser, target, sweep, epochs); !selected) return selected;
+            }
             if (groups_.size() == 0) return {};
-            group_positions(count);
-            if (auto evaluated = evaluate(kernels, epochs, states); !evaluated) return evaluated;
+            // Usually every epoch takes the same segment: then the positions need no grouping.
+            const bool one_group = groups_.size() == 1 && groups_.count(0) == count;
+            if (!one_group) group_positions(count);
+            if (auto evaluated = one_group ? evaluate_one_group(kernels, epochs, rising, states)
+                                           : evaluate(kernels, epochs, rising, states);
+                !evaluated) {
+                return evaluated;
+            }
+            body_shared = one_group;
+            common_body = groups_.loc(0).center;
         }
     }
 
 private:
+    // select() for rising epochs of one body, when the segment that body tries first
+    // covers them all: they form one group. False when select() must decide.
+    bool select_all_in_one(SegmentChooser& chooser, int sweep, std::int32_t body, std::span<const double> epochs) {
+        groups_.clear();
+        if (body == SOLAR_SYSTEM_BARYCENTER) return true;  // every chain is done
+        if (sweep > MAX_CENTER_CHAIN_LINKS) return false;
+        const SegmentChoice* choice = chooser.choose(body, epochs.front());
+        if (choice == nullptr || !chooser.tried_first(body, *choice) || !(epochs.back() <= choice->segment->end_epoch)) {
+            return false;
+        }
+        groups_.add_again(groups_.add(*choice), static_cast<std::uint32_t>(epochs.size() - 1));
+        return true;
+    }
+
     // Each unfinished epoch chooses its next link; the lowest failing position decides.
     Status<SpkError> select(SegmentChooser& chooser, std::int32_t target, int sweep, std::span<const double> epochs) {
         groups_.clear();
@@ -238,8 +268,40 @@ private:
         }
     }
 
+    // The checks and the Type 2 call of one group's epochs, in group order.
+    static Status<SpkError> evaluate_group(std::vector<SpkKernel>& kernels, const SegmentKey& key,
+                                           const SegmentLoc& loc, std::span<const double> link_epochs, bool rising,
+                                           std::span<StateVector> links) {
+        if (loc.data_type != SUPPORTED_SEGMENT_TYPE) {
+            return failure(SpkError::unsupported_segment_type(loc.data_type));
+        }
+        // Rising epochs lie within the coverage when the first and the last do.
+        const bool covered = rising && !link_epochs.empty() && loc.start_epoch <= link_epochs.front() &&
+                             link_epochs.back() <= loc.end_epoch;
+        for (const double epoch : covered ? std::span<const double>() : link_epochs) {
+            if (!std::isfinite(epoch) || !(loc.start_epoch <= epoch && epoch <= loc.end_epoch)) {
+                return failure(SpkError::epoch_outside_coverage(epoch, loc.start_epoch, loc.end_epoch));
+            }
+        }
+        return kernels[key.kernel_index].evaluate_type2_at_epochs_into(loc.addresses.begin, loc.addresses.end,
+                                                                       link_epochs, links);
+    }
+
+    // evaluate() when the only group holds every epoch, in position order.
+    Status<SpkError> evaluate_one_group(std::vector<SpkKernel>& kernels, std::span<const double> epochs, bool rising,
+                                        std::span<StateVector> states) {
+        const SegmentLoc& loc = groups_.loc(0);
+        const auto links = std::span(group_states_).first(epochs.size());
+        if (auto evaluated = evaluate_group(kernels, groups_.key(0), loc, epochs, rising, links); !evaluated) {
+            return evaluated;
+        }
+        for (std::size_t i = 0; i < epochs.size(); ++i) add_in_place(states[i], links[i]);
+        std::fill_n(bodies_.begin(), epochs.size(), loc.center);
+        return {};
+    }
+
     // One Type 2 call per chosen segment; each epoch's link is added and its body moves to the centre.
-    Status<SpkError> evaluate(std::vector<SpkKernel>& kernels, std::span<const double> epochs,
+    Status<SpkError> evaluate(std::vector<SpkKernel>& kernels, std::span<const double> epochs, bool rising,
                               std::span<StateVector> states) {
         for (std::size_t group = 0; group < groups_.size(); ++group) {
             const SegmentLoc& loc = groups_.loc(group);
@@ -247,20 +309,8 @@ private:
             const auto positions = std::span(grouped_positions_).subspan(group_ends_[group] - size, size);
             const auto link_epochs = std::span(group_epochs_).first(size);
             const auto links = std::span(group_states_).first(size);
-
-            if (loc.data_type != SUPPORTED_SEGMENT_TYPE) {
-                return failure(SpkError::unsupported_segment_type(loc.data_type));
-            }
-            for (std::size_t j = 0; j < size; ++j) {
-                const double epoch = epochs[positions[j]];
-                if (!std::isfinite(epoch) || !(loc.start_epoch <= epoch && epoch <= loc.end_epoch)) {
-                    return failure(SpkError::epoch_outside_coverage(epoch, loc.start_epoch, loc.end_epoch));
-                }
-                link_epochs[j] = epoch;
-            }
-            SpkKernel& kernel = kernels[groups_.key(group).kernel_index];
-            if (auto evaluated = kernel.evaluate_type2_at_epochs_into(loc.addresses.begin, loc.addresses.end,
-                                                                      link_epochs, links);
+            for (std::size_t j = 0; j < size; ++j) link_epochs[j] = epochs[positions[j]];
+            if (auto evaluated = evaluate_group(kernels, groups_.key(group), loc, link_epochs, rising, links);
                 !evaluated) {
                 return evaluated;
             }
@@ -285,14 +335,6 @@ private:
 // per-epoch arrays stay small and in cache.
 constexpr std::size_t BLOCK_EPOCHS = 256;
 
-bool in_increasing_order(std::span<const double> epochs) {
-    // A NaN compares false and so breaks the order.
-    for (std::size_t i = 1; i < epochs.size(); ++i) {
-        if (!(epochs[i - 1] <= epochs[i])) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 Status<SpkError> barycentric_states_across_kernels_into(std::vector<SpkKernel>& kernels, std::int32_t target,
@@ -302,8 +344,9 @@ Status<SpkError> barycentric_states_across_kernels_into(std::vector<SpkKernel>& 
     std::ranges::fill(states, StateVector{});
     if (target == SOLAR_SYSTEM_BARYCENTER || epochs.empty()) return {};
     SegmentChooser chooser(kernels);
+    const bool rising = in_increasing_order(epochs);
 
-    if (epochs.size() > BLOCK_EPOCHS && in_increasing_order(epochs)) {
+    if (epochs.size() > BLOCK_EPOCHS && rising) {
         // Each epoch's links are the same whatever else is swept with it, and the
         // records of a segment are still met in increasing order. Only which of
         // several failures is met first may differ, so a failure is traced again
@@ -312,13 +355,14 @@ Status<SpkError> barycentric_states_across_kernels_into(std::vector<SpkKernel>& 
         bool failed = false;
         for (std::size_t first = 0; first < epochs.size() && !failed; first += BLOCK_EPOCHS) {
             const std::size_t count = std::min(BLOCK_EPOCHS, epochs.size() - first);
-            failed = !sweeps.run(kernels, chooser, target, epochs.subspan(first, count), states.subspan(first, count));
+            failed = !sweeps.run(kernels, chooser, target, epochs.subspan(first, count), true,
+                                 states.subspan(first, count));
         }
         if (!failed) return {};
         std::ranges::fill(states, StateVector{});
     }
     Sweeps sweeps(epochs.size());
-    return sweeps.run(kernels, chooser, target, epochs, states);
+    return sweeps.run(kernels, chooser, target, epochs, rising, states);
 }
 
 Result<std::vector<StateVector>, SpkError> barycentric_states_across_kernels(std::vector<SpkKernel>& kernels,

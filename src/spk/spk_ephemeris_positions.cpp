@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <limits>
 #include <optional>
@@ -7,6 +8,7 @@
 #include "spk/barycentric_state.hpp"
 #include "spk/batch_barycentric.hpp"
 #include "spk/output_frame.hpp"
+#include "spk/position_block.hpp"
 #include "spk/position_options.hpp"
 #include "spk/relative_state.hpp"
 #include "spk/spk_ephemeris.hpp"
@@ -90,7 +92,8 @@ EphemerisError first_kernel_failure(std::vector<SpkKernel>& kernels, const Batch
 
 // Geometric states: the centre and each body are evaluated as batches over the epochs,
 // a chunk of instants at a time so that the states stay in cache; one frame per instant
-// serves every body. Kernel errors take precedence over coordinate errors.
+// serves every body, and the conversions run a block of states at a time. Kernel
+// errors take precedence over coordinate errors.
 template <class Store>
 Status<EphemerisError> evaluate_geometric(std::vector<SpkKernel>& kernels, const BatchRequest& request,
                                           Store& store) {
@@ -101,6 +104,8 @@ Status<EphemerisError> evaluate_geometric(std::vector<SpkKernel>& kernels, const
     std::vector<StateVector> observers(chunk_capacity);
     std::vector<StateVector> targets(body_count * chunk_capacity);  // body-major within a chunk
     std::optional<EphemerisError> coordinate_failure;
+    PositionBlock block;
+    std::array<Position, PositionBlock::CAPACITY> positions;
 
     for (std::size_t first = 0; first < instant_count; first += chunk_capacity) {
         const std::size_t count = std::min(chunk_capacity, instant_count - first);
@@ -119,26 +124,49 @@ Status<EphemerisError> evaluate_geometric(std::vector<SpkKernel>& kernels, const
         }
         if (coordinate_failure) continue;
 
-        for (std::size_t k = 0; k < count && !coordinate_failure; ++k) {
-            const std::size_t i = first + k;
+        const auto observer_at = [&](std::size_t k) {
             StateVector observer = observers[k];
-            if (!request.observer_states.empty()) add_in_place(observer, request.observer_states[i]);
-            const OutputFrame frame = frame_at(request, i);
-            for (std::size_t b = 0; b < body_count; ++b) {
-                const StateVector& target = targets[b * count + k];
-                CartesianState relative;
-                for (int axis = 0; axis < 3; ++axis) {
-                    relative.position[axis] = target.position[axis] - observer.position[axis];
-                    relative.velocity[axis] = target.velocity[axis] - observer.velocity[axis];
-                }
-                auto position = position_from_state(relative, frame);
+            if (!request.observer_states.empty()) add_in_place(observer, request.observer_states[first + k]);
+            return observer;
+        };
+        const auto relative_state = [&](const StateVector& observer, std::size_t k, std::size_t b) {
+            const StateVector& target = targets[b * count + k];
+            CartesianState relative;
+            for (int axis = 0; axis < 3; ++axis) {
+                relative.position[axis] = target.position[axis] - observer.position[axis];
+                relative.velocity[axis] = target.velocity[axis] - observer.velocity[axis];
+            }
+            return relative;
+        };
+        // Converts the queued entries, which start at chunk entry `block_first`
+        // (instant-major). From the first one the block rejects, entries go alone for the error.
+        std::size_t block_first = 0;
+        const auto flush = [&] {
+            const std::size_t converted = block.convert(positions);
+            for (std::size_t j = 0; j < converted; ++j) store(first * body_count + block_first + j, positions[j]);
+            for (std::size_t entry = block_first + converted; entry < block_first + block.size(); ++entry) {
+                const std::size_t k = entry / body_count;
+                auto position = position_from_state(relative_state(observer_at(k), k, entry % body_count),
+                                                    frame_at(request, first + k));
                 if (!position) {
                     coordinate_failure = std::move(position).error();
                     break;
                 }
-                store(i * body_count + b, *position);
+                store(first * body_count + entry, *position);
+            }
+            block_first += block.size();
+            block.clear();
+        };
+        for (std::size_t k = 0; k < count && !coordinate_failure; ++k) {
+            const StateVector observer = observer_at(k);
+            const OutputFrame frame = frame_at(request, first + k);
+            for (std::size_t b = 0; b < body_count && !coordinate_failure; ++b) {
+                block.add(relative_state(observer, k, b), frame);
+                if (block.full()) flush();
             }
         }
+        if (!coordinate_failure && block.size() > 0) flush();
+        block.clear();
     }
     if (coordinate_failure) return failure(std::move(*coordinate_failure));
     return {};

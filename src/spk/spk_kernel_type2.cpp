@@ -8,6 +8,7 @@
 #include <numeric>
 #include <utility>
 
+#include "spk/epoch_order.hpp"
 #include "spk/spk_kernel.hpp"
 
 namespace orbyx {
@@ -61,16 +62,7 @@ Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, st
     if (!found) return failure(found.error());
     const Type2Directory& directory = **found;
 
-    // Every epoch's record is known before any record is read.
-    record_indices_.resize(epochs.size());
-    bool in_record_order = true;
-    for (std::size_t position = 0; position < epochs.size(); ++position) {
-        const std::int64_t index = type2_record_index(directory, epochs[position]);
-        if (index < 0) return failure(type2_record_selection_error(index));
-        record_indices_[position] = static_cast<std::uint32_t>(index);
-        in_record_order = in_record_order && (position == 0 || record_indices_[position - 1] <= index);
-    }
-
+    const auto index_of = [&](double epoch) { return type2_record_index(directory, epoch); };
     const auto evaluate_run = [&](std::uint32_t index, std::span<const double> run_epochs,
                                   std::span<StateVector> run_states) -> Status<SpkError> {
         const auto record = type2_record(segment, directory, index);
@@ -79,8 +71,44 @@ Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, st
                                              run_epochs, run_states);
     };
 
+    if (!epochs.empty() && in_increasing_order(epochs) && index_of(epochs.front()) >= 0 &&
+        index_of(epochs.back()) >= 0) {
+        // The usual case. The record index never falls as the epoch rises, so when the
+        // first and the last epoch have a record, every epoch has one, each record's
+        // epochs are a stretch of the input, and only the ends of a stretch need an index.
+        std::int64_t index = index_of(epochs.front());
+        for (std::size_t run = 0; run < epochs.size();) {
+            // Guessed from where the record's interval ends, then settled exactly.
+            const double interval_end = directory.init + static_cast<double>(index + 1) * directory.interval_length;
+            std::size_t run_end = run + 1;
+            while (run_end < epochs.size() && epochs[run_end] < interval_end) ++run_end;
+            while (run_end > run + 1 && index_of(epochs[run_end - 1]) != index) --run_end;
+            std::int64_t next_index = index;
+            while (run_end < epochs.size() && (next_index = index_of(epochs[run_end])) == index) ++run_end;
+            const std::size_t count = run_end - run;
+            if (auto done = evaluate_run(static_cast<std::uint32_t>(index), epochs.subspan(run, count),
+                                         states.subspan(run, count));
+                !done) {
+                return done;
+            }
+            run = run_end;
+            index = next_index;
+        }
+        return {};
+    }
+
+    // Every epoch's record is known before any record is read.
+    record_indices_.resize(epochs.size());
+    bool in_record_order = true;
+    for (std::size_t position = 0; position < epochs.size(); ++position) {
+        const std::int64_t index = index_of(epochs[position]);
+        if (index < 0) return failure(type2_record_selection_error(index));
+        record_indices_[position] = static_cast<std::uint32_t>(index);
+        in_record_order = in_record_order && (position == 0 || record_indices_[position - 1] <= index);
+    }
+
     if (in_record_order) {
-        // The usual case (rising epochs): each record's epochs are a stretch of the input.
+        // Each record's epochs are a stretch of the input.
         for (std::size_t run = 0; run < epochs.size();) {
             const std::uint32_t index = record_indices_[run];
             std::size_t run_end = run + 1;

@@ -7,6 +7,9 @@
 #include <limits>
 #include <string>
 
+#include "core/lanes.hpp"
+#include "spk/chebyshev_lanes.hpp"
+
 namespace orbyx {
 namespace {
 
@@ -27,113 +30,35 @@ bool all_finite(std::span<const double> values) {
     return finite;
 }
 
-// Epochs are evaluated in groups held in one vector register: independent lanes
-// hide the latency of the recurrences. Every lane goes through the very same IEEE
-// operations whether it sits in a pair, a quad or a padded pair, so a lone epoch
-// and the same epoch among many give the same bits.
-using Pair = double __attribute__((vector_size(2 * sizeof(double))));
-using Quad = double __attribute__((vector_size(4 * sizeof(double))));
-constexpr std::size_t MAX_LANES = 4;
+// Up to eight epochs of one record are evaluated in one pass (spk/chebyshev_lanes.hpp).
+constexpr std::size_t MAX_LANES = 8;
 
-template <class Lanes>
-constexpr std::size_t LANE_COUNT = sizeof(Lanes) / sizeof(double);
-
-// Every lane set to `value` (adding to zero would turn -0.0 into 0.0).
-template <class Lanes>
-[[gnu::always_inline]] inline void fill(Lanes& lanes, double value) {
-    for (std::size_t lane = 0; lane < LANE_COUNT<Lanes>; ++lane) lanes[lane] = value;
+template <std::size_t GROUPS>
+bool chebyshev_pairs(const double* record, std::uint32_t n, const double* epochs, std::size_t count,
+                     StateVector* states) {
+    return chebyshev_groups<Pair, GROUPS>(record, n, epochs, count, states);
 }
 
-// The three axes share T(i) and T'(i), so one pass serves them; each axis is
-// still summed in increasing i, exactly as a pass per axis would.
-template <class Lanes>
-[[gnu::always_inline]] inline void chebyshev_lanes(const double* x, std::uint32_t n, double radius,
-                                                   const double* arguments, StateVector* states) {
-    const double* y = x + n;
-    const double* z = y + n;
-    Lanes s, value_x, value_y, value_z, slope_x, slope_y, slope_z;
-    for (std::size_t lane = 0; lane < LANE_COUNT<Lanes>; ++lane) s[lane] = arguments[lane];
-    if (n >= 2) {
-        value_x = x[0] + s * x[1];
-        value_y = y[0] + s * y[1];
-        value_z = z[0] + s * z[1];
-        fill(slope_x, x[1]);
-        fill(slope_y, y[1]);
-        fill(slope_z, z[1]);
-    } else {
-        fill(value_x, x[0]);
-        fill(value_y, y[0]);
-        fill(value_z, z[0]);
-        fill(slope_x, 0);
-        fill(slope_y, 0);
-        fill(slope_z, 0);
-    }
-    const Lanes two_s = 2 * s;
-    Lanes t_before, t_last = s, d_before, d_last;  // T(i-2), T(i-1), T'(i-2), T'(i-1)
-    fill(t_before, 1);
-    fill(d_before, 0);
-    fill(d_last, 1);
-    for (std::uint32_t i = 2; i < n; ++i) {
-        const Lanes t = two_s * t_last - t_before;
-        const Lanes d = two_s * d_last + 2 * t_last - d_before;
-        value_x += x[i] * t;
-        value_y += y[i] * t;
-        value_z += z[i] * t;
-        slope_x += x[i] * d;
-        slope_y += y[i] * d;
-        slope_z += z[i] * d;
-        t_before = t_last;
-        t_last = t;
-        d_before = d_last;
-        d_last = d;
-    }
-    slope_x /= radius;
-    slope_y /= radius;
-    slope_z /= radius;
-    for (std::size_t lane = 0; lane < LANE_COUNT<Lanes>; ++lane) {
-        states[lane] = {{value_x[lane], value_y[lane], value_z[lane]}, {slope_x[lane], slope_y[lane], slope_z[lane]}};
-    }
+template <std::size_t GROUPS>
+ORBYX_QUAD_TARGET bool chebyshev_quads(const double* record, std::uint32_t n, const double* epochs,
+                                       std::size_t count, StateVector* states) {
+    return chebyshev_groups<Quad, GROUPS>(record, n, epochs, count, states);
 }
 
-void chebyshev_pair(const double* x, std::uint32_t n, double radius, const double* arguments, StateVector* states) {
-    chebyshev_lanes<Pair>(x, n, radius, arguments, states);
-}
-
-// The same operations four lanes wide; AVX2 brings no fused multiply-add of its own.
-#if defined(__x86_64__)
-[[gnu::target("avx2")]]
-#endif
-void chebyshev_quad(const double* x, std::uint32_t n, double radius, const double* arguments, StateVector* states) {
-    chebyshev_lanes<Quad>(x, n, radius, arguments, states);
-}
-
-// Whether this processor runs chebyshev_quad natively; asked once.
-bool quads_are_native() {
-#if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
-#else
-    return false;
-#endif
-}
-
-// States for 1 to MAX_LANES normalised arguments.
-void chebyshev_states(const double* x, std::uint32_t n, double radius, const double* arguments,
-                      std::size_t count, StateVector* states) {
-    if (count == 4 && quads_are_native()) {
-        chebyshev_quad(x, n, radius, arguments, states);
-        return;
+// States at 1 to MAX_LANES epochs, in as few groups as hold them; whether every
+// argument lies within [-1, 1] (the states are meaningless otherwise).
+bool chebyshev_states(const double* record, std::uint32_t n, const double* epochs, std::size_t count,
+                      StateVector* states) {
+    // Lanes past `count` repeat the last epoch; their states are dropped.
+    double padded[MAX_LANES];
+    for (std::size_t lane = 0; lane < MAX_LANES; ++lane) padded[lane] = epochs[std::min(lane, count - 1)];
+    if (quads_are_native()) {
+        if (count <= 4) return chebyshev_quads<1>(record, n, padded, count, states);
+        return chebyshev_quads<2>(record, n, padded, count, states);
     }
-    for (std::size_t lane = 0; lane < count; lane += 2) {
-        if (lane + 1 < count) {
-            chebyshev_pair(x, n, radius, arguments + lane, states + lane);
-        } else {
-            const double padded[2] = {arguments[lane], arguments[lane]};
-            StateVector pair[2];
-            chebyshev_pair(x, n, radius, padded, pair);
-            states[lane] = pair[0];
-        }
-    }
+    if (count <= 2) return chebyshev_pairs<1>(record, n, padded, count, states);
+    if (count <= 4) return chebyshev_pairs<2>(record, n, padded, count, states);
+    return chebyshev_pairs<4>(record, n, padded, count, states);
 }
 
 }  // namespace
@@ -197,22 +122,20 @@ Status<SpkError> evaluate_checked_type2_record(std::span<const double> coefficie
     if (!checks.midpoint_and_radius_valid) {
         return failure(type2_error("record midpoint and radius must be finite and valid"));
     }
-    const double midpoint = coefficients[0];
-    const double radius = coefficients[1];
     const std::uint32_t n = (record_size - 2) / 3;
     for (std::size_t first = 0; first < epochs.size(); first += MAX_LANES) {
         const std::size_t count = std::min(MAX_LANES, epochs.size() - first);
-        double arguments[MAX_LANES];
-        for (std::size_t lane = 0; lane < count; ++lane) {
-            arguments[lane] = (epochs[first + lane] - midpoint) / radius;
-            if (!(std::abs(arguments[lane]) <= 1)) {
+        const bool covered = checks.coefficients_finite &&
+                             chebyshev_states(coefficients.data(), n, &epochs[first], count, &states[first]);
+        if (covered) continue;
+        for (std::size_t i = first; i < first + count; ++i) {
+            if (!(std::abs((epochs[i] - coefficients[0]) / coefficients[1]) <= 1)) {
                 return failure(type2_error("selected record does not cover the requested epoch"));
             }
             if (!checks.coefficients_finite) {
                 return failure(type2_error("Chebyshev coefficients and argument must be finite"));
             }
         }
-        chebyshev_states(coefficients.data() + 2, n, radius, arguments, count, &states[first]);
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,28 @@ TEST(Positions, EqualScalarPositionsOnBothPaths) {
     PositionOptions light_time_only = geometric(OriginKind::Heliocentric);
     light_time_only.corrections.light_time = true;
     expect_batch_matches_scalar(engine, not_the_sun, instants, light_time_only);
+}
+
+// The geometric fast path converts in vector lanes what `position` converts alone:
+// over chunks, sweep blocks and conversion blocks, the results keep the same bits.
+TEST(Positions, GeometricBatchKeepsTheBitsOfScalarPositions) {
+    SpkEphemeris engine = de430();
+    const auto instants = spread_instants(DE430_START, DE430_END, 1500);
+    PositionOptions mean_of_date{{OriginKind::Barycentric}, CoordinateSystem::Ecliptic, ReferenceEpoch::OfDate};
+    mean_of_date.corrections.precession = true;
+    for (const auto& options : {geometric(OriginKind::Barycentric), geometric(OriginKind::Barycentric,
+                                                                              CoordinateSystem::Equatorial),
+                                mean_of_date}) {
+        const auto batch = engine.positions(DE430_BODIES, instants, options);
+        ASSERT_TRUE(batch) << batch.error().message();
+        for (std::size_t entry = 0; entry < batch->size(); ++entry) {
+            const auto scalar = engine.position(DE430_BODIES[entry % DE430_BODIES.size()],
+                                                instants[entry / DE430_BODIES.size()], options);
+            ASSERT_TRUE(scalar);
+            const auto& position = (*batch)[entry];
+            ASSERT_EQ(std::memcmp(&position, &*scalar, sizeof(Position)), 0) << "entry " << entry;
+        }
+    }
 }
 
 TEST(Positions, EqualScalarPositionsFromASite) {

@@ -231,6 +231,46 @@ TEST_P(Type2Kernel, ScatteredEpochsMatchSingleEpochsAndReadEachRecordOnce) {
     }
 }
 
+// Rising lists find each record's stretch of epochs from its two ends: the stretches
+// meet exactly where single epochs change record, each record is read once, and up
+// to eight epochs of a record share one evaluation.
+TEST_P(Type2Kernel, RisingEpochsSplitAtTheRecordBoundaries) {
+    for (const double step : {0.25, 1.0 / 3, 7.5, 10.0}) {
+        SpkKernel kernel = open(linear_segment_words());
+        std::vector<double> epochs;
+        for (double epoch = 0; epoch <= 60; epoch += step) epochs.push_back(epoch);
+        epochs.push_back(60);  // the end of the last interval, in the last record
+        const auto states = kernel.evaluate_type2_at_epochs(begin_, end_, epochs);
+        ASSERT_TRUE(states) << states.error().message();
+        EXPECT_EQ(kernel.words_read(), TYPE2_DIRECTORY_WORDS + 6 * LINEAR_RSIZE) << step;
+        for (std::size_t i = 0; i < epochs.size(); ++i) {
+            const auto single = kernel.evaluate_type2_at_epoch(begin_, end_, epochs[i]);
+            ASSERT_TRUE(single);
+            ASSERT_EQ((*states)[i].position, single->position) << epochs[i];
+            ASSERT_EQ((*states)[i].velocity, single->velocity) << epochs[i];
+            ASSERT_EQ((*states)[i].position, linear_state(epochs[i]).position) << epochs[i];
+        }
+    }
+}
+
+TEST_P(Type2Kernel, RisingListsFailAtTheirFirstBadEpoch) {
+    std::vector<double> epochs;
+    for (int i = 0; i <= 100; ++i) epochs.push_back(i * 0.5);
+    epochs.push_back(70);
+    EXPECT_EQ(error_of(linear_segment_words(), epochs), "epoch is not covered by the polynomial intervals");
+    epochs.front() = -1;
+    EXPECT_EQ(error_of(linear_segment_words(), epochs), "epoch precedes the first polynomial interval");
+    // Record 4 claims [0, 10]: its first epoch in order fails, after records 0 to 3 were read.
+    std::vector<double> misplaced = linear_segment_words();
+    misplaced[4 * LINEAR_RSIZE] = 5;
+    SpkKernel kernel = open(misplaced);
+    epochs.front() = 0;
+    epochs.pop_back();
+    EXPECT_EQ(type2_reason(kernel.evaluate_type2_at_epochs(begin_, end_, epochs).error()),
+              "selected record does not cover the requested epoch");
+    EXPECT_EQ(kernel.words_read(), TYPE2_DIRECTORY_WORDS + 5 * LINEAR_RSIZE);
+}
+
 TEST_P(Type2Kernel, ManyEpochsInOneRecordReadItOnce) {
     SpkKernel kernel = open(linear_segment_words());
     std::vector<double> epochs;

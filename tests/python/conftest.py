@@ -1,5 +1,6 @@
 """Shared paths and helpers of the Python test suite."""
 import os
+import threading
 import warnings
 
 import pytest
@@ -59,3 +60,19 @@ def write_file(tmp_path):
         return str(path)
 
     return write
+
+
+def run_in_thread(function):
+    """Runs `function` on a new thread; returns {"value": ...} or {"error": ...}."""
+    outcome = {}
+
+    def target():
+        try:
+            outcome["value"] = function()
+        except BaseException as error:  # noqa: B902 - the misuse error is a BaseException
+            outcome["error"] = error
+
+    thread = threading.Thread(target=target)
+    thread.start()
+    thread.join()
+    return outcome

@@ -14,7 +14,7 @@ from typing import Callable
 import pytest
 
 import orbyx
-from conftest import DE430, DE441_1969, DUMMY_SHA256, LEAPSECONDS, TESTS_DIR
+from conftest import DE430, DE441_1969, DUMMY_SHA256, LEAPSECONDS, TESTS_DIR, run_in_thread
 from daf_writer import build_daf, constant_segment, tdb_seconds
 
 IS_PYPY = sys.implementation.name == "pypy"
@@ -259,21 +259,6 @@ def test_dropped_engines_release_their_files_and_mappings(files):
 
 
 # --- threads -----------------------------------------------------------------------
-
-def run_in_thread(function):
-    outcome = {}
-
-    def target():
-        try:
-            outcome["value"] = function()
-        except BaseException as error:  # noqa: B902 - the misuse error is a BaseException
-            outcome["error"] = error
-
-    worker = threading.Thread(target=target)
-    worker.start()
-    worker.join()
-    return outcome
-
 
 class Spy:
     """Stands for any argument and notes whether anything read it."""

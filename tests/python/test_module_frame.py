@@ -2,12 +2,11 @@
 import gc
 import inspect
 import sys
-import threading
 
 import pytest
 
 import orbyx
-from conftest import DE430, DUMMY_SHA256
+from conftest import DE430, DUMMY_SHA256, run_in_thread
 
 IS_PYPY = sys.implementation.name == "pypy"
 
@@ -188,21 +187,6 @@ def test_keyword_arguments_are_accepted(engine):
     opened = orbyx.Engine(sha256=DUMMY_SHA256, path=DE430)
     assert opened.kernel_metadata.kernel_name == "de430-2015-03-02.bsp"
     assert engine.with_additional_kernel_file(sha256=DUMMY_SHA256, path=DE430) is None
-
-
-def run_in_thread(function):
-    outcome = {}
-
-    def target():
-        try:
-            outcome["value"] = function()
-        except BaseException as error:  # noqa: B902 - the misuse error is a BaseException
-            outcome["error"] = error
-
-    thread = threading.Thread(target=target)
-    thread.start()
-    thread.join()
-    return outcome
 
 
 @pytest.mark.parametrize(

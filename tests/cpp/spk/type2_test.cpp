@@ -168,6 +168,18 @@ protected:
         return test::open_kernel(scratch_, "type2.bsp", image);
     }
 
+    // Each batch state equals the single-epoch walk bit for bit, and the linear truth.
+    void expect_matches_single_epochs(SpkKernel& kernel, const std::vector<double>& epochs,
+                                      const std::vector<CartesianState>& states) {
+        for (std::size_t i = 0; i < epochs.size(); ++i) {
+            const auto single = kernel.evaluate_type2_at_epoch(begin_, end_, epochs[i]);
+            ASSERT_TRUE(single);
+            ASSERT_EQ(states[i].position, single->position) << epochs[i];
+            ASSERT_EQ(states[i].velocity, single->velocity) << epochs[i];
+            ASSERT_EQ(states[i].position, linear_state(epochs[i]).position) << epochs[i];
+        }
+    }
+
     std::string error_of(const std::vector<double>& words, std::vector<double> epochs) {
         SpkKernel kernel = open(words);
         const auto states = kernel.evaluate_type2_at_epochs(begin_, end_, epochs);
@@ -222,13 +234,7 @@ TEST_P(Type2Kernel, ScatteredEpochsMatchSingleEpochsAndReadEachRecordOnce) {
     const auto states = kernel.evaluate_type2_at_epochs(begin_, end_, epochs);
     ASSERT_TRUE(states) << states.error().message();
     EXPECT_EQ(kernel.words_read(), TYPE2_DIRECTORY_WORDS + 3 * LINEAR_RSIZE);
-    for (std::size_t i = 0; i < epochs.size(); ++i) {
-        const auto single = kernel.evaluate_type2_at_epoch(begin_, end_, epochs[i]);
-        ASSERT_TRUE(single);
-        ASSERT_EQ((*states)[i].position, single->position) << epochs[i];
-        ASSERT_EQ((*states)[i].velocity, single->velocity) << epochs[i];
-        ASSERT_EQ((*states)[i].position, linear_state(epochs[i]).position) << epochs[i];
-    }
+    expect_matches_single_epochs(kernel, epochs, *states);
 }
 
 // Rising lists find each record's stretch of epochs from its two ends: the stretches
@@ -243,13 +249,7 @@ TEST_P(Type2Kernel, RisingEpochsSplitAtTheRecordBoundaries) {
         const auto states = kernel.evaluate_type2_at_epochs(begin_, end_, epochs);
         ASSERT_TRUE(states) << states.error().message();
         EXPECT_EQ(kernel.words_read(), TYPE2_DIRECTORY_WORDS + 6 * LINEAR_RSIZE) << step;
-        for (std::size_t i = 0; i < epochs.size(); ++i) {
-            const auto single = kernel.evaluate_type2_at_epoch(begin_, end_, epochs[i]);
-            ASSERT_TRUE(single);
-            ASSERT_EQ((*states)[i].position, single->position) << epochs[i];
-            ASSERT_EQ((*states)[i].velocity, single->velocity) << epochs[i];
-            ASSERT_EQ((*states)[i].position, linear_state(epochs[i]).position) << epochs[i];
-        }
+        expect_matches_single_epochs(kernel, epochs, *states);
     }
 }
 

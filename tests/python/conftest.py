@@ -76,3 +76,16 @@ def run_in_thread(function):
     thread.start()
     thread.join()
     return outcome
+
+
+@pytest.fixture
+def cli(capsys):
+    """Runs the `orbyx` command in-process: returns (exit status, stdout, stderr)."""
+    from orbyx_cli.main import main
+
+    def run(*arguments):
+        status = main([str(argument) for argument in arguments])
+        captured = capsys.readouterr()
+        return status, captured.out, captured.err
+
+    return run

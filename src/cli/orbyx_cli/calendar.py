@@ -1,0 +1,106 @@
+"""ISO 8601 dates to Julian days and back, proleptic Gregorian, in any time scale."""
+from __future__ import annotations
+
+import math
+import re
+import time
+from typing import Tuple
+
+from .errors import CommandError
+
+UNIX_EPOCH_JULIAN_DAY = 2440587.5
+SECONDS_PER_DAY = 86400.0
+UNITS_PER_DAY = {"day": 1, "minute": 1440, "second": 86400, "millisecond": 86400000}
+
+_INSTANT = re.compile(
+    r"(?P<year>[+-]?\d{4,})-(?P<month>\d{2})-(?P<day>\d{2})"
+    r"(?:[T ](?P<hour>\d{2}):(?P<minute>\d{2})(?::(?P<second>\d{2}(?:\.\d+)?))?)?"
+    r"\s*(?P<zone>Z|[+-]\d{2}:?\d{2}|UTC|UT1|TT|TDB)?", re.IGNORECASE)
+_JULIAN_DAY = re.compile(r"JD\s*(?P<day>[+-]?\d+(?:\.\d*)?)\s*(?P<zone>UTC|UT1|TT|TDB)?", re.IGNORECASE)
+_SCALE_OF_ZONE = {"z": "utc", "utc": "utc", "ut1": "ut1", "tt": "tt", "tdb": "tdb"}
+
+
+def julian_day_from_calendar(year: int, month: int, day: int) -> float:
+    """Julian day at 0 h of a proleptic Gregorian date."""
+    a = (14 - month) // 12
+    y = year + 4800 - a
+    m = month + 12 * a - 3
+    day_number = day + (153 * m + 2) // 5 + 365 * y + y // 4 - y // 100 + y // 400 - 32045
+    return day_number - 0.5
+
+
+def calendar_from_day_number(day_number: int) -> Tuple[int, int, int]:
+    """Year, month and day of the Julian day number (the day starting at noon before it ends)."""
+    a = day_number + 32044
+    b = (4 * a + 3) // 146097
+    c = a - 146097 * b // 4
+    d = (4 * c + 3) // 1461
+    e = c - 1461 * d // 4
+    m = (5 * e + 2) // 153
+    return 100 * b + d - 4800 + m // 10, m + 3 - 12 * (m // 10), e - (153 * m + 2) // 5 + 1
+
+
+def _days_in_month(year: int, month: int) -> int:
+    return int(julian_day_from_calendar(year + month // 12, month % 12 + 1, 1)
+               - julian_day_from_calendar(year, month, 1))
+
+
+def parse_instant(text: str, default_scale: str) -> Tuple[float, str]:
+    """(Julian day, scale) of an ISO 8601 date, 'now' or 'JD 2460000.5'.
+
+    A trailing Z, UTC, UT1, TT or TDB names the scale; a UTC offset such as
+    +02:00 is allowed for civil times; otherwise `default_scale` applies.
+    """
+    stripped = text.strip()
+    if stripped.lower() == "now":
+        return time.time() / SECONDS_PER_DAY + UNIX_EPOCH_JULIAN_DAY, "utc"
+    julian = _JULIAN_DAY.fullmatch(stripped)
+    if julian:
+        zone = julian.group("zone")
+        return float(julian.group("day")), _SCALE_OF_ZONE[zone.lower()] if zone else default_scale
+    match = _INSTANT.fullmatch(stripped)
+    if match is None:
+        raise CommandError(f"invalid date {text!r}: expected ISO 8601 such as 2027-06-21 or "
+                           "2027-06-21T18:30:00, optionally followed by Z, UTC, UT1, TT or TDB")
+    year, month, day = (int(match.group(name)) for name in ("year", "month", "day"))
+    hour, minute = int(match.group("hour") or 0), int(match.group("minute") or 0)
+    second = float(match.group("second") or 0)
+    if not 1 <= month <= 12 or not 1 <= day <= _days_in_month(year, month):
+        raise CommandError(f"invalid date {text!r}: no such day in the calendar")
+    if hour > 23 or minute > 59 or second >= 60:
+        raise CommandError(f"invalid date {text!r}: the time of day must lie within 00:00:00 to 23:59:59.999")
+    scale, offset_minutes = default_scale, 0
+    zone = match.group("zone")
+    if zone and zone[0] in "+-":
+        digits = zone[1:].replace(":", "")
+        offset_minutes = (int(digits[:2]) * 60 + int(digits[2:])) * (1 if zone[0] == "+" else -1)
+        scale = "utc"
+    elif zone:
+        scale = _SCALE_OF_ZONE[zone.lower()]
+    seconds_of_day = hour * 3600 + minute * 60 + second - offset_minutes * 60
+    return julian_day_from_calendar(year, month, day) + seconds_of_day / SECONDS_PER_DAY, scale
+
+
+def format_instant(julian_day: float, precision: str = "second") -> str:
+    """ISO 8601 text of a Julian day, rounded to `precision` (day, minute, second, millisecond)."""
+    if not math.isfinite(julian_day):
+        return str(julian_day)
+    units_per_day = UNITS_PER_DAY[precision]
+    day_number = math.floor(julian_day + 0.5)
+    units = round((julian_day + 0.5 - day_number) * units_per_day)
+    if units == units_per_day:
+        day_number, units = day_number + 1, 0
+    year, month, day = calendar_from_day_number(day_number)
+    date = f"{year:04d}-{month:02d}-{day:02d}" if year >= 0 else f"-{-year:04d}-{month:02d}-{day:02d}"
+    if precision == "day":
+        return date
+    if precision == "minute":
+        return f"{date}T{units // 60:02d}:{units % 60:02d}"
+    if precision == "second":
+        return f"{date}T{units // 3600:02d}:{units // 60 % 60:02d}:{units % 60:02d}"
+    seconds, milliseconds = divmod(units, 1000)
+    return f"{date}T{seconds // 3600:02d}:{seconds // 60 % 60:02d}:{seconds % 60:02d}.{milliseconds:03d}"
+
+
+def format_day(julian_day: float) -> str:
+    return format_instant(julian_day, precision="day")

@@ -1,0 +1,184 @@
+"""Which kernel, leap-second kernel and EOP table a command uses, and the opened engine.
+
+With no file named, the command takes JPL DE421 from skyfield-data, the IERS EOP 20
+C04 table from astropy-iers-data (the optional extra `orbyx[data]`) and the
+leap-second kernel shipped here, and attaches the shipped kernel that stands each
+planet's centre on its system barycentre, since DE421 has no centres beyond Mars.
+"""
+from __future__ import annotations
+
+import hashlib
+import importlib.util
+import os
+from dataclasses import dataclass, field
+from pathlib import Path
+from typing import List, Optional, Sequence
+
+import orbyx
+
+from .calendar import calendar_from_day_number, format_day
+from .errors import ENGINE_FAILURE, CommandError
+from .time_scales import Dut1Table, LeapSeconds, TimeScales
+
+SHIPPED = Path(__file__).resolve().parent / "data"
+SHIPPED_LEAP_SECONDS = SHIPPED / "leapseconds.tls"
+SHIPPED_PLANET_CENTRES = SHIPPED / "planet_centres.bsp"
+INSTALL_HINT = "pip install 'orbyx[data]'"
+CENTRES_NOTE = ("planet centres 599-999 stand on their system barycentres (orbyx's planet_centres.bsp): "
+                "off by up to ~2,000 km for Pluto, a few hundred km for Jupiter and Saturn; "
+                "attach a satellite kernel with --add-kernel for the true centres")
+# How far past the table's last day the default EOP values are held.
+EOP_HOLD_DAYS = 36525.0
+
+
+def _package_file(package: str, relative: str) -> Optional[Path]:
+    # find_spec locates the package without importing it (skyfield_data warns on import).
+    spec = importlib.util.find_spec(package)
+    if spec is None or not spec.submodule_search_locations:
+        return None
+    path = Path(list(spec.submodule_search_locations)[0]) / relative
+    return path if path.is_file() else None
+
+
+def default_kernel() -> Optional[Path]:
+    return _package_file("skyfield_data", "data/de421.bsp")
+
+
+def default_eop() -> Optional[Path]:
+    return _package_file("astropy_iers_data", "data/eopc04.1962-now")
+
+
+@dataclass
+class DataFiles:
+    """The files a command opens; `None` for the EOP table means the engine goes without."""
+
+    kernel: Path
+    additional_kernels: List[Path]
+    leap_second_kernel: Path
+    eop: Optional[Path]
+    kernel_is_default: bool
+    eop_is_default: bool
+
+
+def _named_file(option: str, path: str) -> Path:
+    if not os.path.isfile(path):
+        raise CommandError(f"{option}: no such file: {path}")
+    return Path(path)
+
+
+def resolve_files(kernel: Optional[str] = None, add_kernels: Sequence[str] = (),
+                  lsk: Optional[str] = None, eop: Optional[str] = None) -> DataFiles:
+    """The files named on the command line, the defaults for the rest."""
+    added = [_named_file("--add-kernel", path) for path in add_kernels]
+    if kernel is not None:
+        primary = _named_file("--kernel", kernel)
+    else:
+        found = default_kernel()
+        if found is None:
+            raise CommandError(f"no kernel: install the default data ({INSTALL_HINT}) "
+                               "or name one with --kernel PATH")
+        primary = found
+        added.append(SHIPPED_PLANET_CENTRES)
+    eop_path = _named_file("--eop", eop) if eop is not None else default_eop()
+    leap_seconds = _named_file("--lsk", lsk) if lsk is not None else SHIPPED_LEAP_SECONDS
+    return DataFiles(primary, added, leap_seconds, eop_path, kernel is None, eop is None)
+
+
+def sha256_of(path: Path) -> str:
+    digest = hashlib.sha256()
+    with open(path, "rb") as stream:
+        for block in iter(lambda: stream.read(1 << 20), b""):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+def _held_row(table: Dut1Table, last_line: str) -> str:
+    """A C04 row far ahead repeating the last row's x, y and UT1 − UTC."""
+    fields = last_line.split()
+    day = table.days[-1] + EOP_HOLD_DAYS
+    year, month, date = calendar_from_day_number(int(day + 0.5))
+    return (f"{year:4d} {month:3d} {date:3d}   0 {day - 2400000.5:9.2f} "
+            f"{fields[5]} {fields[6]} {fields[7]}\n")
+
+
+@dataclass
+class OpenedData:
+    engine: orbyx.Engine
+    files: DataFiles
+    time_scales: TimeScales
+    eop_last_day: Optional[float]  # last tabulated UTC day, before any held values
+    header: List[str] = field(default_factory=list)
+
+    def ut1_notes(self, latest_utc_day: float) -> List[str]:
+        """Header lines for a command that needs UT1 up to the given UTC day."""
+        if self.files.eop_is_default and self.eop_last_day is not None and latest_utc_day > self.eop_last_day:
+            return [f"UT1-UTC and polar motion after {format_day(self.eop_last_day)} (end of the IERS "
+                    "table) are held at their last values: results may be off by up to a second of time"]
+        return []
+
+
+def _engine_failure(path: Path, error: ValueError) -> CommandError:
+    return CommandError(f"{path}: {error}", ENGINE_FAILURE)
+
+
+def open_data(files: DataFiles) -> OpenedData:
+    """Opens the engine on the files and reads the same time tables for the command's own use."""
+    leap_seconds_text = files.leap_second_kernel.read_text(encoding="utf-8", errors="replace")
+    try:
+        engine = orbyx.open(str(files.kernel), sha256_of(files.kernel),
+                            leap_second_kernel=str(files.leap_second_kernel),
+                            leap_second_sha256=sha256_of(files.leap_second_kernel))
+    except ValueError as error:
+        raise _engine_failure(files.kernel, error) from None
+    dut1, eop_last_day = None, None
+    if files.eop is not None:
+        eop_text = files.eop.read_text(encoding="utf-8", errors="replace")
+        dut1 = Dut1Table.from_text(eop_text)
+        if not dut1.days:
+            raise CommandError(f"{files.eop}: no EOP rows found", ENGINE_FAILURE)
+        eop_last_day = dut1.days[-1]
+        if files.eop_is_default:
+            eop_text += _held_row(dut1, eop_text.rstrip("\n").rsplit("\n", 1)[-1])
+            dut1 = Dut1Table.from_text(eop_text)
+        _attach_eop(engine, files.eop, eop_text)
+    for path in files.additional_kernels:
+        try:
+            engine.with_additional_kernel_file(str(path), sha256_of(path))
+        except ValueError as error:
+            raise _engine_failure(path, error) from None
+    try:
+        leap_seconds = LeapSeconds.from_text(leap_seconds_text)
+    except ValueError as error:
+        raise _engine_failure(files.leap_second_kernel, error) from None
+    opened = OpenedData(engine, files, TimeScales(leap_seconds, dut1), eop_last_day)
+    opened.header = _header(opened)
+    return opened
+
+
+def _attach_eop(engine: orbyx.Engine, path: Path, text: str) -> None:
+    # The held row exists only in memory: the engine reads it through a memory file.
+    try:
+        if not hasattr(os, "memfd_create"):
+            engine.with_eop(str(path), sha256_of(path))
+            return
+        descriptor = os.memfd_create(path.name)
+        try:
+            os.write(descriptor, text.encode("utf-8"))
+            engine.with_eop(f"/proc/self/fd/{descriptor}", hashlib.sha256(text.encode("utf-8")).hexdigest())
+        finally:
+            os.close(descriptor)
+    except ValueError as error:
+        raise _engine_failure(path, error) from None
+
+
+def _header(opened: OpenedData) -> List[str]:
+    files = opened.files
+    lines = [f"kernel: {files.kernel.name}" + (" (JPL DE421 from skyfield-data)" if files.kernel_is_default else "")]
+    lines += [f"additional kernel: {path.name}" for path in files.additional_kernels
+              if path != SHIPPED_PLANET_CENTRES]
+    if files.kernel_is_default:
+        lines.append(CENTRES_NOTE)
+    lines.append(f"leap seconds: {files.leap_second_kernel.name}")
+    if files.eop is not None and opened.eop_last_day is not None:
+        lines.append(f"EOP: {files.eop.name} to {format_day(opened.eop_last_day)}")
+    return lines

@@ -1,0 +1,39 @@
+"""Entry point of the `orbyx` command: one subcommand per job, one line per failure."""
+from __future__ import annotations
+
+import sys
+from typing import List, Optional
+
+from . import events_command, horizon_command, houses_command, kernel_command, positions_command
+from .errors import CommandError
+from .options import CommandParser
+
+DESCRIPTION = ("Positions of the Sun, Moon and planets, equinoxes and lunations, rise and set, "
+               "house cusps, and what an SPK kernel holds. With no file named, JPL DE421 and the "
+               "IERS EOP table from the optional data (pip install 'orbyx[data]') are used.")
+
+
+def build_parser() -> CommandParser:
+    parser = CommandParser(prog="orbyx", description=DESCRIPTION)
+    subcommands = parser.add_subparsers(dest="command", metavar="COMMAND", required=True,
+                                        parser_class=CommandParser)
+    for command in (positions_command, events_command, horizon_command, houses_command, kernel_command):
+        command.add_parser(subcommands)
+    return parser
+
+
+def main(argv: Optional[List[str]] = None) -> int:
+    try:
+        arguments = build_parser().parse_args(argv)
+        arguments.run(arguments)
+    except CommandError as error:
+        print(f"{error.prog or 'orbyx'}: error: {error}", file=sys.stderr)
+        return error.status
+    except KeyboardInterrupt:
+        print("orbyx: interrupted", file=sys.stderr)
+        return 130
+    except BrokenPipeError:
+        # The reader went away (orbyx positions ... | head): not an error of ours.
+        sys.stderr.close()
+        return 0
+    return 0

@@ -1,0 +1,94 @@
+"""Options shared by the subcommands and their conversion into engine arguments."""
+from __future__ import annotations
+
+import argparse
+import math
+from typing import List, NoReturn, Optional, Tuple
+
+import orbyx
+
+from .calendar import parse_instant
+from .default_data import OpenedData, open_data, resolve_files
+from .errors import CommandError
+
+BODIES = ("sun", "moon", "mercury", "venus", "earth", "mars", "jupiter", "saturn", "uranus", "neptune", "pluto")
+FORMATS = ("text", "csv", "json")
+SCALES = ("utc", "ut1", "tt", "tdb")
+
+
+class CommandParser(argparse.ArgumentParser):
+    """Reports a bad argument as one line with status 2, never the whole usage."""
+
+    def error(self, message: str) -> NoReturn:
+        raise CommandError(f"{message} (see {self.prog} --help)", prog=self.prog)
+
+
+def add_data_options(parser: argparse.ArgumentParser) -> None:
+    group = parser.add_argument_group("data files (default: JPL DE421 and the IERS table from orbyx[data])")
+    group.add_argument("--kernel", metavar="PATH", help="SPK kernel to use instead of DE421")
+    group.add_argument("--add-kernel", metavar="PATH", action="append", default=[],
+                       help="further SPK kernel for bodies the first one lacks (repeatable)")
+    group.add_argument("--lsk", metavar="PATH", help="NAIF leap-second kernel (default: the one shipped)")
+    group.add_argument("--eop", metavar="PATH", help="IERS EOP 20 C04 table (default: astropy-iers-data's)")
+
+
+def add_scale_option(parser: argparse.ArgumentParser, help_text: str) -> None:
+    parser.add_argument("--scale", choices=SCALES, default="utc", type=str.lower, help=help_text)
+
+
+def add_format_option(parser: argparse.ArgumentParser) -> None:
+    parser.add_argument("--format", choices=FORMATS, default="text", type=str.lower,
+                        help="aligned text (default), CSV or JSON")
+
+
+def finite_float(text: str) -> float:
+    try:
+        value = float(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a number: {text!r}") from None
+    if not math.isfinite(value):
+        raise argparse.ArgumentTypeError(f"not a finite number: {text!r}")
+    return value
+
+
+def add_site_options(parser: argparse.ArgumentParser, required: bool) -> None:
+    group = parser.add_argument_group("site")
+    group.add_argument("--lat", type=finite_float, required=required, metavar="DEG",
+                       help="geodetic latitude, degrees north")
+    group.add_argument("--lon", type=finite_float, required=required, metavar="DEG",
+                       help="longitude, degrees east")
+    group.add_argument("--height", type=finite_float, default=0.0, metavar="M",
+                       help="height above the GRS80 ellipsoid in metres (default 0)")
+
+
+def observer_from(arguments: argparse.Namespace) -> Optional[orbyx.GeodeticObserver]:
+    if arguments.lat is None and arguments.lon is None:
+        return None
+    if arguments.lat is None or arguments.lon is None:
+        raise CommandError("a site needs both --lat and --lon")
+    if not -90.0 <= arguments.lat <= 90.0:
+        raise CommandError(f"--lat must lie within -90 to 90 degrees, not {arguments.lat:g}")
+    try:
+        return orbyx.GeodeticObserver(arguments.lon, arguments.lat, arguments.height)
+    except ValueError as error:
+        raise CommandError(f"invalid site: {error}") from None
+
+
+def opened_data(arguments: argparse.Namespace) -> OpenedData:
+    return open_data(resolve_files(arguments.kernel, arguments.add_kernel, arguments.lsk, arguments.eop))
+
+
+def instant_argument(text: str, arguments: argparse.Namespace, option: str) -> Tuple[float, str]:
+    try:
+        return parse_instant(text, arguments.scale)
+    except CommandError as error:
+        raise CommandError(f"{option}: {error}") from None
+
+
+def body_list(text: str) -> List[str]:
+    bodies = [name.strip().lower() for name in text.split(",") if name.strip()]
+    unknown = [name for name in bodies if name not in BODIES]
+    if unknown or not bodies:
+        raise CommandError(f"unknown body {unknown[0]!r}: choose from {', '.join(BODIES)}" if unknown
+                           else "--bodies names no body")
+    return bodies

@@ -1,0 +1,140 @@
+"""`orbyx positions`: a table of the Sun, Moon and planets at one instant or over a range."""
+from __future__ import annotations
+
+import argparse
+import sys
+from typing import Any, Dict, List
+
+import orbyx
+
+from .calendar import format_instant
+from .errors import CommandError, engine_failure
+from .instant_grid import InstantGrid, grid_from
+from .options import (BODIES, add_data_options, add_format_option, add_scale_option, add_site_options,
+                      body_list, observer_from, opened_data)
+from .output import Column, fixed, write_table
+from .progress import Progress
+
+ORIGINS = ("geocentric", "topocentric", "heliocentric", "barycentric")
+ORIGIN_BODY = {"geocentric": "earth", "topocentric": "earth", "heliocentric": "sun"}
+CHUNK_INSTANTS = 10_000
+PROGRESS_FROM_ROWS = 50_000
+
+
+def add_parser(subcommands: Any) -> None:
+    parser = subcommands.add_parser(
+        "positions", help="positions of the Sun, Moon and planets",
+        description="Apparent (default) or geometric positions at one instant (default: now, UTC) "
+                    "or from --from to --to every --step.")
+    when = parser.add_argument_group("instants (ISO 8601; a trailing Z, UTC, UT1, TT or TDB names the scale)")
+    when.add_argument("--at", metavar="DATE", help="one instant (default: now)")
+    when.add_argument("--from", dest="start", metavar="DATE", help="first instant of a range")
+    when.add_argument("--to", dest="end", metavar="DATE", help="last instant of a range (included)")
+    when.add_argument("--step", metavar="STEP", help="spacing of a range, e.g. 1d, 6h, 10m, 30s (default 1d)")
+    add_scale_option(parser, "time scale of dates without a suffix, and of the printed times (default utc)")
+    request = parser.add_argument_group("request")
+    request.add_argument("--bodies", type=str, metavar="LIST",
+                         help=f"comma-separated, from {', '.join(BODIES)} (default: all but the origin's)")
+    request.add_argument("--geometric", action="store_true",
+                         help="geometric J2000 positions instead of apparent positions of date")
+    request.add_argument("--origin", choices=ORIGINS, type=str.lower,
+                         help="default geocentric, or topocentric when a site is given")
+    request.add_argument("--frame", choices=("ecliptic", "equatorial"), default="ecliptic", type=str.lower,
+                         help="ecliptic longitude/latitude (default) or right ascension/declination")
+    request.add_argument("--epoch", choices=("j2000", "of_date"), type=str.lower,
+                         help="reference epoch (default: of date when apparent, J2000 when geometric)")
+    request.add_argument("--sidereal", choices=("lahiri", "fagan_bradley"), type=str.lower,
+                         help="sidereal ecliptic longitudes with this ayanamsha")
+    add_site_options(parser, required=False)
+    add_format_option(parser)
+    add_data_options(parser)
+    parser.set_defaults(run=run)
+
+
+def _options(arguments: argparse.Namespace, observer: Any) -> orbyx.PositionOptions:
+    origin = arguments.origin or ("topocentric" if observer is not None else "geocentric")
+    if origin == "topocentric" and observer is None:
+        raise CommandError("a topocentric origin needs --lat and --lon")
+    if origin != "topocentric" and observer is not None:
+        raise CommandError(f"--lat and --lon give a site, which needs the topocentric origin, not {origin}")
+    epoch = arguments.epoch or ("j2000" if arguments.geometric else "of_date")
+    if epoch == "j2000" and not arguments.geometric:
+        raise CommandError("apparent positions are of date: --epoch j2000 needs --geometric")
+    # Geometric of date: rotated by precession and nutation, on the true ecliptic, uncorrected otherwise.
+    of_date_geometric = arguments.geometric and epoch == "of_date"
+    try:
+        return orbyx.PositionOptions(origin, arguments.frame, epoch, apparent=not arguments.geometric,
+                                     true_ecliptic=of_date_geometric and arguments.frame == "ecliptic",
+                                     precession=of_date_geometric, nutation=of_date_geometric, observer=observer)
+    except ValueError as error:
+        raise CommandError(str(error)) from None
+
+
+def _description(arguments: argparse.Namespace, options: orbyx.PositionOptions, grid: InstantGrid) -> str:
+    kind = "geometric" if arguments.geometric else "apparent"
+    epoch = "of date" if options.reference_epoch == "of_date" else "J2000"
+    sidereal = f", sidereal ({arguments.sidereal})" if arguments.sidereal else ""
+    return f"{kind} {options.origin} {options.coordinate_system} positions, {epoch}{sidereal}; times in {grid.scale.upper()}"
+
+
+def _coordinate_columns(frame: str) -> List[Column]:
+    names = (("right_ascension_deg", "declination_deg", "right_ascension_speed_deg_per_day")
+             if frame == "equatorial" else ("longitude_deg", "latitude_deg", "longitude_speed_deg_per_day"))
+    return [Column(names[0], fixed(6)), Column(names[1], fixed(6)), Column("distance_au", fixed(9)),
+            Column(names[2], fixed(6))]
+
+
+def _compute(engine: orbyx.Engine, arguments: argparse.Namespace, bodies: List[str],
+             options: orbyx.PositionOptions, grid: InstantGrid) -> List[List[float]]:
+    """Longitude, latitude, distance and speed per instant and body, in that order."""
+    results: List[List[float]] = []
+    instants = [orbyx.Instant(day, grid.scale) for day in grid.julian_days]
+    total = len(instants) * len(bodies)
+    progress = Progress(total, "positions", enabled=total >= PROGRESS_FROM_ROWS)
+    try:
+        for begin in range(0, len(instants), CHUNK_INSTANTS):
+            chunk = instants[begin:begin + CHUNK_INSTANTS]
+            if arguments.sidereal:
+                for instant in chunk:
+                    for body in bodies:
+                        place = engine.sidereal_position(body, instant, options, arguments.sidereal)
+                        results.append([place.longitude_deg, place.latitude_deg, place.distance_au,
+                                        place.longitude_speed_deg_per_day])
+            else:
+                results.extend(engine.positions(bodies, chunk, options).reshape(-1, 4).tolist())
+            progress.advance(len(chunk) * len(bodies))
+    except ValueError as error:
+        raise engine_failure(error) from None
+    finally:
+        progress.close()
+    return results
+
+
+def run(arguments: argparse.Namespace) -> None:
+    grid = grid_from(arguments, arguments.at, arguments.start, arguments.end, arguments.step)
+    observer = observer_from(arguments)
+    options = _options(arguments, observer)
+    bodies = body_list(arguments.bodies) if arguments.bodies else \
+        [body for body in BODIES if body != ORIGIN_BODY.get(options.origin)]
+    data = opened_data(arguments)
+    values = _compute(data.engine, arguments, bodies, options, grid)
+
+    header = data.header + [_description(arguments, options, grid)]
+    if observer is not None:
+        header.append(f"site: latitude {observer.latitude_deg:g}, longitude {observer.longitude_east_deg:g} east, "
+                      f"height {observer.height_m:g} m")
+        header += data.ut1_notes(data.time_scales.convert(grid.last, grid.scale, "utc"))
+    precision = "second" if grid.whole_seconds else "millisecond"
+    coordinates = _coordinate_columns(options.coordinate_system)
+    rows: List[Dict[str, Any]] = []
+    for index, row in enumerate(values):
+        day = grid.julian_days[index // len(bodies)]
+        entry: Dict[str, Any] = {"time": format_instant(day, precision), "julian_day": day,
+                                 "body": bodies[index % len(bodies)]}
+        entry.update(zip((column.key for column in coordinates), row))
+        rows.append(entry)
+    columns = [Column("time", align_left=True)]
+    if arguments.format != "text":
+        columns.append(Column("julian_day"))
+    columns += [Column("body", align_left=True)] + coordinates
+    write_table(sys.stdout, arguments.format, header, columns, rows)

@@ -1,0 +1,159 @@
+"""`orbyx events`, `sun`, `moon` and `houses`: each row must be what the module finds."""
+import json
+
+import numpy as np
+import pytest
+
+import orbyx
+from orbyx_cli import default_data
+from orbyx_cli.calendar import format_instant, julian_day_from_calendar
+
+from conftest import DUMMY_SHA256
+
+PARIS = orbyx.GeodeticObserver(2.35, 48.85, 0.0)
+TT_MINUS_UTC_DAYS = (37 + 32.184) / 86400  # in force since 2017
+
+
+@pytest.fixture(scope="module")
+def engine(de421, eop_c04):
+    return orbyx.open(de421, DUMMY_SHA256, leap_second_kernel=str(default_data.SHIPPED_LEAP_SECONDS),
+                      leap_second_sha256=DUMMY_SHA256, eop=eop_c04, eop_sha256=DUMMY_SHA256)
+
+
+@pytest.fixture(scope="module")
+def dut1(eop_c04):
+    """UT1 − UTC in days by UTC Julian day, interpolated straight from the C04 columns."""
+    table = np.loadtxt(eop_c04, comments="#", usecols=(4, 7))
+    return lambda utc: np.interp(utc, table[:, 0] + 2400000.5, table[:, 1]) / 86400
+
+
+def document(cli, *arguments):
+    status, out, err = cli(*arguments, "--format", "json")
+    assert (status, err) == (0, ""), err
+    return json.loads(out)
+
+
+def test_events_of_2027_are_the_four_seasons_and_every_lunation(cli, engine):
+    rows = document(cli, "events", "--from", "2027-01-01", "--to", "2028-01-01")["rows"]
+    kinds = [row["event"] for row in rows]
+    assert [kind for kind in kinds if "moon" not in kind] == ["march_equinox", "june_solstice",
+                                                             "september_equinox", "december_solstice"]
+    assert kinds.count("new_moon") == 13 and kinds.count("full_moon") == 12
+    assert [row["tt_julian_day"] for row in rows] == sorted(row["tt_julian_day"] for row in rows)
+    start = orbyx.Instant.utc(julian_day_from_calendar(2027, 1, 1))
+    for kind in ("june_solstice", "full_moon"):
+        found = [row for row in rows if row["event"] == kind][0]
+        expected = (engine.next_season_event if kind.endswith("solstice") else engine.next_lunation)(start, kind)
+        assert found["tt_julian_day"] == expected.julian_day
+        assert found["tt"] == format_instant(expected.julian_day)
+        assert found["utc"] == format_instant(expected.julian_day - TT_MINUS_UTC_DAYS)
+    assert [row["utc"][:16] for row in rows if row["event"] == "june_solstice"] == ["2027-06-21T14:10"]
+
+
+def test_event_ranges_are_half_open_and_filtered_by_kind(cli, engine):
+    solstice = engine.next_season_event(orbyx.Instant.tt(julian_day_from_calendar(2027, 6, 1)), "june_solstice")
+    following = engine.next_season_event(solstice, "june_solstice")
+    rows = document(cli, "events", "--from", f"JD {solstice.julian_day!r} TT", "--to",
+                    f"JD {following.julian_day!r} TT", "--kind", "seasons")["rows"]
+    assert [row["event"] for row in rows] == ["june_solstice", "september_equinox", "december_solstice",
+                                              "march_equinox"]
+    assert rows[0]["tt_julian_day"] == solstice.julian_day
+    old = document(cli, "events", "--from", "1950-01-01 TT", "--to", "1950-04-01 TT", "--kind", "seasons")
+    assert [(row["event"], row["utc"]) for row in old["rows"]] == [("march_equinox", None)]  # UTC began in 1972
+
+
+def test_sun_rise_transit_and_set_are_the_module_events_in_utc(cli, engine, dut1):
+    rows = document(cli, "sun", "--lat", 48.85, "--lon", 2.35, "--from", "2024-06-20", "--to", "2024-06-22")["rows"]
+    assert [row["date"] for row in rows] == ["2024-06-20", "2024-06-21", "2024-06-22"]
+    for day, row in zip(range(20, 23), rows):
+        noon = julian_day_from_calendar(2024, 6, day) + 0.5 - 2.35 / 360
+        events = engine.rise_set_transit("sun", PARIS, orbyx.Instant.utc(noon), orbyx.SUN_UPPER_LIMB_ALTITUDE_DEG)
+        for key in ("rise", "transit", "set"):
+            ut1 = getattr(events, f"{key}_ut1_julian_day")
+            assert row[key] == format_instant(ut1 - dut1(ut1)), key
+
+
+def test_sun_far_beyond_the_eop_table_holds_its_last_values(cli):
+    status, out, _ = cli("sun", "--lat", 48.85, "--lon", 2.35, "--date", "2027-06-21")
+    assert status == 0
+    assert "held at their last values" in out
+    assert out.splitlines()[-1].split() == ["2027-06-21", "03:46:57", "11:52:22", "19:57:47"]
+
+
+def test_explicit_eop_table_is_not_extended(cli, eop_c04):
+    status, out, err = cli("sun", "--lat", 48.85, "--lon", 2.35, "--date", "2040-01-01", "--eop", eop_c04)
+    assert (status, out) == (1, "") and "outside" in err and err.count("\n") == 1
+
+
+def test_utc_offset_sets_the_clock_of_days_and_times(cli):
+    utc = document(cli, "sun", "--lat", 48.85, "--lon", 2.35, "--date", "2024-06-21")["rows"][0]
+    local = document(cli, "sun", "--lat", 48.85, "--lon", 2.35, "--date", "2024-06-21", "--utc-offset", "+02:00")
+    assert utc["rise"] == "2024-06-21T03:47:05" and local["rows"][0]["rise"] == "2024-06-21T05:47:05"
+    assert any(line.endswith("times in UTC+02:00") for line in local["header"])
+    # Far east the local day starts before the UTC day: Tokyo's sunrise of the 21st is on the 20th in UTC.
+    tokyo = document(cli, "sun", "--lat", 35.68, "--lon", 139.69, "--date", "2024-06-21", "--utc-offset", "+09:00")
+    assert tokyo["rows"][0]["rise"].startswith("2024-06-21T04:2")
+
+
+@pytest.mark.parametrize("date, note", [("2024-06-21", "above the altitude all day"),
+                                        ("2024-12-21", "below the altitude all day")])
+def test_polar_day_and_night(cli, date, note):
+    row = document(cli, "sun", "--lat", 80, "--lon", 15, "--date", date)["rows"][0]
+    assert (row["rise"], row["set"], row["note"]) == (None, None, note)
+    assert row["transit"].startswith(date)
+
+
+def test_moon_days_list_every_event_once(cli, engine):
+    rows = document(cli, "moon", "--lat", 48.85, "--lon", 2.35, "--from", "2024-03-01", "--to", "2024-03-31")["rows"]
+    start, end = julian_day_from_calendar(2024, 3, 1), julian_day_from_calendar(2024, 4, 1)
+    for kind in ("rise", "transit", "set"):
+        listed = [time for row in rows if row[kind] for time in row[kind].split(" ")]
+        assert all(time.startswith(row["date"]) for row in rows if row[kind] for time in row[kind].split(" "))
+        # The same events by chaining the module's next-event search through the month.
+        chained, after = [], orbyx.Instant.utc(start)
+        while True:
+            event = engine.next_horizon_event("moon", PARIS, after, kind, orbyx.MEAN_REFRACTION_ALTITUDE_DEG)
+            if event.ut1_julian_day >= end:
+                break
+            chained.append(event.ut1_julian_day)
+            after = orbyx.Instant.ut1(event.ut1_julian_day)
+        assert len(listed) == len(chained), kind
+        assert len(chained) in (29, 30)  # one day of the month goes without
+        assert all(abs(julian_day_from_calendar(int(t[:4]), int(t[5:7]), int(t[8:10])) - start) < 32 for t in listed)
+
+
+def test_houses_match_the_module_at_the_converted_instants(cli, dut1):
+    rows = document(cli, "houses", "--lat", 48.85, "--lon", 2.35, "--at", "2024-05-01T18:00:00")["rows"]
+    utc = julian_day_from_calendar(2024, 5, 1) + 0.75
+    for system in ("placidus", "campanus", "equal", "whole_sign"):
+        cusps = orbyx.house_cusps(PARIS, utc + dut1(utc), utc + TT_MINUS_UTC_DAYS, system)
+        printed = {row["quantity"]: row[system] for row in rows}
+        assert [printed[f"cusp_{k}"] for k in range(1, 13)] == pytest.approx(cusps.cusp_ecliptic_longitude_deg,
+                                                                            abs=1e-9)
+        assert printed["ascendant_deg"] == pytest.approx(cusps.ascendant_deg, abs=1e-9)
+        assert printed["ramc_deg"] == pytest.approx(cusps.ramc_deg, abs=1e-9)
+
+
+def test_houses_beyond_the_polar_circle_leave_placidus_out(cli):
+    status, out, _ = cli("houses", "--lat", 70, "--lon", 20, "--at", "2024-05-01T18:00:00")
+    assert status == 0
+    assert "# placidus: house cusps are undefined for this system at the requested latitude" in out
+    assert [line for line in out.splitlines() if line.startswith("quantity")][0].split() == \
+        ["quantity", "campanus", "equal", "whole_sign"]
+    status, out, err = cli("houses", "--lat", 70, "--lon", 20, "--system", "placidus")
+    assert (status, out) == (1, "") and err == \
+        "orbyx: error: placidus: house cusps are undefined for this system at the requested latitude\n"
+
+
+@pytest.mark.parametrize("arguments, message", [
+    (("sun", "--date", "2024-06-21"), "the following arguments are required: --lat, --lon"),
+    (("moon", "--lat", 1, "--lon", 2, "--utc-offset", "+25:00"), "--utc-offset: invalid offset '+25:00'"),
+    (("sun", "--lat", 1, "--lon", 2, "--date", "21/06/2024"), "--date: invalid date '21/06/2024'"),
+    (("sun", "--lat", 1, "--lon", 2, "--from", "2024-06-21"), "--from and --to go together"),
+    (("events", "--from", "2024-01-01", "--to", "2023-01-01"), "--to must come after --from"),
+    (("events", "--kind", "eclipses"), "argument --kind: invalid choice: 'eclipses'"),
+    (("houses", "--lat", 1, "--lon", 2, "--system", "koch"), "argument --system: invalid choice: 'koch'"),
+])
+def test_bad_arguments_of_the_event_commands(cli, arguments, message):
+    status, out, err = cli(*arguments)
+    assert (status, out) == (2, "") and message in err and err.count("\n") == 1, err

@@ -1,0 +1,182 @@
+"""`orbyx positions` on the default data: the table must carry the module's own numbers."""
+import csv
+import io
+import json
+import subprocess
+import sys
+from pathlib import Path
+
+import numpy as np
+import pytest
+
+import orbyx
+from orbyx_cli import default_data
+from orbyx_cli.calendar import julian_day_from_calendar
+
+from conftest import DUMMY_SHA256, LEAPSECONDS
+
+ALL_BUT_EARTH = ["sun", "moon", "mercury", "venus", "mars", "jupiter", "saturn", "uranus", "neptune", "pluto"]
+JAN_2024 = julian_day_from_calendar(2024, 1, 1)
+
+
+@pytest.fixture(scope="module")
+def engine(de421, eop_c04):
+    """The default data opened by hand, as the command should open them."""
+    opened = orbyx.open(de421, DUMMY_SHA256, leap_second_kernel=str(default_data.SHIPPED_LEAP_SECONDS),
+                        leap_second_sha256=DUMMY_SHA256, eop=eop_c04, eop_sha256=DUMMY_SHA256)
+    opened.with_additional_kernel_file(str(default_data.SHIPPED_PLANET_CENTRES), DUMMY_SHA256)
+    return opened
+
+
+def rows_of(output):
+    return json.loads(output)["rows"]
+
+
+def expected(engine, body, instant, options):
+    place = engine.position(body, instant, options)
+    return [place.longitude_deg, place.latitude_deg, place.distance_au, place.longitude_speed_deg_per_day]
+
+
+@pytest.mark.parametrize("arguments, options", [
+    ((), orbyx.apparent()),
+    (("--geometric", "--origin", "barycentric", "--frame", "equatorial"),
+     orbyx.geometric("barycentric", "equatorial")),
+    (("--origin", "heliocentric", "--geometric", "--epoch", "of_date"),
+     orbyx.PositionOptions("heliocentric", "ecliptic", "of_date", true_ecliptic=True, precession=True,
+                           nutation=True)),
+])
+def test_single_instant_table_holds_the_module_numbers_exactly(cli, engine, arguments, options):
+    status, out, err = cli("positions", "--at", "2024-03-10T06:30:00", "--format", "json", *arguments)
+    assert (status, err) == (0, "")
+    rows = rows_of(out)
+    assert len(rows) >= 10
+    instant = orbyx.Instant.utc(JAN_2024 + 69 + 6.5 / 24)
+    for row in rows:
+        assert row["julian_day"] == instant.julian_day
+        assert list(row.values())[3:] == expected(engine, row["body"], instant, options), row["body"]
+
+
+def test_default_bodies_leave_out_the_origin(cli):
+    bodies = {origin: [row["body"] for row in rows_of(cli("positions", "--at", "2024-01-01", "--origin", origin,
+                                                          "--format", "json")[1])]
+              for origin in ("geocentric", "heliocentric", "barycentric")}
+    assert bodies["geocentric"] == ALL_BUT_EARTH
+    assert "sun" not in bodies["heliocentric"] and "earth" in bodies["heliocentric"]
+    assert len(bodies["barycentric"]) == 11
+
+
+def test_topocentric_and_sidereal_rows(cli, engine):
+    paris = orbyx.GeodeticObserver(2.35, 48.85, 35.0)
+    status, out, _ = cli("positions", "--at", "2024-06-01T21:00Z", "--lat", 48.85, "--lon", 2.35, "--height", 35,
+                         "--frame", "equatorial", "--bodies", "Moon,mars", "--format", "json")
+    instant = orbyx.Instant.utc(julian_day_from_calendar(2024, 6, 1) + 21 / 24)
+    document = json.loads(out)
+    assert status == 0 and any("site: latitude 48.85" in line for line in document["header"])
+    for row in document["rows"]:
+        assert list(row.values())[3:] == expected(engine, row["body"], instant,
+                                                  orbyx.apparent("topocentric", "equatorial", paris))
+    status, out, _ = cli("positions", "--at", "2024-06-01T21:00Z", "--sidereal", "lahiri", "--bodies", "sun",
+                         "--format", "json")
+    place = engine.sidereal_position("sun", instant, orbyx.apparent(), "lahiri")
+    assert rows_of(out)[0]["longitude_deg"] == place.longitude_deg
+
+
+def test_range_in_tt_as_csv_matches_the_batch(cli, engine):
+    status, out, _ = cli("positions", "--from", "2024-01-01 TT", "--to", "2024-01-03T00:00:00 TT", "--step", "6h",
+                         "--bodies", "sun,moon", "--format", "csv")
+    assert status == 0
+    lines = [line for line in out.splitlines() if not line.startswith("#")]
+    table = list(csv.DictReader(io.StringIO("\n".join(lines))))
+    days = [JAN_2024 + k / 4 for k in range(9)]
+    assert [float(row["julian_day"]) for row in table[::2]] == days
+    assert table[-1]["time"] == "2024-01-03T00:00:00"
+    batch = engine.positions(["sun", "moon"], [orbyx.Instant.tt(day) for day in days], orbyx.apparent())
+    printed = np.array([[float(row[key]) for key in list(row)[3:]] for row in table]).reshape(9, 2, 4)
+    assert np.array_equal(printed, batch)
+
+
+def test_text_table_is_aligned_and_says_where_planet_centres_come_from(cli):
+    status, out, _ = cli("positions", "--at", "2024-01-01T00:00:00")
+    header = [line for line in out.splitlines() if line.startswith("#")]
+    table = [line for line in out.splitlines() if not line.startswith("#")]
+    assert status == 0
+    assert any("planet centres 599-999 stand on their system barycentres" in line for line in header)
+    assert any("apparent geocentric ecliptic positions, of date; times in UTC" in line for line in header)
+    assert table[0].split() == ["time", "body", "longitude_deg", "latitude_deg", "distance_au",
+                                "longitude_speed_deg_per_day"]
+    assert len({len(line) for line in table[1:]}) == 1  # right-aligned numbers end in one column
+    assert table[1].startswith("2024-01-01T00:00:00  sun ")
+
+
+def test_named_kernel_is_used_alone(cli, de421):
+    # Without the default centres kernel DE421 cannot place Jupiter's centre.
+    status, out, err = cli("positions", "--at", "2024-01-01", "--kernel", de421, "--bodies", "jupiter")
+    assert (status, out) == (1, "")
+    assert err.startswith("orbyx: error: no SPK segment continues the center chain from target 599 at TDB epoch ")
+    status, out, _ = cli("positions", "--at", "2024-01-01", "--kernel", de421, "--add-kernel",
+                         default_data.SHIPPED_PLANET_CENTRES, "--lsk", LEAPSECONDS, "--bodies", "jupiter")
+    assert status == 0 and "stand on their system barycentres" not in out and "leapseconds.tls" in out
+
+
+@pytest.mark.parametrize("arguments, status, message", [
+    (("--bodies", "vulcan"), 2, "unknown body 'vulcan': choose from sun, moon, mercury"),
+    (("--at", "2024-02-30"), 2, "--at: invalid date '2024-02-30': no such day in the calendar"),
+    (("--at", "yesterday"), 2, "--at: invalid date 'yesterday': expected ISO 8601"),
+    (("--at", "2024-01-01T24:00"), 2, "the time of day must lie within"),
+    (("--from", "2024-01-02", "--to", "2024-01-01"), 2, "--to comes before --from"),
+    (("--from", "2024-01-01", "--to", "2024-01-02 TT"), 2, "--from is in UTC but --to in TT"),
+    (("--from", "2024-01-01", "--to", "2024-01-02", "--step", "0s"), 2, "--step must be greater than zero"),
+    (("--from", "2000-01-01", "--to", "2024-01-02", "--step", "1s"), 2, "exceed the limit"),
+    (("--at", "2024-01-01", "--step", "1d"), 2, "--step needs --from and --to"),
+    (("--kernel", "/no/such/kernel.bsp"), 2, "--kernel: no such file: /no/such/kernel.bsp"),
+    (("--epoch", "j2000"), 2, "apparent positions are of date: --epoch j2000 needs --geometric"),
+    (("--origin", "topocentric"), 2, "a topocentric origin needs --lat and --lon"),
+    (("--lat", "95", "--lon", "0"), 2, "--lat must lie within -90 to 90 degrees"),
+    (("--lat", "nan", "--lon", "0"), 2, "not a finite number: 'nan'"),
+    (("--at", "2100-01-01"), 1, "Julian day 2488069.5 is outside kernel range 2414864.5..2471184.5"),
+    (("--at", "1960-01-01"), 1, "precedes the kernel's earliest leap-second entry"),
+])
+def test_bad_input_gives_one_line_and_its_status(cli, arguments, status, message):
+    code, out, err = cli("positions", *arguments)
+    assert (code, out) == (status, "")
+    assert err.count("\n") == 1 and err.startswith("orbyx") and message in err, err
+
+
+def test_corrupt_kernel_is_an_engine_failure(cli, write_file):
+    path = write_file("broken.bsp", b"DAF/SPK " + b"\0" * 100)
+    status, out, err = cli("positions", "--kernel", path)
+    assert (status, out) == (1, "") and err.startswith(f"orbyx: error: {path}: ") and err.count("\n") == 1
+
+
+def test_missing_default_data_says_how_to_install_it(cli, monkeypatch):
+    monkeypatch.setattr(default_data, "default_kernel", lambda: None)
+    status, _, err = cli("positions")
+    assert status == 2 and "pip install 'orbyx[data]'" in err and "--kernel" in err
+
+
+def test_progress_bar_only_on_a_terminal(cli, monkeypatch):
+    class Terminal(io.StringIO):
+        def isatty(self):
+            return True
+
+    terminal = Terminal()
+    monkeypatch.setattr(sys, "stderr", terminal)
+    status, _, _ = cli("positions", "--from", "2024-01-01", "--to", "2024-03-01", "--step", "10m", "--format", "csv")
+    assert status == 0
+    drawn = terminal.getvalue()
+    assert "[" + "#" * 30 + "] 86410/86410 positions" in drawn and drawn.endswith("\r")
+    status, _, err = cli("positions", "--from", "2024-01-01", "--to", "2024-03-01", "--step", "10m", "--format",
+                         "csv")
+    assert "positions" not in err
+
+
+def test_command_runs_as_a_program_without_traceback(tmp_path):
+    script = Path(sys.executable).with_name("orbyx")
+    commands = [[sys.executable, "-m", "orbyx_cli"]] + ([[str(script)]] if script.exists() else [])
+    for command in commands:
+        good = subprocess.run(command + ["positions", "--at", "2024-01-01", "--bodies", "moon"],
+                              capture_output=True, text=True)
+        assert good.returncode == 0 and "moon" in good.stdout, good.stderr
+        bad = subprocess.run(command + ["positions", "--at", "2024-01-01", "--bodies", "pluto,vulcan"],
+                             capture_output=True, text=True)
+        assert bad.returncode == 2 and bad.stderr.count("\n") == 1 and "Traceback" not in bad.stderr

@@ -4,6 +4,7 @@ import importlib.util
 import os
 import inspect
 import platform
+import site
 from pathlib import Path
 
 import pytest
@@ -117,34 +118,33 @@ position: orbyx.Position = orbyx.geometric()
 '''
 
 
-def run_mypy(tmp_path, source, *targets):
+def run_mypy(tmp_path, monkeypatch, source, *targets):
     """mypy on `source` (and `targets`), with the stub as installed or, uninstalled, from the tree."""
     mypy = pytest.importorskip("mypy.api")
     script = tmp_path / "uses_orbyx.py"
     script.write_text(source, encoding="utf-8")
-    environment_stub = importlib.util.find_spec("orbyx") and Path(importlib.util.find_spec("orbyx").origin).with_name(
-        "orbyx-stubs")
+    installed_stub = Path(importlib.util.find_spec("orbyx").origin).with_name("orbyx-stubs")
     stub_dir = tmp_path / "stubs"
-    if environment_stub is None or not environment_stub.is_dir():
+    if not installed_stub.is_dir():
         stub_dir.mkdir()
         (stub_dir / "orbyx.pyi").write_text(STUB.read_text(encoding="utf-8"), encoding="utf-8")
-    os.environ["MYPYPATH"] = str(stub_dir)
-    try:
-        return mypy.run(["--strict", "--no-incremental", "--python-version", "3.10", str(script), *targets])
-    finally:
-        del os.environ["MYPYPATH"]
+    # An installed package is found in site-packages; one from the tree through MYPYPATH.
+    package_root = Path(importlib.util.find_spec("orbyx_cli").origin).parents[1]
+    installed = str(package_root) in site.getsitepackages()
+    search_path = [str(stub_dir), str(tmp_path)] + ([] if installed else [str(package_root)])
+    monkeypatch.setenv("MYPYPATH", os.pathsep.join(search_path))
+    return mypy.run(["--strict", "--no-incremental", "--python-version", "3.10", "-m", "uses_orbyx", *targets])
 
 
 @pytest.mark.skipif(platform.python_implementation() != "CPython", reason="mypy is installed on CPython only")
-def test_mypy_accepts_typical_use_and_the_command_package(tmp_path):
-    package = Path(importlib.util.find_spec("orbyx_cli").origin).parent
-    out, err, status = run_mypy(tmp_path, USES_THE_API, str(package))
+def test_mypy_accepts_typical_use_and_the_command_package(tmp_path, monkeypatch):
+    out, err, status = run_mypy(tmp_path, monkeypatch, USES_THE_API, "-p", "orbyx_cli")
     assert status == 0, out + err
 
 
 @pytest.mark.skipif(platform.python_implementation() != "CPython", reason="mypy is installed on CPython only")
-def test_mypy_reports_misuse(tmp_path):
-    out, _, status = run_mypy(tmp_path, MISUSES_THE_API)
+def test_mypy_reports_misuse(tmp_path, monkeypatch):
+    out, _, status = run_mypy(tmp_path, monkeypatch, MISUSES_THE_API)
     assert status == 1
     assert 'Argument 1 to "Instant" has incompatible type "str"' in out
     assert 'Missing positional argument "sha256" in call to "open"' in out

@@ -180,3 +180,7 @@ def test_command_runs_as_a_program_without_traceback(tmp_path):
         bad = subprocess.run(command + ["positions", "--at", "2024-01-01", "--bodies", "pluto,vulcan"],
                              capture_output=True, text=True)
         assert bad.returncode == 2 and bad.stderr.count("\n") == 1 and "Traceback" not in bad.stderr
+        nothing = subprocess.run(command, capture_output=True, text=True)
+        assert nothing.returncode == 2 and "the following arguments are required: COMMAND" in nothing.stderr
+        version = subprocess.run(command + ["--version"], capture_output=True, text=True)
+        assert version.returncode == 0 and version.stdout.startswith("orbyx ")

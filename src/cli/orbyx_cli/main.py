@@ -1,6 +1,7 @@
 """Entry point of the `orbyx` command: one subcommand per job, one line per failure."""
 from __future__ import annotations
 
+import importlib.metadata
 import sys
 from typing import List, Optional
 
@@ -13,8 +14,16 @@ DESCRIPTION = ("Positions of the Sun, Moon and planets, equinoxes and lunations,
                "IERS EOP table from the optional data (pip install 'orbyx[data]') are used.")
 
 
+def installed_version() -> str:
+    try:
+        return importlib.metadata.version("orbyx")
+    except importlib.metadata.PackageNotFoundError:
+        return "(not installed)"
+
+
 def build_parser() -> CommandParser:
     parser = CommandParser(prog="orbyx", description=DESCRIPTION)
+    parser.add_argument("--version", action="version", version=f"orbyx {installed_version()}")
     subcommands = parser.add_subparsers(dest="command", metavar="COMMAND", required=True,
                                         parser_class=CommandParser)
     for command in (positions_command, events_command, horizon_command, houses_command, kernel_command):

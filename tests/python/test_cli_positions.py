@@ -148,6 +148,21 @@ def test_corrupt_kernel_is_an_engine_failure(cli, write_file):
     assert (status, out) == (1, "") and err.startswith(f"orbyx: error: {path}: ") and err.count("\n") == 1
 
 
+def test_named_time_files_are_read_by_the_engine_itself(cli, write_file):
+    eop = write_file("eop.txt", "2024 1 1 0 60310.00 0.1 0.2 0.03\n2024 1 2 0 60311.00 0.1 0.2 oops\n")
+    status, out, err = cli("positions", "--eop", eop)
+    assert (status, out) == (1, "") and err == f"orbyx: error: {eop}: invalid IERS EOP 20 C04 line 2\n"
+    not_utf8 = write_file("eop.bin", b"2024 1 1 0 60310.00 0.1 0.2 0.03 \xff\n")
+    status, _, err = cli("positions", "--eop", not_utf8)
+    assert status == 1 and err.startswith(f"orbyx: error: {not_utf8}: ") and "UTF-8" in err
+
+
+def test_unreadable_file_is_one_line(cli):
+    # Reading /proc/self/mem from its start fails with EIO, even for root.
+    status, out, err = cli("positions", "--lsk", "/proc/self/mem")
+    assert (status, out) == (1, "") and err.startswith("orbyx: error: /proc/self/mem: ") and err.count("\n") == 1
+
+
 def test_missing_default_data_says_how_to_install_it(cli, monkeypatch):
     monkeypatch.setattr(default_data, "default_kernel", lambda: None)
     status, _, err = cli("positions")

@@ -84,12 +84,26 @@ def resolve_files(kernel: Optional[str] = None, add_kernels: Sequence[str] = (),
     return DataFiles(primary, added, leap_seconds, eop_path, kernel is None, eop is None)
 
 
+def _unreadable(path: Path, error: OSError) -> CommandError:
+    return CommandError(f"{path}: {error.strerror or error}", ENGINE_FAILURE)
+
+
 def sha256_of(path: Path) -> str:
     digest = hashlib.sha256()
-    with open(path, "rb") as stream:
-        for block in iter(lambda: stream.read(1 << 20), b""):
-            digest.update(block)
+    try:
+        with open(path, "rb") as stream:
+            for block in iter(lambda: stream.read(1 << 20), b""):
+                digest.update(block)
+    except OSError as error:
+        raise _unreadable(path, error) from None
     return digest.hexdigest()
+
+
+def _read_text(path: Path) -> str:
+    try:
+        return path.read_text(encoding="utf-8", errors="replace")
+    except OSError as error:
+        raise _unreadable(path, error) from None
 
 
 def _held_row(table: Dut1Table, last_line: str) -> str:
@@ -123,7 +137,7 @@ def _engine_failure(path: Path, error: ValueError) -> CommandError:
 
 def open_data(files: DataFiles) -> OpenedData:
     """Opens the engine on the files and reads the same time tables for the command's own use."""
-    leap_seconds_text = files.leap_second_kernel.read_text(encoding="utf-8", errors="replace")
+    leap_seconds_text = _read_text(files.leap_second_kernel)
     try:
         engine = orbyx.open(str(files.kernel), sha256_of(files.kernel),
                             leap_second_kernel=str(files.leap_second_kernel),
@@ -132,15 +146,25 @@ def open_data(files: DataFiles) -> OpenedData:
         raise _engine_failure(files.kernel, error) from None
     dut1, eop_last_day = None, None
     if files.eop is not None:
-        eop_text = files.eop.read_text(encoding="utf-8", errors="replace")
-        dut1 = Dut1Table.from_text(eop_text)
+        held = files.eop_is_default and hasattr(os, "memfd_create")
+        if not held:
+            # The engine reads the file itself first, so its checks speak for a user's table.
+            try:
+                engine.with_eop(str(files.eop), sha256_of(files.eop))
+            except ValueError as error:
+                raise _engine_failure(files.eop, error) from None
+        eop_text = _read_text(files.eop)
+        try:
+            dut1 = Dut1Table.from_text(eop_text)
+        except ValueError as error:
+            raise _engine_failure(files.eop, error) from None
         if not dut1.days:
             raise CommandError(f"{files.eop}: no EOP rows found", ENGINE_FAILURE)
         eop_last_day = dut1.days[-1]
-        if files.eop_is_default:
-            eop_text += _held_row(dut1, eop_text.rstrip("\n").rsplit("\n", 1)[-1])
-            dut1 = Dut1Table.from_text(eop_text)
-        _attach_eop(engine, files.eop, eop_text)
+        if held:
+            last_row = eop_text.rstrip("\n").rsplit("\n", 1)[-1]
+            _attach_eop_text(engine, files.eop, eop_text + _held_row(dut1, last_row))
+            dut1 = dut1.held_for(EOP_HOLD_DAYS)
     for path in files.additional_kernels:
         try:
             engine.with_additional_kernel_file(str(path), sha256_of(path))
@@ -155,20 +179,19 @@ def open_data(files: DataFiles) -> OpenedData:
     return opened
 
 
-def _attach_eop(engine: orbyx.Engine, path: Path, text: str) -> None:
-    # The held row exists only in memory: the engine reads it through a memory file.
+def _attach_eop_text(engine: orbyx.Engine, path: Path, text: str) -> None:
+    # The held row exists only in memory: the engine reads the table through a memory file.
+    content = text.encode("utf-8")
+    descriptor = os.memfd_create(path.name)
     try:
-        if not hasattr(os, "memfd_create"):
-            engine.with_eop(str(path), sha256_of(path))
-            return
-        descriptor = os.memfd_create(path.name)
-        try:
-            os.write(descriptor, text.encode("utf-8"))
-            engine.with_eop(f"/proc/self/fd/{descriptor}", hashlib.sha256(text.encode("utf-8")).hexdigest())
-        finally:
-            os.close(descriptor)
+        unwritten = memoryview(content)
+        while unwritten:
+            unwritten = unwritten[os.write(descriptor, unwritten):]
+        engine.with_eop(f"/proc/self/fd/{descriptor}", hashlib.sha256(content).hexdigest())
     except ValueError as error:
         raise _engine_failure(path, error) from None
+    finally:
+        os.close(descriptor)
 
 
 def _header(opened: OpenedData) -> List[str]:

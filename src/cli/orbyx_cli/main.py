@@ -6,7 +6,7 @@ import sys
 from typing import List, Optional
 
 from . import events_command, horizon_command, houses_command, kernel_command, positions_command
-from .errors import CommandError
+from .errors import ENGINE_FAILURE, CommandError
 from .options import CommandParser
 
 DESCRIPTION = ("Positions of the Sun, Moon and planets, equinoxes and lunations, rise and set, "
@@ -38,11 +38,15 @@ def main(argv: Optional[List[str]] = None) -> int:
     except CommandError as error:
         print(f"{error.prog or 'orbyx'}: error: {error}", file=sys.stderr)
         return error.status
-    except KeyboardInterrupt:
-        print("orbyx: interrupted", file=sys.stderr)
-        return 130
     except BrokenPipeError:
         # The reader went away (orbyx positions ... | head): not an error of ours.
         sys.stderr.close()
         return 0
+    except OSError as error:
+        # Files are read through messages of their own; this is the last guard against a traceback.
+        print(f"orbyx: error: {error}", file=sys.stderr)
+        return ENGINE_FAILURE
+    except KeyboardInterrupt:
+        print("orbyx: interrupted", file=sys.stderr)
+        return 130
     return 0

@@ -96,6 +96,10 @@ class Dut1Table:
             dut1.append(float(fields[7]))
         return cls(days, dut1)
 
+    def held_for(self, days: float) -> "Dut1Table":
+        """The table with its last value repeated `days` after its last day."""
+        return Dut1Table([*self.days, self.days[-1] + days], [*self.dut1, self.dut1[-1]])
+
     def at(self, utc_julian_day: float) -> float:
         if not self.days[0] <= utc_julian_day <= self.days[-1]:
             raise CommandError(f"the EOP table covers UTC {format_day(self.days[0])} to "

@@ -199,3 +199,18 @@ def test_command_runs_as_a_program_without_traceback(tmp_path):
         assert nothing.returncode == 2 and "the following arguments are required: COMMAND" in nothing.stderr
         version = subprocess.run(command + ["--version"], capture_output=True, text=True)
         assert version.returncode == 0 and version.stdout.startswith("orbyx ")
+
+
+@pytest.mark.parametrize("output_format", ["text", "csv", "json"])
+def test_long_runs_are_written_piece_by_piece_as_one_table(cli, monkeypatch, output_format):
+    from orbyx_cli import positions_command
+
+    arguments = ("positions", "--from", "2024-01-01", "--to", "2024-01-02", "--step", "1h", "--bodies",
+                 "sun,moon,mars", "--format", output_format)
+    whole = cli(*arguments)
+    monkeypatch.setattr(positions_command, "CHUNK_INSTANTS", 7)  # 25 instants: pieces of 7, 7, 7 and 4
+    pieces = cli(*arguments)
+    assert pieces == whole and whole[0] == 0
+    if output_format == "json":
+        rows = rows_of(whole[1])
+        assert len(rows) == 75 and rows[-1]["time"] == "2024-01-02T00:00:00" and rows[-1]["body"] == "mars"

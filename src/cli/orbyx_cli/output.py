@@ -5,7 +5,7 @@ import csv
 import json
 import math
 from dataclasses import dataclass
-from typing import Any, Callable, Dict, List, Optional, Sequence, TextIO
+from typing import Any, Callable, Dict, Optional, Sequence, TextIO
 
 
 def fixed(decimals: int) -> Callable[[Any], str]:
@@ -24,6 +24,7 @@ class Column:
     text: Callable[[Any], str] = plain
     heading: Optional[str] = None
     align_left: bool = False
+    width: int = 0  # least width in text, for tables written piece by piece
 
     @property
     def title(self) -> str:
@@ -37,32 +38,63 @@ def _machine_value(value: Any) -> Any:
     return value
 
 
+class TableWriter:
+    """Writes a table piece by piece, so that a long run holds one piece in memory at a time.
+
+    Text rounds as each column says, padded to `widths`; CSV and JSON keep every float's
+    shortest round-trip form. `header` leads as comment lines, or as the JSON "header" list.
+    """
+
+    def __init__(self, stream: TextIO, output_format: str, header: Sequence[str],
+                 columns: Sequence[Column], widths: Optional[Sequence[int]] = None) -> None:
+        self.stream, self.format, self.columns = stream, output_format, list(columns)
+        self.widths = list(widths) if widths else [max(len(column.title), column.width) for column in columns]
+        self.rows_written = 0
+        if output_format == "json":
+            stream.write('{\n "header": ' + json.dumps(list(header)) + ',\n "rows": [')
+            return
+        for note in header:
+            stream.write(f"# {note}\n")
+        if output_format == "csv":
+            self.csv = csv.writer(stream, lineterminator="\n")
+            self.csv.writerow([column.key for column in columns])
+        else:
+            self._write_text_line([column.title for column in columns])
+
+    def write(self, rows: Sequence[Dict[str, Any]]) -> None:
+        if self.format == "json":
+            for row in rows:
+                separator = ",\n  " if self.rows_written else "\n  "
+                self.stream.write(separator + json.dumps(
+                    {column.key: _machine_value(row.get(column.key)) for column in self.columns}))
+                self.rows_written += 1
+        elif self.format == "csv":
+            self.csv.writerows([_csv_cell(row.get(column.key)) for column in self.columns] for row in rows)
+        else:
+            for row in rows:
+                self._write_text_line([column.text(row.get(column.key)) for column in self.columns])
+
+    def close(self) -> None:
+        if self.format == "json":
+            self.stream.write("\n ]\n}\n")
+
+    def _write_text_line(self, cells: Sequence[str]) -> None:
+        self.stream.write("  ".join(cell.ljust(width) if column.align_left else cell.rjust(width)
+                                    for cell, width, column in zip(cells, self.widths, self.columns)).rstrip()
+                          + "\n")
+
+
+def _csv_cell(value: Any) -> Any:
+    if value is None:
+        return ""
+    return repr(value) if isinstance(value, float) else value
+
+
 def write_table(stream: TextIO, output_format: str, header: Sequence[str],
                 columns: Sequence[Column], rows: Sequence[Dict[str, Any]]) -> None:
-    """Writes `rows` (dicts keyed by the columns' keys) with `header` as comments or notes.
-
-    Text rounds as each column says; CSV and JSON keep every float's shortest round-trip form.
-    """
-    if output_format == "json":
-        document = {"header": list(header),
-                    "rows": [{column.key: _machine_value(row.get(column.key)) for column in columns}
-                             for row in rows]}
-        json.dump(document, stream, indent=1)
-        stream.write("\n")
-        return
-    for note in header:
-        stream.write(f"# {note}\n")
-    if output_format == "csv":
-        writer = csv.writer(stream, lineterminator="\n")
-        writer.writerow([column.key for column in columns])
-        for row in rows:
-            writer.writerow(["" if row.get(column.key) is None else repr(row[column.key])
-                             if isinstance(row.get(column.key), float) else row[column.key]
-                             for column in columns])
-        return
-    cells: List[List[str]] = [[column.title for column in columns]]
-    cells += [[column.text(row.get(column.key)) for column in columns] for row in rows]
-    widths = [max(len(cell_row[index]) for cell_row in cells) for index in range(len(columns))]
-    for cell_row in cells:
-        stream.write("  ".join(cell.ljust(width) if column.align_left else cell.rjust(width)
-                               for cell, width, column in zip(cell_row, widths, columns)).rstrip() + "\n")
+    """Writes a whole table at once, text columns as wide as their widest cell."""
+    widths = [max([len(column.title), column.width] + [len(column.text(row.get(column.key))) for row in rows])
+              for column in columns]
+    writer = TableWriter(stream, output_format, header, columns, widths)
+    writer.write(rows)
+    writer.close()

@@ -3,7 +3,7 @@ from __future__ import annotations
 
 import argparse
 import sys
-from typing import Any, Dict, List
+from typing import Any, Dict, Iterator, List, Optional, Tuple
 
 import orbyx
 
@@ -12,7 +12,7 @@ from .errors import CommandError, engine_failure
 from .instant_grid import InstantGrid, grid_from
 from .options import (BODIES, add_data_options, add_format_option, add_scale_option, add_site_options,
                       body_list, observer_from, opened_data)
-from .output import Column, fixed, write_table
+from .output import Column, TableWriter, fixed
 from .progress import Progress
 
 ORIGINS = ("geocentric", "topocentric", "heliocentric", "barycentric")
@@ -80,34 +80,26 @@ def _description(arguments: argparse.Namespace, options: orbyx.PositionOptions, 
 def _coordinate_columns(frame: str) -> List[Column]:
     names = (("right_ascension_deg", "declination_deg", "right_ascension_speed_deg_per_day")
              if frame == "equatorial" else ("longitude_deg", "latitude_deg", "longitude_speed_deg_per_day"))
-    return [Column(names[0], fixed(6)), Column(names[1], fixed(6)), Column("distance_au", fixed(9)),
-            Column(names[2], fixed(6))]
+    # Widths of the widest values (359.999999, -89.999999, 49.999999999, -13.999999).
+    return [Column(names[0], fixed(6), width=10), Column(names[1], fixed(6), width=10),
+            Column("distance_au", fixed(9), width=12), Column(names[2], fixed(6), width=10)]
 
 
-def _compute(engine: orbyx.Engine, arguments: argparse.Namespace, bodies: List[str],
-             options: orbyx.PositionOptions, grid: InstantGrid) -> List[List[float]]:
-    """Longitude, latitude, distance and speed per instant and body, in that order."""
-    results: List[List[float]] = []
-    instants = [orbyx.Instant(day, grid.scale) for day in grid.julian_days]
-    total = len(instants) * len(bodies)
-    progress = Progress(total, "positions", enabled=total >= PROGRESS_FROM_ROWS)
-    try:
-        for begin in range(0, len(instants), CHUNK_INSTANTS):
-            chunk = instants[begin:begin + CHUNK_INSTANTS]
+def _chunks(engine: orbyx.Engine, arguments: argparse.Namespace, bodies: List[str],
+            options: orbyx.PositionOptions, grid: InstantGrid) -> Iterator[Tuple[int, List[List[float]]]]:
+    """(first instant's index, longitude, latitude, distance and speed per instant and body) per chunk."""
+    for begin in range(0, len(grid.julian_days), CHUNK_INSTANTS):
+        chunk = [orbyx.Instant(day, grid.scale) for day in grid.julian_days[begin:begin + CHUNK_INSTANTS]]
+        try:
             if arguments.sidereal:
-                for instant in chunk:
-                    for body in bodies:
-                        place = engine.sidereal_position(body, instant, options, arguments.sidereal)
-                        results.append([place.longitude_deg, place.latitude_deg, place.distance_au,
-                                        place.longitude_speed_deg_per_day])
+                places = [engine.sidereal_position(body, instant, options, arguments.sidereal)
+                          for instant in chunk for body in bodies]
+                yield begin, [[place.longitude_deg, place.latitude_deg, place.distance_au,
+                               place.longitude_speed_deg_per_day] for place in places]
             else:
-                results.extend(engine.positions(bodies, chunk, options).reshape(-1, 4).tolist())
-            progress.advance(len(chunk) * len(bodies))
-    except ValueError as error:
-        raise engine_failure(error) from None
-    finally:
-        progress.close()
-    return results
+                yield begin, engine.positions(bodies, chunk, options).reshape(-1, 4).tolist()
+        except ValueError as error:
+            raise engine_failure(error) from None
 
 
 def run(arguments: argparse.Namespace) -> None:
@@ -117,7 +109,6 @@ def run(arguments: argparse.Namespace) -> None:
     bodies = body_list(arguments.bodies) if arguments.bodies else \
         [body for body in BODIES if body != ORIGIN_BODY.get(options.origin)]
     data = opened_data(arguments)
-    values = _compute(data.engine, arguments, bodies, options, grid)
 
     header = data.header + [_description(arguments, options, grid)]
     if observer is not None:
@@ -126,15 +117,30 @@ def run(arguments: argparse.Namespace) -> None:
         header += data.ut1_notes(data.time_scales.convert(grid.last, grid.scale, "utc"))
     precision = "second" if grid.whole_seconds else "millisecond"
     coordinates = _coordinate_columns(options.coordinate_system)
-    rows: List[Dict[str, Any]] = []
-    for index, row in enumerate(values):
-        day = grid.julian_days[index // len(bodies)]
-        entry: Dict[str, Any] = {"time": format_instant(day, precision), "julian_day": day,
-                                 "body": bodies[index % len(bodies)]}
-        entry.update(zip((column.key for column in coordinates), row))
-        rows.append(entry)
-    columns = [Column("time", align_left=True)]
+    columns = [Column("time", align_left=True, width=len(format_instant(grid.last, precision)))]
     if arguments.format != "text":
         columns.append(Column("julian_day"))
-    columns += [Column("body", align_left=True)] + coordinates
-    write_table(sys.stdout, arguments.format, header, columns, rows)
+    columns += [Column("body", align_left=True, width=max(map(len, bodies)))] + coordinates
+
+    total = len(grid.julian_days) * len(bodies)
+    progress = Progress(total, "positions", enabled=total >= PROGRESS_FROM_ROWS)
+    # The table starts with the first computed chunk, so a request that fails at once prints nothing.
+    writer: Optional[TableWriter] = None
+    try:
+        for begin, values in _chunks(data.engine, arguments, bodies, options, grid):
+            days = grid.julian_days[begin:begin + len(values) // len(bodies)]
+            times = [format_instant(day, precision) for day in days]
+            rows: List[Dict[str, Any]] = []
+            for index, row in enumerate(values):
+                instant = index // len(bodies)
+                entry: Dict[str, Any] = {"time": times[instant], "julian_day": days[instant],
+                                         "body": bodies[index % len(bodies)]}
+                entry.update(zip((column.key for column in coordinates), row))
+                rows.append(entry)
+            writer = writer or TableWriter(sys.stdout, arguments.format, header, columns)
+            writer.write(rows)
+            progress.advance(len(values))
+    finally:
+        progress.close()
+    if writer is not None:
+        writer.close()

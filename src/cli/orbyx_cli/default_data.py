@@ -17,7 +17,7 @@ from typing import List, Optional, Sequence
 import orbyx
 
 from .calendar import calendar_from_day_number, format_day
-from .errors import ENGINE_FAILURE, CommandError
+from .errors import ENGINE_FAILURE, CommandError, file_failure
 from .time_scales import Dut1Table, LeapSeconds, TimeScales
 
 SHIPPED = Path(__file__).resolve().parent / "data"
@@ -84,10 +84,6 @@ def resolve_files(kernel: Optional[str] = None, add_kernels: Sequence[str] = (),
     return DataFiles(primary, added, leap_seconds, eop_path, kernel is None, eop is None)
 
 
-def _unreadable(path: Path, error: OSError) -> CommandError:
-    return CommandError(f"{path}: {error.strerror or error}", ENGINE_FAILURE)
-
-
 def sha256_of(path: Path) -> str:
     digest = hashlib.sha256()
     try:
@@ -95,7 +91,7 @@ def sha256_of(path: Path) -> str:
             for block in iter(lambda: stream.read(1 << 20), b""):
                 digest.update(block)
     except OSError as error:
-        raise _unreadable(path, error) from None
+        raise file_failure(path, error) from None
     return digest.hexdigest()
 
 
@@ -103,7 +99,7 @@ def _read_text(path: Path) -> str:
     try:
         return path.read_text(encoding="utf-8", errors="replace")
     except OSError as error:
-        raise _unreadable(path, error) from None
+        raise file_failure(path, error) from None
 
 
 def _held_row(table: Dut1Table, last_line: str) -> str:
@@ -131,10 +127,6 @@ class OpenedData:
         return []
 
 
-def _engine_failure(path: Path, error: ValueError) -> CommandError:
-    return CommandError(f"{path}: {error}", ENGINE_FAILURE)
-
-
 def open_data(files: DataFiles) -> OpenedData:
     """Opens the engine on the files and reads the same time tables for the command's own use."""
     leap_seconds_text = _read_text(files.leap_second_kernel)
@@ -143,7 +135,7 @@ def open_data(files: DataFiles) -> OpenedData:
                             leap_second_kernel=str(files.leap_second_kernel),
                             leap_second_sha256=sha256_of(files.leap_second_kernel))
     except ValueError as error:
-        raise _engine_failure(files.kernel, error) from None
+        raise file_failure(files.kernel, error) from None
     dut1, eop_last_day = None, None
     if files.eop is not None:
         held = files.eop_is_default and hasattr(os, "memfd_create")
@@ -152,12 +144,12 @@ def open_data(files: DataFiles) -> OpenedData:
             try:
                 engine.with_eop(str(files.eop), sha256_of(files.eop))
             except ValueError as error:
-                raise _engine_failure(files.eop, error) from None
+                raise file_failure(files.eop, error) from None
         eop_text = _read_text(files.eop)
         try:
             dut1 = Dut1Table.from_text(eop_text)
         except ValueError as error:
-            raise _engine_failure(files.eop, error) from None
+            raise file_failure(files.eop, error) from None
         if not dut1.days:
             raise CommandError(f"{files.eop}: no EOP rows found", ENGINE_FAILURE)
         eop_last_day = dut1.days[-1]
@@ -169,11 +161,11 @@ def open_data(files: DataFiles) -> OpenedData:
         try:
             engine.with_additional_kernel_file(str(path), sha256_of(path))
         except ValueError as error:
-            raise _engine_failure(path, error) from None
+            raise file_failure(path, error) from None
     try:
         leap_seconds = LeapSeconds.from_text(leap_seconds_text)
     except ValueError as error:
-        raise _engine_failure(files.leap_second_kernel, error) from None
+        raise file_failure(files.leap_second_kernel, error) from None
     opened = OpenedData(engine, files, TimeScales(leap_seconds, dut1), eop_last_day)
     opened.header = _header(opened)
     return opened
@@ -189,7 +181,7 @@ def _attach_eop_text(engine: orbyx.Engine, path: Path, text: str) -> None:
             unwritten = unwritten[os.write(descriptor, unwritten):]
         engine.with_eop(f"/proc/self/fd/{descriptor}", hashlib.sha256(content).hexdigest())
     except ValueError as error:
-        raise _engine_failure(path, error) from None
+        raise file_failure(path, error) from None
     finally:
         os.close(descriptor)
 

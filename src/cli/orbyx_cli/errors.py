@@ -14,6 +14,13 @@ class CommandError(Exception):
         self.prog = prog
 
 
+def file_failure(path: object, error: object) -> CommandError:
+    """A file that could not be read, or that the engine refused; the message names the file."""
+    if isinstance(error, OSError):
+        error = error.strerror or error
+    return CommandError(f"{path}: {error}", ENGINE_FAILURE)
+
+
 def engine_failure(error: ValueError) -> CommandError:
     """An error the engine reported about a well-formed request."""
     return CommandError(str(error), ENGINE_FAILURE)

@@ -9,7 +9,8 @@ import orbyx
 
 from .calendar import format_instant
 from .errors import CommandError, engine_failure
-from .options import add_data_options, add_format_option, add_scale_option, instant_argument, opened_data
+from .options import (add_data_options, add_format_option, add_scale_option, instant_argument, instant_span,
+                      opened_data)
 from .output import Column, write_table
 from .time_scales import TimeScales
 
@@ -58,11 +59,11 @@ def _events_of_kind(engine: orbyx.Engine, kind: str, start_tt: float, end_tt: fl
 
 
 def run(arguments: argparse.Namespace) -> None:
-    start, scale = instant_argument(arguments.start, arguments, "--from")
-    end, end_scale = (start + 365.25, scale) if arguments.end is None else \
-        instant_argument(arguments.end, arguments, "--to")
-    if end_scale != scale:
-        raise CommandError(f"--from is in {scale.upper()} but --to in {end_scale.upper()}: use one time scale")
+    if arguments.end is None:
+        start, scale = instant_argument(arguments.start, arguments, "--from")
+        end = start + 365.25
+    else:
+        start, end, scale = instant_span(arguments, arguments.start, arguments.end)
     if end <= start:
         raise CommandError("--to must come after --from")
     data = opened_data(arguments)

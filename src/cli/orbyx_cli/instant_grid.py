@@ -7,7 +7,7 @@ from dataclasses import dataclass
 from typing import List, Optional
 
 from .errors import CommandError
-from .options import instant_argument
+from .options import instant_argument, instant_span
 
 MAX_INSTANTS = 10_000_000
 _STEP = re.compile(r"(?P<count>\d+(?:\.\d*)?|\.\d+)\s*(?P<unit>d|day|days|h|m|min|s)?", re.IGNORECASE)
@@ -52,10 +52,7 @@ def grid_from(arguments: argparse.Namespace, at: Optional[str], start: Optional[
         raise CommandError("give either --at or --from/--to, not both")
     if start is None or end is None:
         raise CommandError("--from and --to go together")
-    first, scale = instant_argument(start, arguments, "--from")
-    last, end_scale = instant_argument(end, arguments, "--to")
-    if end_scale != scale:
-        raise CommandError(f"--from is in {scale.upper()} but --to in {end_scale.upper()}: use one time scale")
+    first, last, scale = instant_span(arguments, start, end)
     if last < first:
         raise CommandError("--to comes before --from")
     spacing = step_days(step or "1d")

@@ -14,7 +14,7 @@ import orbyx
 
 from .calendar import format_instant
 from .default_data import resolve_files, sha256_of
-from .errors import ENGINE_FAILURE, CommandError
+from .errors import CommandError, file_failure
 from .options import BODIES, add_format_option
 from .output import Column, write_table
 from .spk_summary import SpkSummary, read_spk_summary
@@ -81,10 +81,6 @@ class Evaluation:
         return (self.start_julian_day + self.end_julian_day) / 2.0
 
 
-def _failure(path: Path, error: object) -> CommandError:
-    return CommandError(f"{path}: {error}", ENGINE_FAILURE)
-
-
 def _kernel_paths(arguments: argparse.Namespace) -> List[Path]:
     if arguments.path is not None and not os.path.isfile(arguments.path):
         raise CommandError(f"no such file: {arguments.path}")
@@ -96,9 +92,9 @@ def _summary(path: Path) -> SpkSummary:
     try:
         return read_spk_summary(str(path))
     except ValueError as error:
-        raise _failure(path, error) from None
+        raise file_failure(path, error) from None
     except OSError as error:
-        raise _failure(path, error.strerror or error) from None
+        raise file_failure(path, error) from None
 
 
 def _evaluate(paths: Sequence[Path]) -> Evaluation:
@@ -107,12 +103,12 @@ def _evaluate(paths: Sequence[Path]) -> Evaluation:
         engine = orbyx.open(str(primary), sha256_of(primary))
         supported = engine.supported_range
     except ValueError as error:
-        raise _failure(primary, error) from None
+        raise file_failure(primary, error) from None
     for path in additional:
         try:
             engine.with_additional_kernel_file(str(path), sha256_of(path))
         except ValueError as error:
-            raise _failure(path, error) from None
+            raise file_failure(path, error) from None
     start, end = supported.start_julian_day, supported.end_julian_day
     middle = orbyx.Instant.tdb((start + end) / 2.0)
     options = orbyx.geometric("barycentric", "equatorial")

@@ -85,6 +85,15 @@ def instant_argument(text: str, arguments: argparse.Namespace, option: str) -> T
         raise CommandError(f"{option}: {error}") from None
 
 
+def instant_span(arguments: argparse.Namespace, start: str, end: str) -> Tuple[float, float, str]:
+    """Julian days of --from and --to, which must name one time scale."""
+    first, scale = instant_argument(start, arguments, "--from")
+    last, end_scale = instant_argument(end, arguments, "--to")
+    if end_scale != scale:
+        raise CommandError(f"--from is in {scale.upper()} but --to in {end_scale.upper()}: use one time scale")
+    return first, last, scale
+
+
 def body_list(text: str) -> List[str]:
     bodies = [name.strip().lower() for name in text.split(",") if name.strip()]
     unknown = [name for name in bodies if name not in BODIES]

@@ -2,7 +2,7 @@
 """Writes src/core/iau2000b_table.cpp from the IAU 2000B luni-solar CSV.
 
 Usage: tools/generate_iau2000b_table.py [CSV] [OUTPUT]
-Defaults: ../shared/data/iau2000b_luni_solar.csv and src/core/iau2000b_table.cpp
+Defaults: tests/data/iau2000b_luni_solar.csv and src/core/iau2000b_table.cpp
 relative to the project root.
 """
 import csv
@@ -46,7 +46,7 @@ def render(terms):
 
 def main():
     source = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else (
-        ROOT.parent / "shared" / "data" / "iau2000b_luni_solar.csv")
+        ROOT / "tests" / "data" / "iau2000b_luni_solar.csv")
     target = pathlib.Path(sys.argv[2]) if len(sys.argv) > 2 else (
         ROOT / "src" / "core" / "iau2000b_table.cpp")
     target.write_text(render(read_terms(source)))

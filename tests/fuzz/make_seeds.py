@@ -1,7 +1,7 @@
 """Writes the seed inputs of every fuzz target into one folder per target.
 
 Seeds are made at run time rather than kept in the repository: the real kernel
-excerpts and the leap-second kernel are copied from ../shared/data, an excerpt of
+excerpts and the leap-second kernel are copied from tests/data, an excerpt of
 the IERS EOP 20 C04 series is cut from the astropy-iers-data package, and small
 synthetic kernels come from the test suite's DAF writer.
 

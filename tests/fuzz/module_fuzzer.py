@@ -16,7 +16,7 @@ import numpy
 import orbyx
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-DE430 = os.path.join(HERE, "..", "..", "..", "shared", "data", "de430-2015-03-02.bsp")
+DE430 = os.path.join(HERE, "..", "data", "de430-2015-03-02.bsp")
 SHA256 = "0123456789abcdef" * 4
 ENGINE = orbyx.open(DE430, SHA256)
 

@@ -6,14 +6,14 @@ import warnings
 import pytest
 
 TESTS_DIR = os.path.dirname(os.path.abspath(__file__))
-SHARED_DATA_DIR = os.path.normpath(os.path.join(TESTS_DIR, "..", "..", "..", "shared", "data"))
+TEST_DATA_DIR = os.path.normpath(os.path.join(TESTS_DIR, "..", "data"))
 
 # Checksums are provenance labels only, so any well-formed digest will do.
 DUMMY_SHA256 = "0123456789abcdef" * 4
 
 
-def shared_data(name):
-    return os.path.join(SHARED_DATA_DIR, name)
+def test_data(name):
+    return os.path.join(TEST_DATA_DIR, name)
 
 
 def de421_path():
@@ -31,10 +31,10 @@ def eop_c04_path():
     return os.path.join(os.path.dirname(astropy_iers_data.__file__), "data", "eopc04.1962-now")
 
 
-DE430 = shared_data("de430-2015-03-02.bsp")
-DE441_1969 = shared_data("de441-1969.bsp")
-JUP310 = shared_data("jup310-2015-03-02.bsp")
-LEAPSECONDS = shared_data("leapseconds.tls")
+DE430 = test_data("de430-2015-03-02.bsp")
+DE441_1969 = test_data("de441-1969.bsp")
+JUP310 = test_data("jup310-2015-03-02.bsp")
+LEAPSECONDS = test_data("leapseconds.tls")
 
 
 @pytest.fixture(scope="session")

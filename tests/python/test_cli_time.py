@@ -50,8 +50,8 @@ def test_printed_dates_round_trip_and_round_to_the_unit():
 
 def test_leap_second_tables_read_from_both_kernels():
     shipped = LeapSeconds.from_text(default_data.SHIPPED_LEAP_SECONDS.read_text())
-    shared = LeapSeconds.from_text(open(LEAPSECONDS).read())
-    assert shipped == shared
+    test_kernel = LeapSeconds.from_text(open(LEAPSECONDS).read())
+    assert shipped == test_kernel
     assert len(shipped.entry_days) == 28 and shipped.entry_offsets[-1] == 37.0
     assert shipped.entry_days[0] == 2441317.5 and shipped.delta_t_a == 32.184 and shipped.m1 == 1.99096871e-7
 

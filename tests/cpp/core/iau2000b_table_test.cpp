@@ -32,7 +32,7 @@ std::vector<std::vector<double>> read_csv_rows(const std::string& path) {
 }
 
 TEST(Iau2000bTable, EveryTermMatchesThePublishedFile) {
-    const auto rows = read_csv_rows(ORBYX_SHARED_DATA_DIR "/iau2000b_luni_solar.csv");
+    const auto rows = read_csv_rows(ORBYX_TEST_DATA_DIR "/iau2000b_luni_solar.csv");
     ASSERT_EQ(rows.size(), IAU2000B_LUNI_SOLAR_TERMS.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const LuniSolarTerm& term = IAU2000B_LUNI_SOLAR_TERMS[i];

@@ -1,6 +1,6 @@
 #pragma once
 
-// Engines on the shared kernels, with and without time kernels, for the position tests.
+// Engines on the kernel excerpts in tests/data, with and without time kernels, for the position tests.
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ inline constexpr double DE430_END = 2457088.5;
 inline constexpr double DE430_MIDDLE = 2457084.3;
 
 inline SpkEphemeris open_engine(const char* file) {
-    auto engine = SpkEphemeris::open(shared_data(file), ENGINE_DIGEST);
+    auto engine = SpkEphemeris::open(test_data(file), ENGINE_DIGEST);
     EXPECT_TRUE(engine) << engine.error().message();
     return std::move(engine).value();
 }
@@ -27,7 +27,7 @@ inline SpkEphemeris open_engine(const char* file) {
 inline SpkEphemeris de430() { return open_engine("de430-2015-03-02.bsp"); }
 
 inline LeapSecondKernel leap_seconds() {
-    return LeapSecondKernel::open(shared_data("leapseconds.tls"), ENGINE_DIGEST).value();
+    return LeapSecondKernel::open(test_data("leapseconds.tls"), ENGINE_DIGEST).value();
 }
 
 // Daily rows from MJD 57070 to 57100 (2015-02-18 to 2015-03-20) with smoothly

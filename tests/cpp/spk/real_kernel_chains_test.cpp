@@ -16,9 +16,9 @@ namespace {
 
 double seconds_past_j2000(double julian_day) { return (julian_day - 2451545.0) * 86400.0; }
 
-std::vector<SpkKernel> open_shared(const char* file) {
+std::vector<SpkKernel> open_test_kernels(const char* file) {
     std::vector<SpkKernel> kernels;
-    kernels.push_back(SpkKernel::open(test::shared_data(file)).value());
+    kernels.push_back(SpkKernel::open(test::test_data(file)).value());
     return kernels;
 }
 
@@ -28,7 +28,7 @@ class RealKernelChains : public ::testing::TestWithParam<const char*> {};
 // list is swept in blocks), so that records and segments (DE441 has targets in two
 // segments meeting end to start) change often.
 TEST_P(RealKernelChains, BatchesMatchSingleWalksBitForBit) {
-    std::vector<SpkKernel> kernels = open_shared(GetParam());
+    std::vector<SpkKernel> kernels = open_test_kernels(GetParam());
     const auto segments = kernels[0].segments().value();
     std::set<std::int32_t> targets;
     for (const auto& segment : segments) targets.insert(segment.target);
@@ -55,7 +55,7 @@ TEST_P(RealKernelChains, BatchesMatchSingleWalksBitForBit) {
 }
 
 TEST_P(RealKernelChains, TheMoonIsItsTwoLinksSummed) {
-    std::vector<SpkKernel> kernels = open_shared(GetParam());
+    std::vector<SpkKernel> kernels = open_test_kernels(GetParam());
     const auto segments = kernels[0].segments().value();
     const auto last_covering = [&](std::int32_t target, double epoch) {
         const auto found = std::find_if(segments.rbegin(), segments.rend(), [&](const SpkSegment& s) {
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(De430AndDe441, RealKernelChains,
                          ::testing::Values("de430-2015-03-02.bsp", "de441-1969.bsp"));
 
 TEST(RealKernelChains, TheMoonAgreesWithAnIndependentReader) {
-    std::vector<SpkKernel> kernels = open_shared("de430-2015-03-02.bsp");
+    std::vector<SpkKernel> kernels = open_test_kernels("de430-2015-03-02.bsp");
     // jplephem on the same file, JD 2457084.75 TDB.
     const std::array<double, 3> position{-140946520.19671813, 41974094.82721336, 18140939.418194897};
     const std::array<double, 3> velocity{-10.31699811006449, -26.734002502547526, -11.536555079752786};
@@ -101,7 +101,7 @@ TEST(RealKernelChains, TheMoonAgreesWithAnIndependentReader) {
 }
 
 TEST(RealKernelChains, JupiterThroughTypeThreeIsRefused) {
-    std::vector<SpkKernel> kernels = open_shared("jup310-2015-03-02.bsp");
+    std::vector<SpkKernel> kernels = open_test_kernels("jup310-2015-03-02.bsp");
     const double epoch = seconds_past_j2000(2457084.5);
     const auto single = barycentric_state_across_kernels(kernels, 599, epoch);
     ASSERT_FALSE(single);

@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(BothForms, ShrunkenKernel,
 TEST(ShrunkenEngine, OperationsFailWithIoUntilTheFileIsWholeAgain) {
     using test::error_text;
     test::ScratchDir scratch;
-    std::ifstream excerpt(test::shared_data("de430-2015-03-02.bsp"), std::ios::binary);
+    std::ifstream excerpt(test::test_data("de430-2015-03-02.bsp"), std::ios::binary);
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(excerpt), {}};
     const std::string path = scratch.write("de430.bsp", bytes);
     auto opened = SpkEphemeris::open(path, test::ENGINE_DIGEST);

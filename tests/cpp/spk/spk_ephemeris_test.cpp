@@ -9,7 +9,7 @@
 namespace orbyx {
 namespace {
 
-using test::shared_data;
+using test::test_data;
 
 const std::string DIGEST = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
 const std::string UPPER_DIGEST = "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF";
@@ -32,8 +32,8 @@ class RealKernels : public ::testing::TestWithParam<RealKernel> {};
 // Both source forms must yield the same segments, range and words.
 TEST_P(RealKernels, OpenIdenticallyMappedAndWithPositionedReads) {
     const RealKernel& expected = GetParam();
-    auto mapped = SpkEphemeris::open(shared_data(expected.file), DIGEST);
-    auto file_backed = SpkEphemeris::open(shared_data(expected.file), DIGEST, KernelSourceMode::PositionedReads);
+    auto mapped = SpkEphemeris::open(test_data(expected.file), DIGEST);
+    auto file_backed = SpkEphemeris::open(test_data(expected.file), DIGEST, KernelSourceMode::PositionedReads);
     ASSERT_TRUE(mapped) << mapped.error().message();
     ASSERT_TRUE(file_backed) << file_backed.error().message();
 
@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(SharedData, RealKernels,
                                            RealKernel{"de441-1969.bsp", 28, 2440428.5, 2440436.5}));
 
 TEST(SpkEphemerisOpen, ReadsTheDirectoryOfEveryType2Segment) {
-    auto engine = SpkEphemeris::open(shared_data("de430-2015-03-02.bsp"), DIGEST);
+    auto engine = SpkEphemeris::open(test_data("de430-2015-03-02.bsp"), DIGEST);
     ASSERT_TRUE(engine);
     SpkKernel& kernel = engine->kernels()[0];
     const auto segments = kernel.segments();
@@ -76,12 +76,12 @@ TEST(SpkEphemerisOpen, ReadsTheDirectoryOfEveryType2Segment) {
 }
 
 TEST(SpkEphemerisOpen, DoesNotCheckSegmentTypes) {
-    auto engine = SpkEphemeris::open(shared_data("jup310-2015-03-02.bsp"), DIGEST);
+    auto engine = SpkEphemeris::open(test_data("jup310-2015-03-02.bsp"), DIGEST);
     ASSERT_TRUE(engine) << engine.error().message();
 }
 
 TEST(SpkEphemerisOpen, RecordsMetadata) {
-    const auto engine = SpkEphemeris::open(std::string(ORBYX_SHARED_DATA_DIR) + "/.//de430-2015-03-02.bsp", UPPER_DIGEST);
+    const auto engine = SpkEphemeris::open(std::string(ORBYX_TEST_DATA_DIR) + "/.//de430-2015-03-02.bsp", UPPER_DIGEST);
     ASSERT_TRUE(engine) << engine.error().message();
     const EphemerisMetadata& metadata = engine->metadata();
     EXPECT_EQ(metadata.engine_version, "0.1.0");
@@ -102,7 +102,7 @@ TEST(SpkEphemerisOpen, ChecksInOrder) {
     EXPECT_EQ(open_error("/nonexistent/de430.bsp", "bad"),
               "failed to read SPK kernel: No such file or directory (os error 2)");
 
-    const std::string de430 = shared_data("de430-2015-03-02.bsp");
+    const std::string de430 = test_data("de430-2015-03-02.bsp");
     EXPECT_EQ(open_error(de430, DIGEST.substr(1)), BAD_DIGEST);
     EXPECT_EQ(open_error(de430, DIGEST.substr(1) + "g"), BAD_DIGEST);
     EXPECT_EQ(open_error(de430, DIGEST + "0"), BAD_DIGEST);
@@ -128,9 +128,9 @@ TEST(SpkEphemerisOpen, ReportsChainAndCoverageFailures) {
 }
 
 TEST(SpkEphemerisAttach, AppendsKernelsAndProvenance) {
-    auto engine = SpkEphemeris::open(shared_data("de430-2015-03-02.bsp"), DIGEST);
+    auto engine = SpkEphemeris::open(test_data("de430-2015-03-02.bsp"), DIGEST);
     ASSERT_TRUE(engine);
-    auto additional = SpkKernel::open(shared_data("de441-1969.bsp"));
+    auto additional = SpkKernel::open(test_data("de441-1969.bsp"));
     ASSERT_TRUE(additional);
     auto extended = SpkEphemeris::with_additional_kernel(std::move(engine).value(), std::move(additional).value(),
                                                          "de441-1969.bsp", UPPER_DIGEST);
@@ -152,7 +152,7 @@ TEST(SpkEphemerisAttach, RefusesABadDigestThenABadChain) {
     const std::string broken = scratch.write("broken.bsp", image.bytes());
 
     const auto attach = [&](std::string_view sha256) {
-        auto engine = SpkEphemeris::open(shared_data("de430-2015-03-02.bsp"), DIGEST);
+        auto engine = SpkEphemeris::open(test_data("de430-2015-03-02.bsp"), DIGEST);
         auto kernel = SpkKernel::open(broken);
         const auto extended = SpkEphemeris::with_additional_kernel(std::move(engine).value(),
                                                                    std::move(kernel).value(), "broken.bsp", sha256);

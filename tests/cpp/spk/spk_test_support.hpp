@@ -18,8 +18,8 @@
 
 namespace orbyx::test {
 
-inline std::string shared_data(std::string_view file) {
-    return std::string(ORBYX_SHARED_DATA_DIR) + "/" + std::string(file);
+inline std::string test_data(std::string_view file) {
+    return std::string(ORBYX_TEST_DATA_DIR) + "/" + std::string(file);
 }
 
 // A fresh directory under the system temp dir, removed with its contents.

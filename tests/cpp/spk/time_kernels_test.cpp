@@ -23,10 +23,10 @@ TEST(SpkEphemerisTimeKernels, AttachingReplaces) {
     const std::string second_path = scratch.write("second.c04", c04_table(""));
     const auto table = [](const std::string& path) { return EarthOrientationTable::open(path, DIGEST).value(); };
     const auto leap_seconds = [] {
-        return LeapSecondKernel::open(test::shared_data("leapseconds.tls"), DIGEST).value();
+        return LeapSecondKernel::open(test::test_data("leapseconds.tls"), DIGEST).value();
     };
 
-    auto opened = SpkEphemeris::open(test::shared_data("de430-2015-03-02.bsp"), DIGEST);
+    auto opened = SpkEphemeris::open(test::test_data("de430-2015-03-02.bsp"), DIGEST);
     ASSERT_TRUE(opened) << opened.error().message();
     SpkEphemeris engine = SpkEphemeris::with_eop(std::move(opened).value(), table(first_path));
     ASSERT_NE(engine.earth_orientation_table(), nullptr);

@@ -25,7 +25,7 @@ const std::string MISSING_EOP =
     "UT1 requires an Earth orientation table (DUT1); attach one with SpkEphemeris::with_eop";
 
 LeapSecondKernel leap_seconds() {
-    auto kernel = LeapSecondKernel::open(ORBYX_SHARED_DATA_DIR "/leapseconds.tls", SHA256);
+    auto kernel = LeapSecondKernel::open(ORBYX_TEST_DATA_DIR "/leapseconds.tls", SHA256);
     EXPECT_TRUE(kernel.ok()) << kernel.error().message();
     return std::move(kernel).value();
 }

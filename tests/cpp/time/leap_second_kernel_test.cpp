@@ -67,7 +67,7 @@ TEST(LeapSecondKernel, OpensAMinimalKernel) {
 }
 
 TEST(LeapSecondKernel, OpensTheSharedKernel) {
-    const auto kernel = LeapSecondKernel::open(ORBYX_SHARED_DATA_DIR "/leapseconds.tls", SHA256);
+    const auto kernel = LeapSecondKernel::open(ORBYX_TEST_DATA_DIR "/leapseconds.tls", SHA256);
     ASSERT_TRUE(kernel.ok()) << kernel.error().message();
     EXPECT_EQ(kernel->name(), "leapseconds.tls");
     ASSERT_EQ(kernel->entries().size(), 28u);

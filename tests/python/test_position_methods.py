@@ -85,6 +85,16 @@ def test_engine_errors_surface_with_their_text(engine):
     assert str(error.value) == "apparent requires reference_epoch: OfDate"
 
 
+def test_batch_checks_come_before_its_array(engine):
+    many = 2 ** 21  # many x many results would take 2**47 bytes, more than a process can map
+    outside = orbyx.Instant(3e6)
+    with pytest.raises(ValueError) as error:
+        engine.positions(["earth"] * many, [outside] * many, orbyx.geometric())
+    assert str(error.value) == "spherical coordinates are undefined when target and origin are identical"
+    with pytest.raises(ValueError, match="^Julian day 3000000 is outside kernel range"):
+        engine.positions(["moon"] * many, INSTANTS * (many // 3) + [outside], orbyx.geometric())
+
+
 # Mars over ten days from J2000, and a later summary on the same data block that
 # moves Mars to the Sun over the first or the last four of them.
 def shared_block_kernel(recentred):

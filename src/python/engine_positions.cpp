@@ -139,11 +139,14 @@ PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nar
 
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
+    // The array only for a request that passed every check: a refused one must not
+    // first fail to allocate its result.
+    const auto batch = engine->check_positions(bodies, instants, *options);
+    if (!succeeded(batch)) return nullptr;
     double* data = nullptr;
-    PyRef array = new_float64_array(instants.size(), bodies.size(), 4, data);
+    PyRef array = new_float64_array(instants.size(), bodies.size(), PositionBatch::VALUES_PER_ENTRY, data);
     if (!array) return nullptr;
-    const auto written = engine->positions(bodies, instants, *options,
-                                           std::span<double>(data, instants.size() * bodies.size() * 4));
+    const auto written = engine->positions(*batch, std::span<double>(data, batch->value_count()));
     return succeeded(written) ? array.release() : nullptr;
 }
 

@@ -14,29 +14,6 @@
 namespace orbyx {
 namespace {
 
-// Identifies a segment across the whole kernel list.
-struct SegmentKey {
-    std::size_t kernel_index;
-    SegmentAddressRange addresses;
-
-    friend bool operator==(const SegmentKey&, const SegmentKey&) = default;
-};
-
-struct SegmentKeyHash {
-    std::size_t operator()(const SegmentKey& key) const {
-        return SegmentAddressRangeHash{}(key.addresses) ^ (key.kernel_index * 0x9E3779B97F4A7C15u);
-    }
-};
-
-// What evaluating a chosen segment needs, as recorded at its first use in a sweep.
-struct SegmentLoc {
-    double start_epoch;
-    double end_epoch;
-    std::int32_t center;
-    std::int32_t data_type;
-    SegmentAddressRange addresses;
-};
-
 // Per body, the segments that may answer for it in the order choose_segment
 // tries them, so that choosing scans a body's few segments rather than all.
 class SegmentChooser {
@@ -107,37 +84,35 @@ private:
     std::size_t last_ = 0;  // index of the body asked for last
 };
 
-// The segments chosen in one sweep, numbered in order of first use.
+// The segments chosen in one sweep, numbered in order of first use. A group is one
+// summary, not one data block: summaries may share a block under different centres
+// or coverage, and each epoch must follow its own, as a walk of that epoch alone does.
 class SweepGroups {
 public:
     // Starts the next sweep. The map keeps its entries, so that a segment met
     // again allocates nothing; entries of earlier sweeps count as absent.
     void clear() {
-        keys_.clear();
-        locs_.clear();
+        choices_.clear();
         counts_.clear();
         ++sweep_;
     }
 
-    std::size_t size() const { return keys_.size(); }
-    const SegmentKey& key(std::size_t group) const { return keys_[group]; }
-    const SegmentLoc& loc(std::size_t group) const { return locs_[group]; }
+    std::size_t size() const { return choices_.size(); }
+    const SegmentChoice& choice(std::size_t group) const { return choices_[group]; }
+    const SpkSegment& segment(std::size_t group) const { return *choices_[group].segment; }
     std::uint32_t count(std::size_t group) const { return counts_[group]; }
 
-    // The group number of the chosen segment; a key seen before keeps its first SegmentLoc.
+    // The group number of the chosen segment.
     std::uint32_t add(const SegmentChoice& choice) {
-        const SpkSegment& segment = *choice.segment;
-        const SegmentKey key{choice.kernel_index, {segment.begin_address, segment.end_address}};
         // Neighbouring epochs mostly share a segment.
-        if (last_ < keys_.size() && keys_[last_] == key) {
+        if (last_ < choices_.size() && choices_[last_].segment == choice.segment) {
             ++counts_[last_];
             return last_;
         }
-        GroupNumber& number = numbers_[key];
+        GroupNumber& number = numbers_[choice.segment];
         if (number.sweep != sweep_) {
-            number = {sweep_, static_cast<std::uint32_t>(keys_.size())};
-            keys_.push_back(key);
-            locs_.push_back({segment.start_epoch, segment.end_epoch, segment.center, segment.data_type, key.addresses});
+            number = {sweep_, static_cast<std::uint32_t>(choices_.size())};
+            choices_.push_back(choice);
             counts_.push_back(0);
         }
         last_ = number.group;
@@ -154,10 +129,9 @@ private:
         std::uint32_t group = 0;
     };
 
-    std::vector<SegmentKey> keys_;
-    std::vector<SegmentLoc> locs_;
+    std::vector<SegmentChoice> choices_;
     std::vector<std::uint32_t> counts_;
-    std::unordered_map<SegmentKey, GroupNumber, SegmentKeyHash> numbers_;
+    std::unordered_map<const SpkSegment*, GroupNumber> numbers_;
     std::uint64_t sweep_ = 0;
     std::uint32_t last_ = 0;
 };
@@ -198,7 +172,7 @@ public:
                 return evaluated;
             }
             body_shared = one_group;
-            common_body = groups_.loc(0).center;
+            common_body = groups_.segment(0).center;
         }
     }
 
@@ -269,34 +243,34 @@ private:
     }
 
     // The checks and the Type 2 call of one group's epochs, in group order.
-    static Status<SpkError> evaluate_group(std::vector<SpkKernel>& kernels, const SegmentKey& key,
-                                           const SegmentLoc& loc, std::span<const double> link_epochs, bool rising,
+    static Status<SpkError> evaluate_group(std::vector<SpkKernel>& kernels, const SegmentChoice& choice,
+                                           std::span<const double> link_epochs, bool rising,
                                            std::span<StateVector> links) {
-        if (loc.data_type != SUPPORTED_SEGMENT_TYPE) {
-            return failure(SpkError::unsupported_segment_type(loc.data_type));
+        const SpkSegment& segment = *choice.segment;
+        if (segment.data_type != SUPPORTED_SEGMENT_TYPE) {
+            return failure(SpkError::unsupported_segment_type(segment.data_type));
         }
         // Rising epochs lie within the coverage when the first and the last do.
-        const bool covered = rising && !link_epochs.empty() && loc.start_epoch <= link_epochs.front() &&
-                             link_epochs.back() <= loc.end_epoch;
+        const bool covered = rising && !link_epochs.empty() && segment.start_epoch <= link_epochs.front() &&
+                             link_epochs.back() <= segment.end_epoch;
         for (const double epoch : covered ? std::span<const double>() : link_epochs) {
-            if (!std::isfinite(epoch) || !(loc.start_epoch <= epoch && epoch <= loc.end_epoch)) {
-                return failure(SpkError::epoch_outside_coverage(epoch, loc.start_epoch, loc.end_epoch));
+            if (!std::isfinite(epoch) || !(segment.start_epoch <= epoch && epoch <= segment.end_epoch)) {
+                return failure(SpkError::epoch_outside_coverage(epoch, segment.start_epoch, segment.end_epoch));
             }
         }
-        return kernels[key.kernel_index].evaluate_type2_at_epochs_into(loc.addresses.begin, loc.addresses.end,
-                                                                       link_epochs, links);
+        return kernels[choice.kernel_index].evaluate_type2_at_epochs_into(segment.begin_address, segment.end_address,
+                                                                          link_epochs, links);
     }
 
     // evaluate() when the only group holds every epoch, in position order.
     Status<SpkError> evaluate_one_group(std::vector<SpkKernel>& kernels, std::span<const double> epochs, bool rising,
                                         std::span<StateVector> states) {
-        const SegmentLoc& loc = groups_.loc(0);
         const auto links = std::span(group_states_).first(epochs.size());
-        if (auto evaluated = evaluate_group(kernels, groups_.key(0), loc, epochs, rising, links); !evaluated) {
+        if (auto evaluated = evaluate_group(kernels, groups_.choice(0), epochs, rising, links); !evaluated) {
             return evaluated;
         }
         for (std::size_t i = 0; i < epochs.size(); ++i) add_in_place(states[i], links[i]);
-        std::fill_n(bodies_.begin(), epochs.size(), loc.center);
+        std::fill_n(bodies_.begin(), epochs.size(), groups_.segment(0).center);
         return {};
     }
 
@@ -304,19 +278,18 @@ private:
     Status<SpkError> evaluate(std::vector<SpkKernel>& kernels, std::span<const double> epochs, bool rising,
                               std::span<StateVector> states) {
         for (std::size_t group = 0; group < groups_.size(); ++group) {
-            const SegmentLoc& loc = groups_.loc(group);
             const std::size_t size = groups_.count(group);
             const auto positions = std::span(grouped_positions_).subspan(group_ends_[group] - size, size);
             const auto link_epochs = std::span(group_epochs_).first(size);
             const auto links = std::span(group_states_).first(size);
             for (std::size_t j = 0; j < size; ++j) link_epochs[j] = epochs[positions[j]];
-            if (auto evaluated = evaluate_group(kernels, groups_.key(group), loc, link_epochs, rising, links);
+            if (auto evaluated = evaluate_group(kernels, groups_.choice(group), link_epochs, rising, links);
                 !evaluated) {
                 return evaluated;
             }
             for (std::size_t j = 0; j < size; ++j) {
                 add_in_place(states[positions[j]], links[j]);
-                bodies_[positions[j]] = loc.center;
+                bodies_[positions[j]] = groups_.segment(group).center;
             }
         }
         return {};
@@ -350,7 +323,7 @@ Status<SpkError> barycentric_states_across_kernels_into(std::vector<SpkKernel>& 
         // Each epoch's links are the same whatever else is swept with it, and the
         // records of a segment are still met in increasing order. Only which of
         // several failures is met first may differ, so a failure is traced again
-        // by the sweeps over all epochs below.
+        // by the sweeps over all epochs below: the outcome never depends on the blocks.
         Sweeps sweeps(BLOCK_EPOCHS);
         bool failed = false;
         for (std::size_t first = 0; first < epochs.size() && !failed; first += BLOCK_EPOCHS) {

@@ -11,6 +11,7 @@
 #include "core/result.hpp"
 #include "core/types.hpp"
 #include "spk/kernel_source.hpp"
+#include "spk/position_batch.hpp"
 #include "spk/spk_kernel.hpp"
 #include "time/earth_orientation_table.hpp"
 #include "time/leap_second_kernel.hpp"
@@ -77,12 +78,15 @@ public:
     Result<std::vector<Position>, EphemerisError> positions(
         std::span<const Body> bodies, std::span<const Instant> instants,
         const PositionOptions& options) override;
-    // The same, written into `out` as longitude, latitude, distance (au) and longitude
-    // speed per entry; `out` must hold instants.size() * bodies.size() * 4 values.
-    // On failure `out` holds nothing meaningful.
-    Status<EphemerisError> positions(std::span<const Body> bodies,
-                                     std::span<const Instant> instants,
-                                     const PositionOptions& options, std::span<double> out);
+    // The checks of `positions` that need no kernel, in its order: options, result size,
+    // identity, then each instant's time and observer.
+    Result<PositionBatch, EphemerisError> check_positions(std::span<const Body> bodies,
+                                                          std::span<const Instant> instants,
+                                                          const PositionOptions& options) const;
+    // A batch checked by this engine, written into `out` as longitude, latitude,
+    // distance (au) and longitude speed per entry; `out` must hold batch.value_count()
+    // values. On failure `out` holds nothing meaningful.
+    Status<EphemerisError> positions(const PositionBatch& batch, std::span<double> out);
 
     // The tropical ecliptic-of-date longitude less the mode's ayanamsha; the
     // options must ask for the ecliptic of date.

@@ -16,67 +16,23 @@
 namespace orbyx {
 namespace {
 
-constexpr std::size_t VALUES_PER_POSITION = 4;
+static_assert(sizeof(Position) == PositionBatch::VALUES_PER_ENTRY * sizeof(double));
 
-// A batch request once every check that needs no kernel has passed.
-struct BatchRequest {
-    PositionOptions options;  // resolved
-    std::int32_t center;
-    std::vector<std::int32_t> targets;            // per body
-    std::vector<double> epochs;                   // per instant, TDB seconds past J2000
-    std::vector<CartesianState> observer_states;  // per instant, topocentric requests only
-    std::size_t entry_count;                      // instants x bodies
-};
-
-// Validation in full before any kernel is touched: options, size, identity, then each
-// instant's time and observer in input order.
-Result<BatchRequest, EphemerisError> prepare_batch(const SpkEphemeris& engine,
-                                                   std::span<const Body> bodies,
-                                                   std::span<const Instant> instants,
-                                                   const PositionOptions& requested) {
-    auto options = resolve_position_options(requested);
-    if (!options) return failure(std::move(options).error());
-    // The result must be addressable in bytes, not only countable.
-    if (!bodies.empty() &&
-        instants.size() > std::numeric_limits<std::size_t>::max() / sizeof(Position) / bodies.size()) {
-        return failure(EphemerisError::invalid_request("batch result length overflowed"));
-    }
-
-    const bool topocentric = options->origin.kind == OriginKind::Topocentric;
-    BatchRequest request{*options, origin_center(options->origin.kind), {}, {}, {},
-                         instants.size() * bodies.size()};
-    request.targets.reserve(bodies.size());
-    for (Body body : bodies) request.targets.push_back(naif_id(body));
-    if (!topocentric) {
-        for (std::int32_t target : request.targets) {
-            if (auto distinct = reject_identical_target_and_center(target, request.center); !distinct) {
-                return failure(std::move(distinct).error());
-            }
-        }
-    }
-
-    request.epochs.reserve(instants.size());
-    if (topocentric) request.observer_states.reserve(instants.size());
-    for (const Instant& instant : instants) {
-        const auto epoch = engine.tdb_seconds(instant);
-        if (!epoch) return failure(epoch.error());
-        request.epochs.push_back(*epoch);
-        if (topocentric) {
-            const auto observer = engine.observer_gcrs_state(request.options.origin.observer, instant);
-            if (!observer) return failure(observer.error());
-            request.observer_states.push_back(*observer);
-        }
-    }
-    return request;
+// Whether the result of a batch fits one object: none, NumPy's arrays included,
+// may exceed PTRDIFF_MAX bytes.
+bool result_is_addressable(std::size_t body_count, std::size_t instant_count) {
+    constexpr auto max_entries =
+        static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(Position);
+    return body_count == 0 || instant_count <= max_entries / body_count;
 }
 
-OutputFrame frame_at(const BatchRequest& request, std::size_t instant) {
+OutputFrame frame_at(const PositionBatch& request, std::size_t instant) {
     return output_frame(request.options, julian_day_from_seconds(request.epochs[instant]));
 }
 
 // The SPK error a whole-range evaluation of the centre, then of each body in order,
 // meets first: the error order of the unchunked computation. `found` is what a chunk met.
-EphemerisError first_kernel_failure(std::vector<SpkKernel>& kernels, const BatchRequest& request,
+EphemerisError first_kernel_failure(std::vector<SpkKernel>& kernels, const PositionBatch& request,
                                     const SpkError& found) {
     std::vector<StateVector> states(request.epochs.size());
     if (auto done = barycentric_states_across_kernels_into(kernels, request.center, request.epochs, states); !done) {
@@ -95,7 +51,7 @@ EphemerisError first_kernel_failure(std::vector<SpkKernel>& kernels, const Batch
 // serves every body, and the conversions run a block of states at a time. Kernel
 // errors take precedence over coordinate errors.
 template <class Store>
-Status<EphemerisError> evaluate_geometric(std::vector<SpkKernel>& kernels, const BatchRequest& request,
+Status<EphemerisError> evaluate_geometric(std::vector<SpkKernel>& kernels, const PositionBatch& request,
                                           Store& store) {
     constexpr std::size_t INSTANTS_PER_CHUNK = 1024;
     const std::size_t instant_count = request.epochs.size();
@@ -175,7 +131,7 @@ Status<EphemerisError> evaluate_geometric(std::vector<SpkKernel>& kernels, const
 // Light time, deflection or aberration: every pair is corrected on its own, in
 // instant-major order; the observer and the Sun are evaluated once per instant.
 template <class Store>
-Status<EphemerisError> evaluate_corrected(std::vector<SpkKernel>& kernels, const BatchRequest& request,
+Status<EphemerisError> evaluate_corrected(std::vector<SpkKernel>& kernels, const PositionBatch& request,
                                           Store& store) {
     const std::size_t body_count = request.targets.size();
     if (body_count == 0) return {};
@@ -201,7 +157,7 @@ Status<EphemerisError> evaluate_corrected(std::vector<SpkKernel>& kernels, const
 
 // Hands every position to `store(entry, position)`, instant-major.
 template <class Store>
-Status<EphemerisError> evaluate_batch(std::vector<SpkKernel>& kernels, const BatchRequest& request,
+Status<EphemerisError> evaluate_batch(std::vector<SpkKernel>& kernels, const PositionBatch& request,
                                       Store store) {
     const SharedLengthChecks length_checks(kernels);
     const Corrections& corrections = request.options.corrections;
@@ -213,29 +169,61 @@ Status<EphemerisError> evaluate_batch(std::vector<SpkKernel>& kernels, const Bat
 
 }  // namespace
 
+Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions(std::span<const Body> bodies,
+                                                                    std::span<const Instant> instants,
+                                                                    const PositionOptions& requested) const {
+    auto options = resolve_position_options(requested);
+    if (!options) return failure(std::move(options).error());
+    if (!result_is_addressable(bodies.size(), instants.size())) {
+        return failure(EphemerisError::invalid_request("batch result length overflowed"));
+    }
+
+    const bool topocentric = options->origin.kind == OriginKind::Topocentric;
+    PositionBatch batch{*options, origin_center(options->origin.kind), {}, {}, {}, instants.size() * bodies.size()};
+    batch.targets.reserve(bodies.size());
+    for (Body body : bodies) batch.targets.push_back(naif_id(body));
+    if (!topocentric) {
+        for (std::int32_t target : batch.targets) {
+            if (auto distinct = reject_identical_target_and_center(target, batch.center); !distinct) {
+                return failure(std::move(distinct).error());
+            }
+        }
+    }
+
+    batch.epochs.reserve(instants.size());
+    if (topocentric) batch.observer_states.reserve(instants.size());
+    for (const Instant& instant : instants) {
+        const auto epoch = tdb_seconds(instant);
+        if (!epoch) return failure(epoch.error());
+        batch.epochs.push_back(*epoch);
+        if (topocentric) {
+            const auto observer = observer_gcrs_state(batch.options.origin.observer, instant);
+            if (!observer) return failure(observer.error());
+            batch.observer_states.push_back(*observer);
+        }
+    }
+    return batch;
+}
+
 Result<std::vector<Position>, EphemerisError> SpkEphemeris::positions(
     std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& options) {
-    auto request = prepare_batch(*this, bodies, instants, options);
-    if (!request) return failure(std::move(request).error());
-    std::vector<Position> result(request->entry_count);
-    auto evaluated = evaluate_batch(kernels_, *request, [&result](std::size_t entry, const Position& position) {
+    auto batch = check_positions(bodies, instants, options);
+    if (!batch) return failure(std::move(batch).error());
+    std::vector<Position> result(batch->entry_count);
+    auto evaluated = evaluate_batch(kernels_, *batch, [&result](std::size_t entry, const Position& position) {
         result[entry] = position;
     });
     if (!evaluated) return failure(std::move(evaluated).error());
     return result;
 }
 
-Status<EphemerisError> SpkEphemeris::positions(std::span<const Body> bodies,
-                                               std::span<const Instant> instants,
-                                               const PositionOptions& options, std::span<double> out) {
-    auto request = prepare_batch(*this, bodies, instants, options);
-    if (!request) return failure(std::move(request).error());
-    if (out.size() != request->entry_count * VALUES_PER_POSITION) {
+Status<EphemerisError> SpkEphemeris::positions(const PositionBatch& batch, std::span<double> out) {
+    if (out.size() != batch.value_count()) {
         return failure(EphemerisError::invalid_request(
             "batch output buffer must hold n_instants * n_bodies * 4 values"));
     }
-    return evaluate_batch(kernels_, *request, [out](std::size_t entry, const Position& position) {
-        double* values = out.data() + entry * VALUES_PER_POSITION;
+    return evaluate_batch(kernels_, batch, [out](std::size_t entry, const Position& position) {
+        double* values = out.data() + entry * PositionBatch::VALUES_PER_ENTRY;
         values[0] = position.longitude_deg;
         values[1] = position.latitude_deg;
         values[2] = position.distance_au;

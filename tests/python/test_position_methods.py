@@ -4,6 +4,8 @@ import pytest
 
 import orbyx
 from conftest import DE430, DUMMY_SHA256
+from daf_writer import (J2000_JULIAN_DAY, RECORD_BYTES, WORD_BYTES, Segment, build_daf, constant_segment,
+                        type2_segment)
 
 # Inside the DE430 excerpt's common coverage.
 INSTANTS = [orbyx.Instant(2457081.0 + 0.5 * i) for i in range(3)]
@@ -81,6 +83,42 @@ def test_engine_errors_surface_with_their_text(engine):
     with pytest.raises(ValueError) as error:
         engine.position("moon", INSTANTS[0], orbyx.PositionOptions("geocentric", "ecliptic", apparent=True))
     assert str(error.value) == "apparent requires reference_epoch: OfDate"
+
+
+def test_batch_checks_come_before_its_array(engine):
+    many = 2 ** 21  # many x many results would take 2**47 bytes, more than a process can map
+    outside = orbyx.Instant(3e6)
+    with pytest.raises(ValueError) as error:
+        engine.positions(["earth"] * many, [outside] * many, orbyx.geometric())
+    assert str(error.value) == "spherical coordinates are undefined when target and origin are identical"
+    with pytest.raises(ValueError, match="^Julian day 3000000 is outside kernel range"):
+        engine.positions(["moon"] * many, INSTANTS * (many // 3) + [outside], orbyx.geometric())
+
+
+# Mars over ten days from J2000, and a later summary on the same data block that
+# moves Mars to the Sun over the first or the last four of them.
+def shared_block_kernel(recentred):
+    day = 86400.0
+    mars = type2_segment(499, 0, 0.0, 10 * day, [([2.0e8, 1.0e7], [5.0e7, -2.0e6], [1.0e6, 3.0e5])])
+    first_word = 3 * RECORD_BYTES // WORD_BYTES + 1  # after the file record, the summaries and their names
+    start, end = (0.0, 4 * day) if recentred == "first" else (6 * day, 10 * day)
+    return build_daf([
+        mars,
+        constant_segment(10, 0.0, 10 * day, position=(1.0e6, 2.0e6, 3.0e5)),
+        constant_segment(399, 0.0, 10 * day, position=(-2.6e7, 1.4e8, 6.0e7)),
+        Segment(499, 10, start, end, begin_address=first_word, end_address=first_word + len(mars.words) - 1),
+    ])
+
+
+# On both sides of the sizes a batch is cut into inside: each entry is the single position.
+@pytest.mark.parametrize("count", [200, 2000])
+@pytest.mark.parametrize("recentred", ["first", "last"])
+def test_batch_follows_each_instants_own_summary(write_file, recentred, count):
+    engine = orbyx.open(write_file("shared.bsp", shared_block_kernel(recentred)), DUMMY_SHA256)
+    instants = [orbyx.Instant(float(day)) for day in numpy.linspace(J2000_JULIAN_DAY, J2000_JULIAN_DAY + 10, count)]
+    options = orbyx.geometric()
+    singles = [[fields(engine.position("mars", instant, options))] for instant in instants]
+    assert engine.positions(["mars"], instants, options).tolist() == singles
 
 
 def test_closed_engine_refuses_positions(engine, tmp_path):

@@ -130,8 +130,11 @@ TEST(Positions, LayoutIsInstantMajorWithRepeats) {
     EXPECT_EQ(batch[7].distance_au, moon_0.distance_au);
 
     // The flat form writes the same four columns per entry.
-    std::vector<double> values(9 * 4, -1);
-    ASSERT_TRUE(engine.positions(bodies, instants, options, values));
+    const auto checked = engine.check_positions(bodies, instants, options);
+    ASSERT_TRUE(checked);
+    std::vector<double> values(checked->value_count(), -1);
+    ASSERT_EQ(values.size(), 9u * 4);
+    ASSERT_TRUE(engine.positions(*checked, values));
     for (std::size_t entry = 0; entry < batch.size(); ++entry) {
         EXPECT_EQ(values[entry * 4 + 0], batch[entry].longitude_deg);
         EXPECT_EQ(values[entry * 4 + 1], batch[entry].latitude_deg);
@@ -139,7 +142,7 @@ TEST(Positions, LayoutIsInstantMajorWithRepeats) {
         EXPECT_EQ(values[entry * 4 + 3], batch[entry].longitude_speed_deg_per_day);
     }
     std::vector<double> short_buffer(9 * 4 - 1);
-    EXPECT_FALSE(engine.positions(bodies, instants, options, short_buffer));
+    EXPECT_FALSE(engine.positions(*checked, short_buffer));
 }
 
 TEST(Positions, EmptyBodiesOrInstants) {
@@ -148,7 +151,7 @@ TEST(Positions, EmptyBodiesOrInstants) {
     const std::vector<Instant> instants = {tdb(2457081.5), tdb(2457082.5)};
     EXPECT_TRUE(engine.positions({}, instants, options)->empty());
     EXPECT_TRUE(engine.positions(std::vector<Body>{Body::Moon}, {}, options)->empty());
-    EXPECT_TRUE(engine.positions({}, {}, options, {}));
+    EXPECT_TRUE(engine.positions(*engine.check_positions({}, {}, options), {}));
     // The checks that need no kernel still run over what is given.
     EXPECT_EQ(error_text(engine.positions(std::vector<Body>{Body::Earth}, {}, options)), IDENTICAL);
     EXPECT_EQ(error_text(engine.positions({}, std::vector<Instant>{tdb(2457090)}, options)),

@@ -115,6 +115,19 @@ TEST(HouseCusps, WholeSignsStartAtTheAscendantSignThroughRadiansAndBack) {
     }
 }
 
+// Here the ascendant comes out a hair below zero, where adding 360 rounds to 360 itself.
+TEST(HouseCusps, AnglesAHairBelowZeroReduceToZero) {
+    for (const HouseSystem system : SYSTEMS_WITHOUT_LATITUDE_LIMIT) {
+        const auto c = house_cusps({0.0, -90.0, 0.0}, system, 2415020.7, 2415020.7);
+        ASSERT_TRUE(c.ok()) << int(system);
+        EXPECT_EQ(c->ascendant_deg, 0.0) << int(system);
+        for (const double value : c->cusp_ecliptic_longitude_deg) {
+            EXPECT_GE(value, 0.0) << int(system);
+            EXPECT_LT(value, 360.0) << int(system);
+        }
+    }
+}
+
 TEST(HouseCusps, PolesKeepTheAscendantOnTheHorizonOfTheEquinoxes) {
     // At the north pole the horizon is the equator, so the ascendant is an equinox.
     const HouseCusps north = cusps_at(0.0, 90.0, HouseSystem::Campanus);

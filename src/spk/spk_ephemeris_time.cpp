@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "core/constants.hpp"
@@ -61,11 +62,14 @@ Result<double, EphemerisError> SpkEphemeris::tdb_seconds(const Instant& instant)
 
     const double tdb_julian_day = julian_day_from_seconds(*seconds);
     const DateRange& range = supported_range_;
-    if (tdb_julian_day < range.start_julian_day || tdb_julian_day > range.end_julian_day) {
+    // A finite day can still give NaN seconds, when they overflow or the DELTET terms do.
+    if (!(tdb_julian_day >= range.start_julian_day && tdb_julian_day <= range.end_julian_day)) {
         return failure(EphemerisError::out_of_range(instant.julian_day, range.start_julian_day,
                                                     range.end_julian_day, range.time_scale));
     }
-    return *seconds;
+    // The range is the coverage rounded to Julian days, so a day that passes it may lie a
+    // rounding outside the coverage, where no segment would answer.
+    return std::clamp(*seconds, coverage_seconds_.first, coverage_seconds_.second);
 }
 
 Result<double, EphemerisError> SpkEphemeris::instant_as_tt(const Instant& instant) const {

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "core/constants.hpp"
+#include "core/format.hpp"
 #include "core/observer.hpp"
 #include "spk/spk_ephemeris.hpp"
 #include "time/tdb_minus_tt.hpp"
@@ -119,6 +120,15 @@ Result<CartesianState, EphemerisError> SpkEphemeris::observer_gcrs_state(
         observer_gcrs_from_geodetic(observer, epochs->ut1_julian_day, epochs->tt_julian_day,
                                     polar_motion->first, polar_motion->second);
     if (!state) return failure(EphemerisError::invalid_request(message(state.error())));
+    // Beyond c / omega a site turning with the Earth would outrun light, and far enough
+    // out its distances overflow.
+    const Vector3& site = state->position;
+    if (std::hypot(site[0], site[1], site[2]) * EARTH_ROTATION_RATE_RAD_PER_S >=
+        SPEED_OF_LIGHT_KM_PER_S) {
+        return failure(EphemerisError::invalid_request(
+            "observer height_m " + format_number(observer.height_m) +
+            " puts the site beyond the distance at which the Earth's rotation reaches the speed of light"));
+    }
     return *state;
 }
 

@@ -38,6 +38,12 @@ TEST(HouseCusps, ChecksTheSiteBeforeTheEpochsAndNaNLatitudeIsNotARangeError) {
     EXPECT_EQ(error_of({0.0, -91.0, 0.0}, NaN, NaN), CoordinateError::InvalidLatitude);
     EXPECT_EQ(error_of({0.0, 45.0, 0.0}, NaN, TT), CoordinateError::NonFiniteState);
     EXPECT_EQ(error_of({0.0, 45.0, 0.0}, UT1, -INFINITY), CoordinateError::NonFiniteState);
+    // Finite days so far out that the precession polynomials overflow.
+    EXPECT_EQ(error_of({0.0, 91.0, 0.0}, UT1, 1e305), CoordinateError::InvalidLatitude);
+    EXPECT_EQ(error_of({0.0, 45.0, 0.0}, NaN, 1e305), CoordinateError::NonFiniteState);
+    EXPECT_EQ(error_of({0.0, 45.0, 0.0}, 1e305, -1e100), CoordinateError::NonFiniteAnglesOfDate);
+    EXPECT_EQ(message(error_of({0.0, 45.0, 0.0}, UT1, 1e70)),
+              "TT Julian day is too far from J2000 for a finite sidereal time and obliquity");
     EXPECT_EQ(message(error_of({0.0, NaN, 0.0}, UT1, TT)), "Cartesian state must be finite");
     EXPECT_EQ(message(error_of({0.0, 90.000001, 0.0}, UT1, TT)),
               "geodetic latitude must be finite and within [-90, 90] degrees");

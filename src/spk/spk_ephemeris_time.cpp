@@ -55,6 +55,22 @@ Result<double, EphemerisError> unchecked_tdb_seconds(const LeapSecondKernel* lsk
     return converted(lsk->tdb_seconds_with_eop(instant.time_scale, *eop, instant.julian_day));
 }
 
+Result<double, EphemerisError> unchecked_tt_julian_day(const LeapSecondKernel* lsk,
+                                                       const EarthOrientationTable* eop,
+                                                       const Instant& instant) {
+    if (lsk != nullptr) return converted(lsk->tt_julian_day(instant.time_scale, eop, instant.julian_day));
+    if (auto convertible = check_convertible_without_lsk(instant); !convertible) {
+        return failure(std::move(convertible).error());
+    }
+    // TDB stands in for TT here, without the TDB - TT correction.
+    return julian_day_from_seconds(seconds_since_j2000(instant.julian_day));
+}
+
+EphemerisError outside(const DateRange& range, const Instant& instant) {
+    return EphemerisError::out_of_range(instant.julian_day, range.start_julian_day,
+                                        range.end_julian_day, range.time_scale);
+}
+
 }  // namespace
 
 Result<double, EphemerisError> SpkEphemeris::tdb_seconds(const Instant& instant) const {
@@ -65,8 +81,7 @@ Result<double, EphemerisError> SpkEphemeris::tdb_seconds(const Instant& instant)
     const DateRange& range = supported_range_;
     // A finite day can still give NaN seconds, when they overflow or the DELTET terms do.
     if (!(tdb_julian_day >= range.start_julian_day && tdb_julian_day <= range.end_julian_day)) {
-        return failure(EphemerisError::out_of_range(instant.julian_day, range.start_julian_day,
-                                                    range.end_julian_day, range.time_scale));
+        return failure(outside(range, instant));
     }
     // The range is the coverage rounded to Julian days, so a day that passes it may lie a
     // rounding outside the coverage, where no segment would answer.
@@ -75,15 +90,10 @@ Result<double, EphemerisError> SpkEphemeris::tdb_seconds(const Instant& instant)
 
 Result<double, EphemerisError> SpkEphemeris::instant_as_tt(const Instant& instant) const {
     if (instant.time_scale == TimeScale::Tt) return instant.julian_day;
-    if (const LeapSecondKernel* lsk = leap_second_kernel()) {
-        return converted(
-            lsk->tt_julian_day(instant.time_scale, earth_orientation_table(), instant.julian_day));
-    }
-    if (auto convertible = check_convertible_without_lsk(instant); !convertible) {
-        return failure(std::move(convertible).error());
-    }
-    // TDB stands in for TT here, without the TDB - TT correction.
-    return julian_day_from_seconds(seconds_since_j2000(instant.julian_day));
+    const auto tt = unchecked_tt_julian_day(leap_second_kernel(), earth_orientation_table(), instant);
+    // As with TDB seconds, a finite day's conversion may overflow.
+    if (tt && !std::isfinite(*tt)) return failure(outside(supported_range_, instant));
+    return tt;
 }
 
 Result<EarthRotationEpochs, EphemerisError> SpkEphemeris::earth_rotation_epochs(

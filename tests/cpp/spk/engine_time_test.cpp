@@ -91,6 +91,8 @@ TEST(EngineTdbSeconds, OutOfRangeNamesTheRequestInItsOwnScale) {
         de430(), LeapSecondKernel::open(overflowing_path, test::ENGINE_DIGEST).value());
     EXPECT_EQ(error_text(overflowing.tdb_seconds({DE430_MIDDLE, TimeScale::Utc})),
               "Julian day 2457084.3 is outside kernel range 2457080.5..2457088.5 Tdb");
+    EXPECT_EQ(error_text(overflowing.instant_as_tt({DE430_MIDDLE, TimeScale::Tdb})),
+              "Julian day 2457084.3 is outside kernel range 2457080.5..2457088.5 Tdb");
 }
 
 // Coverage ends between whole seconds whose Julian days round outwards: a day at

@@ -2,21 +2,29 @@
 
 #include <cmath>
 
+#include "core/lanes.hpp"
+
 namespace orbyx {
 
 inline constexpr double PI = 3.141592653589793;
 inline constexpr double TWO_PI = 6.283185307179586;
 
-// Reductions by a floating remainder, plus one period if negative; a tiny negative
-// angle may round up to exactly the period.
+// A remainder within (-period, period) moved into [0, period): a negative one gains a
+// period, and one so small that the sum rounds up to the period itself becomes 0. A
+// negative zero stays as it is.
+template <class Lanes>
+[[gnu::always_inline]] inline Lanes wrapped_into_period(Lanes remainder, double period) {
+    const Lanes wrapped = remainder + period;
+    const Lanes wrapped_below_period = pick(wrapped < period, wrapped, broadcast<Lanes>(0.0));
+    return pick(remainder < 0.0, wrapped_below_period, remainder);
+}
+
 inline double reduced_to_circle_deg(double angle_deg) {
-    const double reduced = std::fmod(angle_deg, 360.0);
-    return reduced < 0.0 ? reduced + 360.0 : reduced;
+    return wrapped_into_period(std::fmod(angle_deg, 360.0), 360.0);
 }
 
 inline double reduced_to_turn_rad(double angle_rad) {
-    const double reduced = std::fmod(angle_rad, TWO_PI);
-    return reduced < 0.0 ? reduced + TWO_PI : reduced;
+    return wrapped_into_period(std::fmod(angle_rad, TWO_PI), TWO_PI);
 }
 
 // (angle + pi) reduced to [0, 2pi), less pi: within [-pi, pi), where the callers

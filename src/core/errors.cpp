@@ -13,6 +13,8 @@ std::string message(CoordinateError error) {
             return "geodetic latitude must be finite and within [-90, 90] degrees";
         case CoordinateError::UndefinedHouseCusps:
             return "house cusps are undefined for this system at the requested latitude";
+        case CoordinateError::NonFiniteAnglesOfDate:
+            return "TT Julian day is too far from J2000 for a finite sidereal time and obliquity";
     }
     return {};
 }

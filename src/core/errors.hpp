@@ -12,6 +12,7 @@ enum class CoordinateError {
     UndefinedOnZAxis,
     InvalidLatitude,
     UndefinedHouseCusps,
+    NonFiniteAnglesOfDate,
 };
 
 std::string message(CoordinateError error);

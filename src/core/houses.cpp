@@ -147,6 +147,10 @@ Result<HouseCusps, CoordinateError> house_cusps(const GeodeticObserver& observer
         observer.longitude_east_deg * DEGREES_TO_RADIANS, ut1_julian_day, tt_julian_day, nutation);
     const double true_obliquity =
         mean_obliquity_iau2006_rad(julian_centuries_since_j2000(tt_julian_day)) + nutation.deps_rad;
+    // Far enough from J2000 the precession polynomials overflow.
+    if (!std::isfinite(ramc) || !std::isfinite(true_obliquity)) {
+        return failure(CoordinateError::NonFiniteAnglesOfDate);
+    }
     const SkyFrame sky(ramc, observer.latitude_deg * DEGREES_TO_RADIANS, true_obliquity);
     const double midheaven = sky.midheaven();
     const double ascendant = sky.house_circle(division_angle_rad(1));

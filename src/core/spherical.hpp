@@ -7,7 +7,7 @@
 namespace orbyx {
 
 struct Spherical {
-    double longitude_deg;  // [0, 360), or exactly 360 when a tiny negative angle rounds up
+    double longitude_deg;  // [0, 360)
     double latitude_deg;
     double distance_km;
     double longitude_speed_deg_per_day;

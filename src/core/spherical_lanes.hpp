@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/angle_reduction.hpp"
 #include "core/constants.hpp"
 #include "core/lanes.hpp"
 
@@ -104,11 +105,9 @@ template <class Lanes>
     const Lanes rho_squared = axis_distance_squared(x, y);
     const Lanes r_squared = rho_squared + z * z;
     // The angle lies within [-180, 180] degrees, where the remainder by 360 is the
-    // angle itself. A negative zero stays negative: only strictly negative values wrap.
-    Lanes longitude_deg = angle_of(y, x) * RADIANS_TO_DEGREES;
-    longitude_deg = pick(longitude_deg < 0.0, longitude_deg + 360.0, longitude_deg);
+    // angle itself.
     return {
-        longitude_deg,
+        wrapped_into_period(angle_of(y, x) * RADIANS_TO_DEGREES, 360.0),
         angle_of(z, square_root(rho_squared)) * RADIANS_TO_DEGREES,
         square_root(r_squared),
         (x * vy - y * vx) / rho_squared * RADIANS_TO_DEGREES * SECONDS_PER_DAY,

@@ -15,8 +15,13 @@ EphemerisError invalid_sha256() {
 
 }  // namespace
 
-SpkEphemeris::SpkEphemeris(EphemerisMetadata metadata, DateRange supported_range, SpkKernel primary)
-    : metadata_(std::move(metadata)), supported_range_(supported_range) {
+SpkEphemeris::SpkEphemeris(EphemerisMetadata metadata, std::pair<double, double> coverage_seconds,
+                           SpkKernel primary)
+    : metadata_(std::move(metadata)),
+      coverage_seconds_(coverage_seconds),
+      supported_range_{.start_julian_day = julian_day_from_seconds(coverage_seconds.first),
+                       .end_julian_day = julian_day_from_seconds(coverage_seconds.second),
+                       .time_scale = TimeScale::Tdb} {
     kernels_.push_back(std::move(primary));
 }
 
@@ -45,12 +50,7 @@ Result<SpkEphemeris, EphemerisError> SpkEphemeris::open(std::string_view path,
         .coordinate_frame = std::string(COORDINATE_FRAME),
         .additional_kernels = {},
     };
-    const DateRange range{
-        .start_julian_day = julian_day_from_seconds(coverage->first),
-        .end_julian_day = julian_day_from_seconds(coverage->second),
-        .time_scale = TimeScale::Tdb,
-    };
-    return SpkEphemeris(std::move(metadata), range, std::move(kernel).value());
+    return SpkEphemeris(std::move(metadata), *coverage, std::move(kernel).value());
 }
 
 Result<SpkEphemeris, EphemerisError> SpkEphemeris::with_additional_kernel(SpkEphemeris engine,

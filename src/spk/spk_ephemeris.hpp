@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/ephemeris_backend.hpp"
@@ -114,9 +115,12 @@ public:
                                                             double altitude_deg);
 
 private:
-    SpkEphemeris(EphemerisMetadata metadata, DateRange supported_range, SpkKernel primary);
+    SpkEphemeris(EphemerisMetadata metadata, std::pair<double, double> coverage_seconds,
+                 SpkKernel primary);
 
     EphemerisMetadata metadata_;
+    // The primary kernel's common coverage in TDB seconds past J2000, and as Julian days.
+    std::pair<double, double> coverage_seconds_;
     DateRange supported_range_;
     std::vector<SpkKernel> kernels_;
     std::optional<LeapSecondKernel> leap_second_kernel_;

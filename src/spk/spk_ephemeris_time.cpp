@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cmath>
 
 #include "core/constants.hpp"
+#include "core/format.hpp"
 #include "core/observer.hpp"
 #include "spk/spk_ephemeris.hpp"
 #include "time/tdb_minus_tt.hpp"
@@ -53,6 +55,22 @@ Result<double, EphemerisError> unchecked_tdb_seconds(const LeapSecondKernel* lsk
     return converted(lsk->tdb_seconds_with_eop(instant.time_scale, *eop, instant.julian_day));
 }
 
+Result<double, EphemerisError> unchecked_tt_julian_day(const LeapSecondKernel* lsk,
+                                                       const EarthOrientationTable* eop,
+                                                       const Instant& instant) {
+    if (lsk != nullptr) return converted(lsk->tt_julian_day(instant.time_scale, eop, instant.julian_day));
+    if (auto convertible = check_convertible_without_lsk(instant); !convertible) {
+        return failure(std::move(convertible).error());
+    }
+    // TDB stands in for TT here, without the TDB - TT correction.
+    return julian_day_from_seconds(seconds_since_j2000(instant.julian_day));
+}
+
+EphemerisError outside(const DateRange& range, const Instant& instant) {
+    return EphemerisError::out_of_range(instant.julian_day, range.start_julian_day,
+                                        range.end_julian_day, range.time_scale);
+}
+
 }  // namespace
 
 Result<double, EphemerisError> SpkEphemeris::tdb_seconds(const Instant& instant) const {
@@ -61,24 +79,21 @@ Result<double, EphemerisError> SpkEphemeris::tdb_seconds(const Instant& instant)
 
     const double tdb_julian_day = julian_day_from_seconds(*seconds);
     const DateRange& range = supported_range_;
-    if (tdb_julian_day < range.start_julian_day || tdb_julian_day > range.end_julian_day) {
-        return failure(EphemerisError::out_of_range(instant.julian_day, range.start_julian_day,
-                                                    range.end_julian_day, range.time_scale));
+    // A finite day can still give NaN seconds, when they overflow or the DELTET terms do.
+    if (!(tdb_julian_day >= range.start_julian_day && tdb_julian_day <= range.end_julian_day)) {
+        return failure(outside(range, instant));
     }
-    return *seconds;
+    // The range is the coverage rounded to Julian days, so a day that passes it may lie a
+    // rounding outside the coverage, where no segment would answer.
+    return std::clamp(*seconds, coverage_seconds_.first, coverage_seconds_.second);
 }
 
 Result<double, EphemerisError> SpkEphemeris::instant_as_tt(const Instant& instant) const {
     if (instant.time_scale == TimeScale::Tt) return instant.julian_day;
-    if (const LeapSecondKernel* lsk = leap_second_kernel()) {
-        return converted(
-            lsk->tt_julian_day(instant.time_scale, earth_orientation_table(), instant.julian_day));
-    }
-    if (auto convertible = check_convertible_without_lsk(instant); !convertible) {
-        return failure(std::move(convertible).error());
-    }
-    // TDB stands in for TT here, without the TDB - TT correction.
-    return julian_day_from_seconds(seconds_since_j2000(instant.julian_day));
+    const auto tt = unchecked_tt_julian_day(leap_second_kernel(), earth_orientation_table(), instant);
+    // As with TDB seconds, a finite day's conversion may overflow.
+    if (tt && !std::isfinite(*tt)) return failure(outside(supported_range_, instant));
+    return tt;
 }
 
 Result<EarthRotationEpochs, EphemerisError> SpkEphemeris::earth_rotation_epochs(
@@ -115,6 +130,15 @@ Result<CartesianState, EphemerisError> SpkEphemeris::observer_gcrs_state(
         observer_gcrs_from_geodetic(observer, epochs->ut1_julian_day, epochs->tt_julian_day,
                                     polar_motion->first, polar_motion->second);
     if (!state) return failure(EphemerisError::invalid_request(message(state.error())));
+    // Beyond c / omega a site turning with the Earth would outrun light, and far enough
+    // out its distances overflow.
+    const Vector3& site = state->position;
+    if (std::hypot(site[0], site[1], site[2]) * EARTH_ROTATION_RATE_RAD_PER_S >=
+        SPEED_OF_LIGHT_KM_PER_S) {
+        return failure(EphemerisError::invalid_request(
+            "observer height_m " + format_number(observer.height_m) +
+            " puts the site beyond the distance at which the Earth's rotation reaches the speed of light"));
+    }
     return *state;
 }
 

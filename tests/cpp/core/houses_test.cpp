@@ -38,6 +38,12 @@ TEST(HouseCusps, ChecksTheSiteBeforeTheEpochsAndNaNLatitudeIsNotARangeError) {
     EXPECT_EQ(error_of({0.0, -91.0, 0.0}, NaN, NaN), CoordinateError::InvalidLatitude);
     EXPECT_EQ(error_of({0.0, 45.0, 0.0}, NaN, TT), CoordinateError::NonFiniteState);
     EXPECT_EQ(error_of({0.0, 45.0, 0.0}, UT1, -INFINITY), CoordinateError::NonFiniteState);
+    // Finite days so far out that the precession polynomials overflow.
+    EXPECT_EQ(error_of({0.0, 91.0, 0.0}, UT1, 1e305), CoordinateError::InvalidLatitude);
+    EXPECT_EQ(error_of({0.0, 45.0, 0.0}, NaN, 1e305), CoordinateError::NonFiniteState);
+    EXPECT_EQ(error_of({0.0, 45.0, 0.0}, 1e305, -1e100), CoordinateError::NonFiniteAnglesOfDate);
+    EXPECT_EQ(message(error_of({0.0, 45.0, 0.0}, UT1, 1e70)),
+              "TT Julian day is too far from J2000 for a finite sidereal time and obliquity");
     EXPECT_EQ(message(error_of({0.0, NaN, 0.0}, UT1, TT)), "Cartesian state must be finite");
     EXPECT_EQ(message(error_of({0.0, 90.000001, 0.0}, UT1, TT)),
               "geodetic latitude must be finite and within [-90, 90] degrees");
@@ -112,6 +118,19 @@ TEST(HouseCusps, WholeSignsStartAtTheAscendantSignThroughRadiansAndBack) {
         300.0, 330.0, 0.0, 29.999999999999996, 59.999999999999993, 90.0};
     for (int house = 0; house < 12; ++house) {
         EXPECT_EQ(c.cusp_ecliptic_longitude_deg[house], expected[house]) << "house " << house + 1;
+    }
+}
+
+// Here the ascendant comes out a hair below zero, where adding 360 rounds to 360 itself.
+TEST(HouseCusps, AnglesAHairBelowZeroReduceToZero) {
+    for (const HouseSystem system : SYSTEMS_WITHOUT_LATITUDE_LIMIT) {
+        const auto c = house_cusps({0.0, -90.0, 0.0}, system, 2415020.7, 2415020.7);
+        ASSERT_TRUE(c.ok()) << int(system);
+        EXPECT_EQ(c->ascendant_deg, 0.0) << int(system);
+        for (const double value : c->cusp_ecliptic_longitude_deg) {
+            EXPECT_GE(value, 0.0) << int(system);
+            EXPECT_LT(value, 360.0) << int(system);
+        }
     }
 }
 

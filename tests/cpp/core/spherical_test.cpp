@@ -28,8 +28,8 @@ TEST(ToSpherical, OctantPointAndItsRates) {
 TEST(ToSpherical, LongitudeWrapsIntoOneTurn) {
     EXPECT_NEAR(to_spherical(state({0.0, -2.0, 0.0}))->longitude_deg, 270.0, 1e-12);
     EXPECT_EQ(to_spherical(state({-1.0, 0.0, 0.0}))->longitude_deg, 180.0);
-    // A hair below zero rounds to exactly 360.
-    EXPECT_EQ(to_spherical(state({1.0, -1e-20, 0.0}))->longitude_deg, 360.0);
+    // A hair below zero would round up to exactly 360.
+    EXPECT_EQ(to_spherical(state({1.0, -1e-20, 0.0}))->longitude_deg, 0.0);
     const double small = to_spherical(state({1.0, -1e-10, 0.0}))->longitude_deg;
     EXPECT_LT(small, 360.0);
     EXPECT_NEAR(small, 360.0 - 1e-10 * RADIANS_TO_DEGREES, 1e-12);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/constants.hpp"
 #include "spk/engine_test_support.hpp"
@@ -21,6 +24,11 @@ const std::string NEEDS_EOP_FOR_SITES =
     "topocentric origins require an Earth orientation table (DUT1); attach one with SpkEphemeris::with_eop";
 const std::string NEEDS_EOP_FOR_UT1 =
     "UT1 requires an Earth orientation table (DUT1); attach one with SpkEphemeris::with_eop";
+
+std::string file_text(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 TEST(EngineTdbSeconds, WithoutLeapSecondsOnlyTtAndTdb) {
     const SpkEphemeris engine = de430();
@@ -69,6 +77,46 @@ TEST(EngineTdbSeconds, OutOfRangeNamesTheRequestInItsOwnScale) {
               "Julian day 2457088.4995 is outside kernel range 2457080.5..2457088.5 Tdb");
     EXPECT_EQ(error_text(engine.tdb_seconds({2457080.25, TimeScale::Tt})),
               "Julian day 2457080.25 is outside kernel range 2457080.5..2457088.5 Tdb");
+
+    // Finite days whose TDB seconds come out NaN: the seconds overflow, or the DELTET terms do.
+    const std::string far_tt = "Julian day 1" + std::string(305, '0') + " is outside kernel range 2457080.5..2457088.5 Tdb";
+    EXPECT_EQ(error_text(de430().tdb_seconds({1e305, TimeScale::Tt})), far_tt);
+    EXPECT_EQ(error_text(engine.tdb_seconds({1e305, TimeScale::Tt})), far_tt);
+    const test::ScratchDir scratch;
+    std::string lsk = file_text(test::test_data("leapseconds.tls"));
+    const std::string rate = "1.99096871D-7";
+    lsk.replace(lsk.find(rate), rate.size(), "1D308");
+    const std::string overflowing_path = scratch.write("overflowing.tls", std::vector<std::uint8_t>(lsk.begin(), lsk.end()));
+    const SpkEphemeris overflowing = SpkEphemeris::with_leap_second_kernel(
+        de430(), LeapSecondKernel::open(overflowing_path, test::ENGINE_DIGEST).value());
+    EXPECT_EQ(error_text(overflowing.tdb_seconds({DE430_MIDDLE, TimeScale::Utc})),
+              "Julian day 2457084.3 is outside kernel range 2457080.5..2457088.5 Tdb");
+    EXPECT_EQ(error_text(overflowing.instant_as_tt({DE430_MIDDLE, TimeScale::Tdb})),
+              "Julian day 2457084.3 is outside kernel range 2457080.5..2457088.5 Tdb");
+}
+
+// Coverage ends between whole seconds whose Julian days round outwards: a day at
+// either end of the range must still find its segment.
+TEST(EngineTdbSeconds, RangeEndsRoundedOutwardsStillEvaluate) {
+    constexpr double START = 470000000.37, END = 470172800.74;
+    ASSERT_LT(seconds_since_j2000(julian_day_from_seconds(START)), START);
+    ASSERT_GT(seconds_since_j2000(julian_day_from_seconds(END)), END);
+    std::vector<test::SegmentData> segments{
+        test::segment_data(10, 0, START, END, test::constant_type2_words(START, END, 1e6, 2e6, 3e6))};
+    test::DafImage image = test::spk_image(segments);
+    const test::ScratchDir scratch;
+    auto engine = SpkEphemeris::open(scratch.write("between-seconds.bsp", image.bytes()), test::ENGINE_DIGEST);
+    ASSERT_TRUE(engine) << engine.error().message();
+    const DateRange range = engine->supported_range();
+    const std::vector<Instant> ends{test::tdb(range.start_julian_day), test::tdb(range.end_julian_day)};
+    const auto options = test::geometric(OriginKind::Barycentric, CoordinateSystem::Equatorial);
+    for (const Instant& end : ends) {
+        EXPECT_EQ(error_text(engine->position(Body::Sun, end, options)), "ok") << end.julian_day;
+    }
+    const std::vector<Body> sun{Body::Sun};
+    const auto batch = engine->positions(sun, ends, options);
+    ASSERT_TRUE(batch) << batch.error().message();
+    EXPECT_EQ(batch->size(), 2u);
 }
 
 TEST(EngineInstantAsTt, ConvertsWithOrWithoutLeapSeconds) {

@@ -104,6 +104,25 @@ TEST(Position, ChecksRunInOrder) {
         << mars.error().message();
 }
 
+TEST(Position, RefusesASiteTheEarthWouldCarryFasterThanLight) {
+    const test::ScratchDir scratch;
+    SpkEphemeris engine = test::de430_with_time_kernels(scratch);
+    const auto moon_from = [&](GeodeticObserver site) {
+        return engine.position(Body::Moon, tdb(DE430_MIDDLE), topocentric(apparent(OriginKind::Geocentric), site));
+    };
+    EXPECT_EQ(error_text(moon_from({0, 91, 1e300})),
+              "geodetic latitude must be finite and within [-90, 90] degrees");
+    const auto far = moon_from({0, 90, 1e300});
+    EXPECT_EQ(far.error().kind(), EphemerisError::Kind::InvalidRequest);
+    EXPECT_EQ(far.error().message(), "observer height_m 1" + std::string(300, '0') +
+                                         " puts the site beyond the distance at which the Earth's rotation "
+                                         "reaches the speed of light");
+    EXPECT_EQ(error_text(moon_from({0, 0, 4.2e12})),
+              "observer height_m 4200000000000 puts the site beyond the distance at which the Earth's rotation "
+              "reaches the speed of light");
+    EXPECT_TRUE(moon_from({0, 0, 4.1e12}));
+}
+
 TEST(Position, DeflectionSparesTheSunAndHeliocentricRequests) {
     SpkEphemeris engine = de430();
     PositionOptions deflected = geometric(OriginKind::Geocentric);

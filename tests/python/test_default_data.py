@@ -58,7 +58,7 @@ def test_check_reports_a_stale_file_in_one_line(tmp_path):
     assert "leapseconds.tls" not in result.stderr
 
 
-def test_kernel_leap_second_dates():
+def leap_second_dates_of_the_test_kernel():
     """UTC Julian days of the leap-second entries of the test suite's own kernel."""
     with open(LEAPSECONDS, encoding="ascii") as f:
         dates = re.findall(r"@(\d{4})-(JAN|JUL)-1\b", f.read())
@@ -73,7 +73,7 @@ def open_with_leap_seconds(de421, kernel):
 
 def test_shipped_leap_seconds_convert_utc_like_the_suite_kernel(de421):
     offsets = [-0.5 * SECONDS_PER_DAY, -1.5, -0.5, -1e-3, 0.0, 1e-3, 0.5, 1.5, 0.5 * SECONDS_PER_DAY]
-    days = [day + offset / SECONDS_PER_DAY for day in test_kernel_leap_second_dates() for offset in offsets]
+    days = [day + offset / SECONDS_PER_DAY for day in leap_second_dates_of_the_test_kernel() for offset in offsets]
     instants = [orbyx.Instant.utc(day) for day in days if day >= FIRST_UTC_JULIAN_DAY]
     instants.append(orbyx.Instant.utc(2460000.5))
     # The Moon moves 0.5 arcsec a second: a slipped leap second is far above rounding.

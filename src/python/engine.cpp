@@ -5,6 +5,7 @@
 #include "python/classes.hpp"
 #include "python/engine_open.hpp"
 #include "python/engine_use.hpp"
+#include "python/thread_token.hpp"
 
 namespace orbyx::python {
 namespace {
@@ -41,7 +42,7 @@ PyObject* construct(PyTypeObject*, PyObject* args, PyObject* kwargs) {
 
 void dealloc(PyObject* self) {
     EngineHandle& handle = value_of<EngineHandle>(self);
-    if (handle && handle->owner != std::this_thread::get_id()) {
+    if (handle && handle->owner != current_thread_token()) {
         // The kernels were never meant to leave their thread: leak them rather
         // than release them here.
         static_cast<void>(handle.release());

@@ -351,6 +351,25 @@ def test_an_engine_whose_thread_ended_belongs_to_no_new_thread():
         "orbyx::PyEngine is unsendable, but sent to another thread"] * 10
 
 
+def test_engines_freed_on_another_thread_release_their_files_and_mappings():
+    gc.collect()
+    before = held_files_and_mappings([DE430])
+    gc.disable()  # only the second thread's collections free them
+    try:
+        with unraisable_reports() as reports:
+            for done in range(1, 1_001):
+                cycle = [orbyx.open(DE430, DUMMY_SHA256)]
+                cycle.append(cycle)  # dropped here, freed by a collection on both interpreters
+                del cycle
+                if done % 100 == 0:
+                    run_in_thread(gc.collect)
+    finally:
+        gc.enable()
+    assert held_files_and_mappings([DE430]) == before
+    if IS_PYPY:  # CPython cannot tell these from drops on the second thread, and reports them
+        assert reports == []
+
+
 # --- re-entrant use ----------------------------------------------------------------
 
 @pytest.fixture

@@ -219,7 +219,7 @@ def test_snapshots_are_free_to_share():
 
 
 @pytest.mark.skipif(IS_PYPY, reason="PyPy releases objects at its own collections, on any thread")
-def test_engine_dropped_on_another_thread_is_reported_not_released():
+def test_engine_dropped_on_another_thread_is_reported():
     holder = [orbyx.open(DE430, DUMMY_SHA256)]
     with unraisable_reports() as seen:
         run_in_thread(lambda: holder.clear())

@@ -5,6 +5,7 @@
 #include "python/classes.hpp"
 #include "python/engine_open.hpp"
 #include "python/engine_use.hpp"
+#include "python/thread_token.hpp"
 
 namespace orbyx::python {
 namespace {
@@ -39,14 +40,31 @@ PyObject* construct(PyTypeObject*, PyObject* args, PyObject* kwargs) {
     return open_engine(engine_open_signature("Engine"), parameters.values.data());
 }
 
+// Whether the last reference went on a thread other than the owner, where the
+// interpreter can tell.
+bool dropped_on_another_thread([[maybe_unused]] const EngineState& state) {
+#ifdef PYPY_VERSION
+    // PyPy frees objects after a collection, on whichever thread runs then.
+    return false;
+#else
+    // CPython frees an object where its last reference goes (or, for a cycle,
+    // where the collector runs).
+    return state.owner != current_thread_token();
+#endif
+}
+
+// The engine is released on whichever thread frees the object: its files and
+// mappings belong to the process, and the interpreter lock keeps everything else
+// off it meanwhile. Only a call still running on it would keep it (leaked), so
+// that nothing is pulled from under that call.
 void dealloc(PyObject* self) {
     EngineHandle& handle = value_of<EngineHandle>(self);
-    if (handle && handle->owner != std::this_thread::get_id()) {
-        // The kernels were never meant to leave their thread: leak them rather
-        // than release them here.
-        static_cast<void>(handle.release());
-        report_unraisable_runtime_error(
-            std::string(ENGINE_TYPE_PATH) + " is unsendable, but is being dropped on another thread");
+    if (handle) {
+        if (dropped_on_another_thread(*handle)) {
+            report_unraisable_runtime_error(
+                std::string(ENGINE_TYPE_PATH) + " is unsendable, but is being dropped on another thread");
+        }
+        if (handle->uses != 0) static_cast<void>(handle.release());
     }
     dealloc_value<EngineHandle>(self);
 }

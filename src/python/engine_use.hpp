@@ -1,11 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <thread>
 
 #include "python/errors.hpp"
+#include "python/thread_token.hpp"
 #include "python/value_object.hpp"
 #include "spk/spk_ephemeris.hpp"
 
@@ -15,12 +16,12 @@ inline constexpr std::string_view ENGINE_TYPE_PATH = "orbyx::PyEngine";
 
 struct EngineState {
     std::optional<SpkEphemeris> engine;  // empty once closed
-    std::thread::id owner = std::this_thread::get_id();
+    std::uint64_t owner = current_thread_token();
     int uses = 0;  // running shared uses, or -1 for the one exclusive use
 };
 
-// What a Python Engine holds; a pointer so that a drop on a foreign thread can
-// leak the state instead of releasing it there.
+// What a Python Engine holds; a pointer so that freeing the object while a call
+// still uses the state can leave the state to that call.
 using EngineHandle = std::unique_ptr<EngineState>;
 
 enum class Access { Shared, Exclusive };
@@ -31,7 +32,7 @@ class EngineUse {
 public:
     EngineUse(PyObject* self, Access access)
         : state_(*value_of<EngineHandle>(self)), access_(access) {
-        if (std::this_thread::get_id() != state_.owner) {
+        if (current_thread_token() != state_.owner) {
             raise_wrong_thread(ENGINE_TYPE_PATH);
         } else if (access == Access::Exclusive && state_.uses != 0) {
             raise_runtime_error("Already borrowed");

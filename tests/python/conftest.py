@@ -1,5 +1,7 @@
 """Shared paths and helpers of the Python test suite."""
+import contextlib
 import os
+import sys
 import threading
 import warnings
 
@@ -76,6 +78,19 @@ def run_in_thread(function):
     thread.start()
     thread.join()
     return outcome
+
+
+@contextlib.contextmanager
+def unraisable_reports():
+    """Collects the errors handed to sys.unraisablehook meanwhile. Only the errors: a
+    report's object must not outlive the hook's call."""
+    errors = []
+    previous_hook = sys.unraisablehook
+    sys.unraisablehook = lambda report: errors.append(report.exc_value)
+    try:
+        yield errors
+    finally:
+        sys.unraisablehook = previous_hook
 
 
 @pytest.fixture

@@ -14,7 +14,8 @@ from typing import Callable
 import pytest
 
 import orbyx
-from conftest import DE430, DE441_1969, DUMMY_SHA256, LEAPSECONDS, TESTS_DIR, run_in_thread
+from conftest import (DE430, DE441_1969, DUMMY_SHA256, LEAPSECONDS, TESTS_DIR, run_in_thread,
+                      unraisable_reports)
 from daf_writer import build_daf, constant_segment, tdb_seconds
 
 IS_PYPY = sys.implementation.name == "pypy"
@@ -338,6 +339,35 @@ def test_an_engine_belongs_to_the_thread_that_opened_it():
     refused = "orbyx::PyEngine is unsendable, but sent to another thread"
     assert str(from_third_thread) == from_main_thread == refused
     assert opened["position"].distance_au < 0.003
+
+
+def test_an_engine_whose_thread_ended_belongs_to_no_new_thread():
+    # New threads tend to inherit the system identity of one that ended.
+    with unraisable_reports():  # CPython reports the drop here, off the ended thread
+        engine = run_in_thread(lambda: orbyx.open(DE430, DUMMY_SHA256))["value"]
+        outcomes = [run_in_thread(lambda: engine.supported_range) for _ in range(10)]
+        del engine
+    assert [str(outcome.get("error")) for outcome in outcomes] == [
+        "orbyx::PyEngine is unsendable, but sent to another thread"] * 10
+
+
+def test_engines_freed_on_another_thread_release_their_files_and_mappings():
+    gc.collect()
+    before = held_files_and_mappings([DE430])
+    gc.disable()  # only the second thread's collections free them
+    try:
+        with unraisable_reports() as reports:
+            for done in range(1, 1_001):
+                cycle = [orbyx.open(DE430, DUMMY_SHA256)]
+                cycle.append(cycle)  # dropped here, freed by a collection on both interpreters
+                del cycle
+                if done % 100 == 0:
+                    run_in_thread(gc.collect)
+    finally:
+        gc.enable()
+    assert held_files_and_mappings([DE430]) == before
+    if IS_PYPY:  # CPython cannot tell these from drops on the second thread, and reports them
+        assert reports == []
 
 
 # --- re-entrant use ----------------------------------------------------------------

@@ -6,7 +6,7 @@ import sys
 import pytest
 
 import orbyx
-from conftest import DE430, DUMMY_SHA256, run_in_thread
+from conftest import DE430, DUMMY_SHA256, run_in_thread, unraisable_reports
 
 IS_PYPY = sys.implementation.name == "pypy"
 
@@ -219,17 +219,11 @@ def test_snapshots_are_free_to_share():
 
 
 @pytest.mark.skipif(IS_PYPY, reason="PyPy releases objects at its own collections, on any thread")
-def test_engine_dropped_on_another_thread_is_reported_not_released():
+def test_engine_dropped_on_another_thread_is_reported():
     holder = [orbyx.open(DE430, DUMMY_SHA256)]
-    seen = []
-    previous_hook = sys.unraisablehook
-    # Keep only the error: the hook's object must not outlive the call.
-    sys.unraisablehook = lambda report: seen.append(report.exc_value)
-    try:
+    with unraisable_reports() as seen:
         run_in_thread(lambda: holder.clear())
         gc.collect()
-    finally:
-        sys.unraisablehook = previous_hook
     assert len(seen) == 1
     assert isinstance(seen[0], RuntimeError)
     assert str(seen[0]) == (

@@ -10,6 +10,7 @@
 
 #include "core/result.hpp"
 #include "python/errors.hpp"
+#include "python/value_object.hpp"
 
 namespace orbyx::python {
 
@@ -57,6 +58,18 @@ bool bind(const Signature& signature, PyObject* args, PyObject* kwargs, Paramete
 // TypeError "f() argument 'x' must be <expected>, not <type>".
 void raise_wrong_argument_type(const Signature& signature, std::size_t index,
                                std::string_view expected, PyObject* value);
+
+// The value of an argument that must be an object of exactly `type`; null with
+// TypeError naming the argument otherwise.
+template <class T>
+const T* value_argument(PyObject* value, PyTypeObject* type, const Signature& signature,
+                        std::size_t index) {
+    if (Py_TYPE(value) != type) {
+        raise_wrong_argument_type(signature, index, class_name(type), value);
+        return nullptr;
+    }
+    return check_holds_value(value) ? &value_of<T>(value) : nullptr;
+}
 
 // A str argument as UTF-8 (valid while the object lives); TypeError naming the
 // argument otherwise.

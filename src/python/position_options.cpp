@@ -114,13 +114,17 @@ PyObject* repr(PyObject* self) {
     return new_str(text);
 }
 
+constexpr ModuleClass POSITION_OPTIONS = &ModuleClasses::position_options;
+
 PyGetSetDef properties[] = {
-    {"origin", origin, nullptr, nullptr, nullptr},
-    {"observer", observer, nullptr, nullptr, nullptr},
-    {"coordinate_system", coordinate_system, nullptr, nullptr, nullptr},
-    {"reference_epoch", reference_epoch, nullptr, nullptr, nullptr},
-    {"apparent", apparent, nullptr, nullptr, nullptr},
-    {"true_ecliptic", true_ecliptic, nullptr, nullptr, nullptr},
+    {"origin", instance_member<POSITION_OPTIONS, origin>, nullptr, nullptr, nullptr},
+    {"observer", instance_member<POSITION_OPTIONS, observer>, nullptr, nullptr, nullptr},
+    {"coordinate_system", instance_member<POSITION_OPTIONS, coordinate_system>, nullptr, nullptr,
+     nullptr},
+    {"reference_epoch", instance_member<POSITION_OPTIONS, reference_epoch>, nullptr, nullptr,
+     nullptr},
+    {"apparent", instance_member<POSITION_OPTIONS, apparent>, nullptr, nullptr, nullptr},
+    {"true_ecliptic", instance_member<POSITION_OPTIONS, true_ecliptic>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -131,9 +135,9 @@ PyType_Slot slots[] = {
                        "gravitational_deflection=False, precession=False, nutation=False, "
                        "observer=None)\n--\n\n"
                        "Explicit geometric or apparent request options.")},
-    {Py_tp_new, reinterpret_cast<void*>(construct)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<POSITION_OPTIONS, construct>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<PositionOptions>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<POSITION_OPTIONS, repr>)},
     {Py_tp_getset, properties},
     {0, nullptr},
 };
@@ -151,9 +155,8 @@ PyObject* new_position_options(const PositionOptions& options) {
 
 const PositionOptions* options_argument(PyObject* value, const Signature& signature,
                                         std::size_t index) {
-    if (Py_TYPE(value) == module_classes().position_options) return &options_of(value);
-    raise_wrong_argument_type(signature, index, "PositionOptions", value);
-    return nullptr;
+    return value_argument<PositionOptions>(value, module_classes().position_options, signature,
+                                           index);
 }
 
 }  // namespace orbyx::python

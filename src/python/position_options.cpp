@@ -1,10 +1,9 @@
-#include <cstring>
-
 #include "core/format.hpp"
 #include "python/arguments.hpp"
 #include "python/classes.hpp"
 #include "python/errors.hpp"
 #include "python/names.hpp"
+#include "python/numpy_array.hpp"
 #include "python/value_object.hpp"
 
 namespace orbyx::python {
@@ -28,15 +27,17 @@ const Signature CONSTRUCTOR = {"PositionOptions", PARAMETERS, 11, 2};
 // True or False, or a NumPy boolean scalar; nothing else converts.
 bool bool_argument(PyObject* value, std::size_t index, bool& out) {
     if (value == nullptr) return true;  // omitted: keeps its default
-    const char* type_name = Py_TYPE(value)->tp_name;
-    if (PyBool_Check(value) || std::strcmp(type_name, "numpy.bool_") == 0 ||
-        std::strcmp(type_name, "numpy.bool") == 0) {
-        const int truth = PyObject_IsTrue(value);
-        out = truth == 1;
-        return truth >= 0;
+    if (!PyBool_Check(value)) {
+        const auto numpy_bool = is_numpy_bool(value);
+        if (!numpy_bool) return false;
+        if (!*numpy_bool) {
+            raise_wrong_argument_type(CONSTRUCTOR, index, "bool", value);
+            return false;
+        }
     }
-    raise_wrong_argument_type(CONSTRUCTOR, index, "bool", value);
-    return false;
+    const int truth = PyObject_IsTrue(value);
+    out = truth == 1;
+    return truth >= 0;
 }
 
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {

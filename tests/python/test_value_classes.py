@@ -128,6 +128,9 @@ class TestPositionOptions:
 
     def test_flags_take_bools_only(self):
         assert orbyx.PositionOptions("geocentric", "ecliptic", apparent=numpy.bool_(True)).apparent
+        for impostor in ("numpy.bool_", "numpy.bool"):  # NumPy's type, not its name
+            with pytest.raises(TypeError, match="^PositionOptions\\(\\) argument 'apparent' must be bool"):
+                orbyx.PositionOptions("geocentric", "ecliptic", apparent=type(impostor, (), {})())
         with pytest.raises(TypeError):
             orbyx.PositionOptions("geocentric", "ecliptic", light_time=1)
         with pytest.raises(TypeError):

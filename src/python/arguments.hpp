@@ -79,6 +79,11 @@ std::optional<std::string_view> extract_str(PyObject* value, const Signature& si
 // Anything the host converts to float; empty with its TypeError otherwise.
 std::optional<double> extract_float(PyObject* value);
 
+// The same for an argument: a value without a float conversion raises TypeError
+// naming the argument, while an error of the value's own conversion propagates.
+std::optional<double> extract_float(PyObject* value, const Signature& signature,
+                                    std::size_t index);
+
 // An enumerated choice given as a str, or as any object with a str `name` (the
 // module's enumeration classes among them); ValueError otherwise.
 std::optional<std::string> extract_name(PyObject* value);

@@ -17,11 +17,12 @@ const Signature CONSTRUCTOR = {"GeodeticObserver", PARAMETERS, 3, 2};
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     Parameters<3> parameters;
     if (!bind(CONSTRUCTOR, args, kwargs, parameters)) return nullptr;
-    const auto longitude = extract_float(parameters[0]);
+    const auto longitude = extract_float(parameters[0], CONSTRUCTOR, 0);
     if (!longitude) return nullptr;
-    const auto latitude = extract_float(parameters[1]);
+    const auto latitude = extract_float(parameters[1], CONSTRUCTOR, 1);
     if (!latitude) return nullptr;
-    const auto height = parameters[2] != nullptr ? extract_float(parameters[2]) : 0.0;
+    const auto height =
+        parameters[2] != nullptr ? extract_float(parameters[2], CONSTRUCTOR, 2) : 0.0;
     if (!height) return nullptr;
     const GeodeticObserver observer{*longitude, *latitude, *height};
     auto valid = validate_observer(observer);

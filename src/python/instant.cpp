@@ -25,7 +25,7 @@ const Signature CONSTRUCTOR = {"Instant", PARAMETERS, 2, 1};
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     Parameters<2> parameters;
     if (!bind(CONSTRUCTOR, args, kwargs, parameters)) return nullptr;
-    const auto julian_day = extract_float(parameters[0]);
+    const auto julian_day = extract_float(parameters[0], CONSTRUCTOR, 0);
     if (!julian_day) return nullptr;
     std::string_view scale_text = "tdb";
     if (parameters[1] != nullptr) {
@@ -44,7 +44,8 @@ PyObject* in_scale(PyObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObj
     static const Signature signature = {canonical_name(Scale), PARAMETERS, 1, 1};
     Parameters<1> parameters;
     if (!bind(signature, args, nargs, kwnames, parameters)) return nullptr;
-    return make(reinterpret_cast<PyTypeObject*>(cls), extract_float(parameters[0]), Scale);
+    return make(reinterpret_cast<PyTypeObject*>(cls), extract_float(parameters[0], signature, 0),
+                Scale);
 }
 
 PyObject* julian_day(PyObject* self, void*) { return new_float(instant_of(self).julian_day); }

@@ -65,6 +65,10 @@ std::string argument_label(const Signature& signature, std::size_t index) {
     return callable_name(signature) + " argument '" + signature.names[index] + "'";
 }
 
+bool defines_float(PyObject* value) {
+    return PyObject_HasAttrString(reinterpret_cast<PyObject*>(Py_TYPE(value)), "__float__");
+}
+
 }  // namespace
 
 bool bind_fast_call(const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
@@ -136,6 +140,18 @@ std::optional<double> extract_float(PyObject* value) {
     const double number = PyFloat_AsDouble(value);
     if (number == -1.0 && PyErr_Occurred()) return std::nullopt;
     return number;
+}
+
+std::optional<double> extract_float(PyObject* value, const Signature& signature,
+                                    std::size_t index) {
+    // A TypeError of a type without __float__ is the host's refusal, which says
+    // nothing of the argument; anything else is the value's own failure.
+    const bool own_conversion = PyFloat_Check(value) || defines_float(value);
+    const auto number = extract_float(value);
+    if (number || own_conversion || !PyErr_ExceptionMatches(PyExc_TypeError)) return number;
+    PyErr_Clear();
+    raise_wrong_argument_type(signature, index, "real number", value);
+    return std::nullopt;
 }
 
 bool extract_optional_str(PyObject* value, const Signature& signature, std::size_t index,

@@ -10,6 +10,7 @@
 
 #include "core/result.hpp"
 #include "python/errors.hpp"
+#include "python/value_object.hpp"
 
 namespace orbyx::python {
 
@@ -58,6 +59,18 @@ bool bind(const Signature& signature, PyObject* args, PyObject* kwargs, Paramete
 void raise_wrong_argument_type(const Signature& signature, std::size_t index,
                                std::string_view expected, PyObject* value);
 
+// The value of an argument that must be an object of exactly `type`; null with
+// TypeError naming the argument otherwise.
+template <class T>
+const T* value_argument(PyObject* value, PyTypeObject* type, const Signature& signature,
+                        std::size_t index) {
+    if (Py_TYPE(value) != type) {
+        raise_wrong_argument_type(signature, index, class_name(type), value);
+        return nullptr;
+    }
+    return check_holds_value(value) ? &value_of<T>(value) : nullptr;
+}
+
 // A str argument as UTF-8 (valid while the object lives); TypeError naming the
 // argument otherwise.
 std::optional<std::string_view> extract_str(PyObject* value, const Signature& signature,
@@ -65,6 +78,11 @@ std::optional<std::string_view> extract_str(PyObject* value, const Signature& si
 
 // Anything the host converts to float; empty with its TypeError otherwise.
 std::optional<double> extract_float(PyObject* value);
+
+// The same for an argument: a value without a float conversion raises TypeError
+// naming the argument, while an error of the value's own conversion propagates.
+std::optional<double> extract_float(PyObject* value, const Signature& signature,
+                                    std::size_t index);
 
 // An enumerated choice given as a str, or as any object with a str `name` (the
 // module's enumeration classes among them); ValueError otherwise.

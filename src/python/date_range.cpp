@@ -24,18 +24,20 @@ PyObject* repr(PyObject* self) {
                    ", time_scale=" + quote(canonical_name(range.time_scale)) + ")");
 }
 
+constexpr ModuleClass DATE_RANGE = &ModuleClasses::date_range;
+
 PyGetSetDef properties[] = {
-    {"start_julian_day", start_julian_day, nullptr, nullptr, nullptr},
-    {"end_julian_day", end_julian_day, nullptr, nullptr, nullptr},
-    {"time_scale", time_scale, nullptr, nullptr, nullptr},
+    {"start_julian_day", instance_member<DATE_RANGE, start_julian_day>, nullptr, nullptr, nullptr},
+    {"end_julian_day", instance_member<DATE_RANGE, end_julian_day>, nullptr, nullptr, nullptr},
+    {"time_scale", instance_member<DATE_RANGE, time_scale>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>("Inclusive kernel coverage in the declared time scale.")},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<DATE_RANGE, refuse_construction>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<DateRange>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<DATE_RANGE, repr>)},
     {Py_tp_getset, properties},
     {0, nullptr},
 };

@@ -52,7 +52,7 @@ PyObject* engine_rise_set_transit(PyObject* self, PyObject* const* args, Py_ssiz
     if (observer == nullptr) return nullptr;
     const Instant* around = instant_argument(parameters[2], RISE_SET_TRANSIT, 2);
     if (around == nullptr) return nullptr;
-    const auto altitude_deg = extract_float(parameters[3]);
+    const auto altitude_deg = extract_float(parameters[3], RISE_SET_TRANSIT, 3);
     if (!altitude_deg) return nullptr;
     const auto body = parse_body(*body_text);
     if (!body) return raise_value_error(body.error());
@@ -74,7 +74,7 @@ PyObject* engine_next_horizon_event(PyObject* self, PyObject* const* args, Py_ss
     if (observer == nullptr) return nullptr;
     const Instant* after = instant_argument(parameters[2], NEXT_HORIZON_EVENT, 2);
     if (after == nullptr) return nullptr;
-    const auto altitude_deg = extract_float(parameters[4]);
+    const auto altitude_deg = extract_float(parameters[4], NEXT_HORIZON_EVENT, 4);
     if (!altitude_deg) return nullptr;
     const auto body = parse_body(*body_text);
     if (!body) return raise_value_error(body.error());

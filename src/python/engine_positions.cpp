@@ -118,6 +118,7 @@ PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nar
             raise_wrong_item_type(POSITIONS, 1, i, "Instant", instant_objects[i]);
             return nullptr;
         }
+        if (!check_holds_value(instant_objects[i])) return nullptr;
     }
     const PositionOptions* options = options_argument(parameters[2], POSITIONS, 2);
     if (options == nullptr) return nullptr;

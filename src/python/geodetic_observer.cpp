@@ -17,11 +17,12 @@ const Signature CONSTRUCTOR = {"GeodeticObserver", PARAMETERS, 3, 2};
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     Parameters<3> parameters;
     if (!bind(CONSTRUCTOR, args, kwargs, parameters)) return nullptr;
-    const auto longitude = extract_float(parameters[0]);
+    const auto longitude = extract_float(parameters[0], CONSTRUCTOR, 0);
     if (!longitude) return nullptr;
-    const auto latitude = extract_float(parameters[1]);
+    const auto latitude = extract_float(parameters[1], CONSTRUCTOR, 1);
     if (!latitude) return nullptr;
-    const auto height = parameters[2] != nullptr ? extract_float(parameters[2]) : 0.0;
+    const auto height =
+        parameters[2] != nullptr ? extract_float(parameters[2], CONSTRUCTOR, 2) : 0.0;
     if (!height) return nullptr;
     const GeodeticObserver observer{*longitude, *latitude, *height};
     auto valid = validate_observer(observer);
@@ -37,10 +38,13 @@ PyObject* height_m(PyObject* self, void*) { return new_float(observer_of(self).h
 
 PyObject* repr(PyObject* self) { return new_str(observer_repr(observer_of(self))); }
 
+constexpr ModuleClass GEODETIC_OBSERVER = &ModuleClasses::geodetic_observer;
+
 PyGetSetDef properties[] = {
-    {"longitude_east_deg", longitude_east_deg, nullptr, nullptr, nullptr},
-    {"latitude_deg", latitude_deg, nullptr, nullptr, nullptr},
-    {"height_m", height_m, nullptr, nullptr, nullptr},
+    {"longitude_east_deg", instance_member<GEODETIC_OBSERVER, longitude_east_deg>, nullptr, nullptr,
+     nullptr},
+    {"latitude_deg", instance_member<GEODETIC_OBSERVER, latitude_deg>, nullptr, nullptr, nullptr},
+    {"height_m", instance_member<GEODETIC_OBSERVER, height_m>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -48,9 +52,9 @@ PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>(
                     "GeodeticObserver(longitude_east_deg, latitude_deg, height_m=0.0)\n--\n\n"
                     "Geodetic site on Earth (east longitude, GRS80/ITRS, height in metres).")},
-    {Py_tp_new, reinterpret_cast<void*>(construct)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<GEODETIC_OBSERVER, construct>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<GeodeticObserver>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<GEODETIC_OBSERVER, repr>)},
     {Py_tp_getset, properties},
     {0, nullptr},
 };
@@ -74,9 +78,8 @@ PyObject* new_geodetic_observer(const GeodeticObserver& observer) {
 
 const GeodeticObserver* observer_argument(PyObject* value, const Signature& signature,
                                           std::size_t index) {
-    if (Py_TYPE(value) == module_classes().geodetic_observer) return &observer_of(value);
-    raise_wrong_argument_type(signature, index, "GeodeticObserver", value);
-    return nullptr;
+    return value_argument<GeodeticObserver>(value, module_classes().geodetic_observer, signature,
+                                            index);
 }
 
 }  // namespace orbyx::python

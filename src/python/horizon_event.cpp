@@ -17,17 +17,19 @@ PyObject* repr(PyObject* self) {
                    ", ut1_julian_day=" + format_number(event.ut1_julian_day) + ")");
 }
 
+constexpr ModuleClass HORIZON_EVENT = &ModuleClasses::horizon_event;
+
 PyGetSetDef properties[] = {
-    {"kind", kind, nullptr, nullptr, nullptr},
-    {"ut1_julian_day", ut1_julian_day, nullptr, nullptr, nullptr},
+    {"kind", instance_member<HORIZON_EVENT, kind>, nullptr, nullptr, nullptr},
+    {"ut1_julian_day", instance_member<HORIZON_EVENT, ut1_julian_day>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>("One horizon event, as a UT1 Julian day.")},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<HORIZON_EVENT, refuse_construction>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<HorizonEvent>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<HORIZON_EVENT, repr>)},
     {Py_tp_getset, properties},
     {0, nullptr},
 };

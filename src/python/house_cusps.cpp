@@ -39,22 +39,27 @@ PyObject* repr(PyObject* self) {
                    ", midheaven_deg=" + format_number(cusps.midheaven_deg) + ")");
 }
 
+constexpr ModuleClass HOUSE_CUSPS = &ModuleClasses::house_cusps;
+
 PyGetSetDef properties[] = {
-    {"system", system, nullptr, nullptr, nullptr},
-    {"cusp_ecliptic_longitude_deg", cusp_ecliptic_longitude_deg, nullptr, nullptr, nullptr},
-    {"ascendant_deg", ascendant_deg, nullptr, nullptr, nullptr},
-    {"midheaven_deg", midheaven_deg, nullptr, nullptr, nullptr},
-    {"ramc_deg", ramc_deg, nullptr, nullptr, nullptr},
-    {"local_sidereal_time_deg", local_sidereal_time_deg, nullptr, nullptr, nullptr},
-    {"true_obliquity_deg", true_obliquity_deg, nullptr, nullptr, nullptr},
+    {"system", instance_member<HOUSE_CUSPS, system>, nullptr, nullptr, nullptr},
+    {"cusp_ecliptic_longitude_deg", instance_member<HOUSE_CUSPS, cusp_ecliptic_longitude_deg>,
+     nullptr, nullptr, nullptr},
+    {"ascendant_deg", instance_member<HOUSE_CUSPS, ascendant_deg>, nullptr, nullptr, nullptr},
+    {"midheaven_deg", instance_member<HOUSE_CUSPS, midheaven_deg>, nullptr, nullptr, nullptr},
+    {"ramc_deg", instance_member<HOUSE_CUSPS, ramc_deg>, nullptr, nullptr, nullptr},
+    {"local_sidereal_time_deg", instance_member<HOUSE_CUSPS, local_sidereal_time_deg>,
+     nullptr, nullptr, nullptr},
+    {"true_obliquity_deg", instance_member<HOUSE_CUSPS, true_obliquity_deg>,
+     nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>("Ecliptic longitudes of the twelve house cusps plus ASC/MC.")},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<HOUSE_CUSPS, refuse_construction>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<HouseCusps>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<HOUSE_CUSPS, repr>)},
     {Py_tp_getset, properties},
     {0, nullptr},
 };

@@ -25,7 +25,7 @@ const Signature CONSTRUCTOR = {"Instant", PARAMETERS, 2, 1};
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     Parameters<2> parameters;
     if (!bind(CONSTRUCTOR, args, kwargs, parameters)) return nullptr;
-    const auto julian_day = extract_float(parameters[0]);
+    const auto julian_day = extract_float(parameters[0], CONSTRUCTOR, 0);
     if (!julian_day) return nullptr;
     std::string_view scale_text = "tdb";
     if (parameters[1] != nullptr) {
@@ -44,7 +44,8 @@ PyObject* in_scale(PyObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObj
     static const Signature signature = {canonical_name(Scale), PARAMETERS, 1, 1};
     Parameters<1> parameters;
     if (!bind(signature, args, nargs, kwnames, parameters)) return nullptr;
-    return make(reinterpret_cast<PyTypeObject*>(cls), extract_float(parameters[0]), Scale);
+    return make(reinterpret_cast<PyTypeObject*>(cls), extract_float(parameters[0], signature, 0),
+                Scale);
 }
 
 PyObject* julian_day(PyObject* self, void*) { return new_float(instant_of(self).julian_day); }
@@ -58,28 +59,33 @@ PyObject* repr(PyObject* self) {
                    ", time_scale=" + quote(canonical_name(instant.time_scale)) + ")");
 }
 
+constexpr ModuleClass INSTANT = &ModuleClasses::instant;
 constexpr int CLASS_FAST_CALL = METH_CLASS | METH_FASTCALL | METH_KEYWORDS;
 
 PyMethodDef methods[] = {
-    {"tdb", as_method(in_scale<TimeScale::Tdb>), CLASS_FAST_CALL, "tdb($cls, julian_day)\n--\n\n"},
-    {"tt", as_method(in_scale<TimeScale::Tt>), CLASS_FAST_CALL, "tt($cls, julian_day)\n--\n\n"},
-    {"utc", as_method(in_scale<TimeScale::Utc>), CLASS_FAST_CALL, "utc($cls, julian_day)\n--\n\n"},
-    {"ut1", as_method(in_scale<TimeScale::Ut1>), CLASS_FAST_CALL, "ut1($cls, julian_day)\n--\n\n"},
+    {"tdb", as_method(class_member<INSTANT, in_scale<TimeScale::Tdb>>), CLASS_FAST_CALL,
+     "tdb($cls, julian_day)\n--\n\n"},
+    {"tt", as_method(class_member<INSTANT, in_scale<TimeScale::Tt>>), CLASS_FAST_CALL,
+     "tt($cls, julian_day)\n--\n\n"},
+    {"utc", as_method(class_member<INSTANT, in_scale<TimeScale::Utc>>), CLASS_FAST_CALL,
+     "utc($cls, julian_day)\n--\n\n"},
+    {"ut1", as_method(class_member<INSTANT, in_scale<TimeScale::Ut1>>), CLASS_FAST_CALL,
+     "ut1($cls, julian_day)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
 PyGetSetDef properties[] = {
-    {"julian_day", julian_day, nullptr, nullptr, nullptr},
-    {"time_scale", time_scale, nullptr, nullptr, nullptr},
+    {"julian_day", instance_member<INSTANT, julian_day>, nullptr, nullptr, nullptr},
+    {"time_scale", instance_member<INSTANT, time_scale>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>("Instant(julian_day, time_scale=\"tdb\")\n--\n\n"
                                   "Julian day with an explicit time scale.")},
-    {Py_tp_new, reinterpret_cast<void*>(construct)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<INSTANT, construct>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<Instant>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<INSTANT, repr>)},
     {Py_tp_methods, methods},
     {Py_tp_getset, properties},
     {0, nullptr},
@@ -98,6 +104,7 @@ PyObject* new_instant(const Instant& instant) {
 std::optional<double> extract_julian_day(PyObject* value) {
     double julian_day = 0.0;
     if (Py_TYPE(value) == module_classes().instant) {
+        if (!check_holds_value(value)) return std::nullopt;
         julian_day = instant_of(value).julian_day;
     } else {
         const auto number = extract_float(value);
@@ -116,9 +123,7 @@ std::optional<double> extract_julian_day(PyObject* value) {
 }
 
 const Instant* instant_argument(PyObject* value, const Signature& signature, std::size_t index) {
-    if (Py_TYPE(value) == module_classes().instant) return &instant_of(value);
-    raise_wrong_argument_type(signature, index, "Instant", value);
-    return nullptr;
+    return value_argument<Instant>(value, module_classes().instant, signature, index);
 }
 
 }  // namespace orbyx::python

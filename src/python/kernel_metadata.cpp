@@ -57,25 +57,29 @@ PyObject* repr(PyObject* self) {
                    ", kernel_sha256=" + quote(metadata.kernel_sha256) + ")");
 }
 
+constexpr ModuleClass KERNEL_METADATA = &ModuleClasses::kernel_metadata;
+
 PyMethodDef methods[] = {
-    {"additional_kernels", additional_kernels, METH_NOARGS, "additional_kernels($self)\n--\n\n"},
-    {"as_dict", as_dict, METH_NOARGS, "as_dict($self)\n--\n\n"},
+    {"additional_kernels", instance_member<KERNEL_METADATA, additional_kernels>,
+     METH_NOARGS, "additional_kernels($self)\n--\n\n"},
+    {"as_dict", instance_member<KERNEL_METADATA, as_dict>, METH_NOARGS, "as_dict($self)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
 PyGetSetDef properties[] = {
-    {"engine_version", engine_version, nullptr, nullptr, nullptr},
-    {"kernel_name", kernel_name, nullptr, nullptr, nullptr},
-    {"kernel_sha256", kernel_sha256, nullptr, nullptr, nullptr},
-    {"coordinate_frame", coordinate_frame, nullptr, nullptr, nullptr},
+    {"engine_version", instance_member<KERNEL_METADATA, engine_version>, nullptr, nullptr, nullptr},
+    {"kernel_name", instance_member<KERNEL_METADATA, kernel_name>, nullptr, nullptr, nullptr},
+    {"kernel_sha256", instance_member<KERNEL_METADATA, kernel_sha256>, nullptr, nullptr, nullptr},
+    {"coordinate_frame", instance_member<KERNEL_METADATA, coordinate_frame>,
+     nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>("Provenance recorded when the kernel was opened.")},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<KERNEL_METADATA, refuse_construction>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<EphemerisMetadata>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<KERNEL_METADATA, repr>)},
     {Py_tp_methods, methods},
     {Py_tp_getset, properties},
     {0, nullptr},

@@ -1,5 +1,3 @@
-#include <string>
-
 #include "core/constants.hpp"
 #include "python/classes.hpp"
 #include "python/arguments.hpp"
@@ -21,11 +19,10 @@ bool add(PyObject* module, const char* name, PyRef object) {
 
 #ifdef PYPY_VERSION
 // PyPy accepts any heap type as a base, whatever its flags: refuse subclasses at
-// class creation instead.
+// class creation instead. This can be deleted from Python; the constructors and
+// class methods refuse subclasses as well.
 PyObject* refuse_subclass(PyObject* subclass, PyObject*) {
-    const PyTypeObject* base = reinterpret_cast<PyTypeObject*>(subclass)->tp_base;
-    return raise_type_error("type '" + std::string(base->tp_name) +
-                            "' is not an acceptable base type");
+    return raise_not_acceptable_base(reinterpret_cast<PyTypeObject*>(subclass)->tp_base);
 }
 
 PyMethodDef refuse_subclass_method = {"__init_subclass__", refuse_subclass, METH_NOARGS, nullptr};

@@ -13,29 +13,39 @@ namespace {
 // The enumeration classes carry one canonical name and nothing else.
 using CanonicalName = std::string_view;
 
+// The class of each kind of member: the classes share their functions, and
+// each checks what it is called on against its own class.
+template <class Kind>
+constexpr ModuleClass class_of = nullptr;
+template <>
+constexpr ModuleClass class_of<HouseSystem> = &ModuleClasses::house_system;
+template <>
+constexpr ModuleClass class_of<SeasonEvent> = &ModuleClasses::season_event;
+template <>
+constexpr ModuleClass class_of<LunationEvent> = &ModuleClasses::lunation_event;
+template <>
+constexpr ModuleClass class_of<SiderealMode> = &ModuleClasses::sidereal_mode;
+template <>
+constexpr ModuleClass class_of<HorizonEventKind> = &ModuleClasses::horizon_event_kind;
+
 PyObject* name(PyObject* self, void*) { return new_str(value_of<CanonicalName>(self)); }
 
+template <class Kind>
 PyGetSetDef properties[] = {
-    {"name", name, nullptr, nullptr, nullptr},
+    {"name", instance_member<class_of<Kind>, name>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-std::string short_type_name(PyObject* self) {
-    const std::string full = Py_TYPE(self)->tp_name;
-    return full.substr(full.rfind('.') + 1);
-}
-
 PyObject* repr(PyObject* self) {
-    return new_str(short_type_name(self) + "(" + quote(value_of<CanonicalName>(self)) + ")");
+    return new_str(std::string(class_name(Py_TYPE(self))) + "(" +
+                   quote(value_of<CanonicalName>(self)) + ")");
 }
 
 const char* const NAME_PARAMETER[] = {"name"};
 
 template <class Member, Result<Member, std::string> (*Parse)(std::string_view)>
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
-    std::string callable = type->tp_name;
-    callable = callable.substr(callable.rfind('.') + 1);
-    const Signature signature = {callable, NAME_PARAMETER, 1, 1};
+    const Signature signature = {class_name(type), NAME_PARAMETER, 1, 1};
     Parameters<1> parameters;
     if (!bind(signature, args, kwargs, parameters)) return nullptr;
     const auto text = extract_str(parameters[0], signature, 0);
@@ -46,9 +56,13 @@ PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
 }
 
 template <auto Member>
-PyObject* member(PyObject* cls, PyObject*) {
+PyObject* new_member(PyObject* cls, PyObject*) {
     return wrap_value(reinterpret_cast<PyTypeObject*>(cls), canonical_name(Member));
 }
+
+// The class method that returns `Member`.
+template <auto Member>
+constexpr PyCFunction member = class_member<class_of<decltype(Member)>, new_member<Member>>;
 
 constexpr int CLASS_METHOD = METH_CLASS | METH_NOARGS;
 
@@ -92,14 +106,16 @@ PyMethodDef horizon_event_kind_members[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyRef create(const char* type_name, const char* doc, newfunc constructor, PyMethodDef* members) {
+template <class Kind, Result<Kind, std::string> (*Parse)(std::string_view)>
+PyRef create(const char* type_name, const char* doc, PyMethodDef* members) {
+    constexpr ModuleClass Class = class_of<Kind>;
     PyType_Slot slots[] = {
         {Py_tp_doc, const_cast<char*>(doc)},
-        {Py_tp_new, reinterpret_cast<void*>(constructor)},
+        {Py_tp_new, reinterpret_cast<void*>(class_member<Class, construct<Kind, Parse>>)},
         {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<CanonicalName>)},
-        {Py_tp_repr, reinterpret_cast<void*>(repr)},
+        {Py_tp_repr, reinterpret_cast<void*>(instance_member<Class, repr>)},
         {Py_tp_methods, members},
-        {Py_tp_getset, properties},
+        {Py_tp_getset, properties<Kind>},
         {0, nullptr},
     };
     PyType_Spec spec = {type_name, sizeof(ValueObject<CanonicalName>), 0, Py_TPFLAGS_DEFAULT,
@@ -118,40 +134,44 @@ PyObject* new_horizon_event_kind(HorizonEventKind kind) {
 }
 
 PyRef create_house_system_class() {
-    return create("orbyx.HouseSystem",
-                  "HouseSystem(name)\n--\n\n"
-                  "House-division algorithm (Placidus, Campanus, Equal, Whole Sign).",
-                  construct<HouseSystem, parse_house_system>, house_system_members);
+    return create<HouseSystem, parse_house_system>(
+        "orbyx.HouseSystem",
+        "HouseSystem(name)\n--\n\n"
+        "House-division algorithm (Placidus, Campanus, Equal, Whole Sign).",
+        house_system_members);
 }
 
 PyRef create_horizon_event_kind_class() {
-    return create("orbyx.HorizonEventKind",
-                  "HorizonEventKind(name)\n--\n\n"
-                  "Rise, set, or meridian transit of the Sun or Moon.",
-                  construct<HorizonEventKind, parse_horizon_event_kind>,
-                  horizon_event_kind_members);
+    return create<HorizonEventKind, parse_horizon_event_kind>(
+        "orbyx.HorizonEventKind",
+        "HorizonEventKind(name)\n--\n\n"
+        "Rise, set, or meridian transit of the Sun or Moon.",
+        horizon_event_kind_members);
 }
 
 PyRef create_season_event_class() {
-    return create("orbyx.SeasonEvent",
-                  "SeasonEvent(name)\n--\n\n"
-                  "Equinox or solstice (Sun apparent ecliptic longitude 0/90/180/270\xC2\xB0).",
-                  construct<SeasonEvent, parse_season_event>, season_event_members);
+    return create<SeasonEvent, parse_season_event>(
+        "orbyx.SeasonEvent",
+        "SeasonEvent(name)\n--\n\n"
+        "Equinox or solstice (Sun apparent ecliptic longitude 0/90/180/270\xC2\xB0).",
+        season_event_members);
 }
 
 PyRef create_lunation_event_class() {
-    return create("orbyx.LunationEvent",
-                  "LunationEvent(name)\n--\n\n"
-                  "New or full Moon (apparent geocentric elongation 0\xC2\xB0/180\xC2\xB0).",
-                  construct<LunationEvent, parse_lunation_event>, lunation_event_members);
+    return create<LunationEvent, parse_lunation_event>(
+        "orbyx.LunationEvent",
+        "LunationEvent(name)\n--\n\n"
+        "New or full Moon (apparent geocentric elongation 0\xC2\xB0/180\xC2\xB0).",
+        lunation_event_members);
 }
 
 PyRef create_sidereal_mode_class() {
-    return create("orbyx.SiderealMode",
-                  "SiderealMode(name)\n--\n\n"
-                  "Lahiri or Fagan\xE2\x80\x93"
-                  "Bradley ayanamsha applied to ecliptic of date.",
-                  construct<SiderealMode, parse_sidereal_mode>, sidereal_mode_members);
+    return create<SiderealMode, parse_sidereal_mode>(
+        "orbyx.SiderealMode",
+        "SiderealMode(name)\n--\n\n"
+        "Lahiri or Fagan\xE2\x80\x93"
+        "Bradley ayanamsha applied to ecliptic of date.",
+        sidereal_mode_members);
 }
 
 }  // namespace orbyx::python

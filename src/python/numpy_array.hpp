@@ -3,12 +3,18 @@
 #include "python/py_ref.hpp"
 
 #include <cstddef>
+#include <optional>
 
 namespace orbyx::python {
 
+// NumPy is imported on first use, so that the rest of the module works without it.
+
 // A new C-contiguous float64 array of shape (rows, columns, depth) that owns its
-// buffer, left for the caller to fill through `data`. NumPy is imported
-// on first use, so that the rest of the module works without it.
+// buffer, left for the caller to fill through `data`.
 PyRef new_float64_array(std::size_t rows, std::size_t columns, std::size_t depth, double*& data);
+
+// Whether `value` is a NumPy boolean scalar; empty with the error set if NumPy
+// is loaded but its C API is not available.
+std::optional<bool> is_numpy_bool(PyObject* value);
 
 }  // namespace orbyx::python

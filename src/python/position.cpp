@@ -23,19 +23,22 @@ PyObject* repr(PyObject* self) {
                    ")");
 }
 
+constexpr ModuleClass POSITION = &ModuleClasses::position;
+
 PyGetSetDef properties[] = {
-    {"longitude_deg", longitude_deg, nullptr, nullptr, nullptr},
-    {"latitude_deg", latitude_deg, nullptr, nullptr, nullptr},
-    {"distance_au", distance_au, nullptr, nullptr, nullptr},
-    {"longitude_speed_deg_per_day", longitude_speed_deg_per_day, nullptr, nullptr, nullptr},
+    {"longitude_deg", instance_member<POSITION, longitude_deg>, nullptr, nullptr, nullptr},
+    {"latitude_deg", instance_member<POSITION, latitude_deg>, nullptr, nullptr, nullptr},
+    {"distance_au", instance_member<POSITION, distance_au>, nullptr, nullptr, nullptr},
+    {"longitude_speed_deg_per_day", instance_member<POSITION, longitude_speed_deg_per_day>,
+     nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>("Spherical position returned by a scalar request.")},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<POSITION, refuse_construction>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<Position>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<POSITION, repr>)},
     {Py_tp_getset, properties},
     {0, nullptr},
 };

@@ -1,10 +1,9 @@
-#include <cstring>
-
 #include "core/format.hpp"
 #include "python/arguments.hpp"
 #include "python/classes.hpp"
 #include "python/errors.hpp"
 #include "python/names.hpp"
+#include "python/numpy_array.hpp"
 #include "python/value_object.hpp"
 
 namespace orbyx::python {
@@ -28,15 +27,17 @@ const Signature CONSTRUCTOR = {"PositionOptions", PARAMETERS, 11, 2};
 // True or False, or a NumPy boolean scalar; nothing else converts.
 bool bool_argument(PyObject* value, std::size_t index, bool& out) {
     if (value == nullptr) return true;  // omitted: keeps its default
-    const char* type_name = Py_TYPE(value)->tp_name;
-    if (PyBool_Check(value) || std::strcmp(type_name, "numpy.bool_") == 0 ||
-        std::strcmp(type_name, "numpy.bool") == 0) {
-        const int truth = PyObject_IsTrue(value);
-        out = truth == 1;
-        return truth >= 0;
+    if (!PyBool_Check(value)) {
+        const auto numpy_bool = is_numpy_bool(value);
+        if (!numpy_bool) return false;
+        if (!*numpy_bool) {
+            raise_wrong_argument_type(CONSTRUCTOR, index, "bool", value);
+            return false;
+        }
     }
-    raise_wrong_argument_type(CONSTRUCTOR, index, "bool", value);
-    return false;
+    const int truth = PyObject_IsTrue(value);
+    out = truth == 1;
+    return truth >= 0;
 }
 
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
@@ -114,13 +115,17 @@ PyObject* repr(PyObject* self) {
     return new_str(text);
 }
 
+constexpr ModuleClass POSITION_OPTIONS = &ModuleClasses::position_options;
+
 PyGetSetDef properties[] = {
-    {"origin", origin, nullptr, nullptr, nullptr},
-    {"observer", observer, nullptr, nullptr, nullptr},
-    {"coordinate_system", coordinate_system, nullptr, nullptr, nullptr},
-    {"reference_epoch", reference_epoch, nullptr, nullptr, nullptr},
-    {"apparent", apparent, nullptr, nullptr, nullptr},
-    {"true_ecliptic", true_ecliptic, nullptr, nullptr, nullptr},
+    {"origin", instance_member<POSITION_OPTIONS, origin>, nullptr, nullptr, nullptr},
+    {"observer", instance_member<POSITION_OPTIONS, observer>, nullptr, nullptr, nullptr},
+    {"coordinate_system", instance_member<POSITION_OPTIONS, coordinate_system>, nullptr, nullptr,
+     nullptr},
+    {"reference_epoch", instance_member<POSITION_OPTIONS, reference_epoch>, nullptr, nullptr,
+     nullptr},
+    {"apparent", instance_member<POSITION_OPTIONS, apparent>, nullptr, nullptr, nullptr},
+    {"true_ecliptic", instance_member<POSITION_OPTIONS, true_ecliptic>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -131,9 +136,9 @@ PyType_Slot slots[] = {
                        "gravitational_deflection=False, precession=False, nutation=False, "
                        "observer=None)\n--\n\n"
                        "Explicit geometric or apparent request options.")},
-    {Py_tp_new, reinterpret_cast<void*>(construct)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<POSITION_OPTIONS, construct>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<PositionOptions>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<POSITION_OPTIONS, repr>)},
     {Py_tp_getset, properties},
     {0, nullptr},
 };
@@ -151,9 +156,8 @@ PyObject* new_position_options(const PositionOptions& options) {
 
 const PositionOptions* options_argument(PyObject* value, const Signature& signature,
                                         std::size_t index) {
-    if (Py_TYPE(value) == module_classes().position_options) return &options_of(value);
-    raise_wrong_argument_type(signature, index, "PositionOptions", value);
-    return nullptr;
+    return value_argument<PositionOptions>(value, module_classes().position_options, signature,
+                                           index);
 }
 
 }  // namespace orbyx::python

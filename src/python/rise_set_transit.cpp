@@ -38,18 +38,23 @@ PyObject* repr(PyObject* self) {
                    ", set_ut1_julian_day=" + optional_debug(events.set_ut1_julian_day) + ")");
 }
 
+constexpr ModuleClass RISE_SET_TRANSIT = &ModuleClasses::rise_set_transit;
+
 PyGetSetDef properties[] = {
-    {"transit_ut1_julian_day", transit_ut1_julian_day, nullptr, nullptr, nullptr},
-    {"rise_ut1_julian_day", rise_ut1_julian_day, nullptr, nullptr, nullptr},
-    {"set_ut1_julian_day", set_ut1_julian_day, nullptr, nullptr, nullptr},
+    {"transit_ut1_julian_day", instance_member<RISE_SET_TRANSIT, transit_ut1_julian_day>,
+     nullptr, nullptr, nullptr},
+    {"rise_ut1_julian_day", instance_member<RISE_SET_TRANSIT, rise_ut1_julian_day>,
+     nullptr, nullptr, nullptr},
+    {"set_ut1_julian_day", instance_member<RISE_SET_TRANSIT, set_ut1_julian_day>,
+     nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyType_Slot slots[] = {
     {Py_tp_doc, const_cast<char*>("Same-day UT1 rise, set, and transit epochs.")},
-    {Py_tp_new, reinterpret_cast<void*>(refuse_construction)},
+    {Py_tp_new, reinterpret_cast<void*>(class_member<RISE_SET_TRANSIT, refuse_construction>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_value<RiseSetTransit>)},
-    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(instance_member<RISE_SET_TRANSIT, repr>)},
     {Py_tp_getset, properties},
     {0, nullptr},
 };

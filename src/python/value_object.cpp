@@ -3,11 +3,54 @@
 #include "python/errors.hpp"
 
 namespace orbyx::python {
+namespace {
+
+// The class of an object or the class itself, as a class member receives it.
+const char* received_name(PyObject* cls) {
+    return PyType_Check(cls) ? reinterpret_cast<PyTypeObject*>(cls)->tp_name
+                             : Py_TYPE(cls)->tp_name;
+}
+
+}  // namespace
+
+std::string_view class_name(PyTypeObject* type) {
+    const std::string_view name = type->tp_name;  // with the module on CPython, without on PyPy
+    return name.substr(name.rfind('.') + 1);
+}
+
+std::string class_path(PyTypeObject* type) { return "orbyx." + std::string(class_name(type)); }
+
+bool check_holds_value(PyObject* object) {
+    if (holds_value(object)) return true;
+    const std::string path = class_path(Py_TYPE(object));
+    raise_type_error("object.__new__(" + path + ") is not safe, use " + path + ".__new__()");
+    return false;
+}
+
+bool check_self(PyObject* self, PyTypeObject* type) {
+    if (Py_TYPE(self) == type) return check_holds_value(self);
+    raise_type_error("descriptor requires a '" + class_path(type) + "' object but received a '" +
+                     Py_TYPE(self)->tp_name + "'");
+    return false;
+}
+
+bool check_class(PyObject* cls, PyTypeObject* type) {
+    if (cls == reinterpret_cast<PyObject*>(type)) return true;
+    if (PyType_Check(cls) && PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(cls), type)) {
+        raise_not_acceptable_base(type);
+        return false;
+    }
+    raise_type_error("descriptor requires the class '" + class_path(type) + "' but received '" +
+                     received_name(cls) + "'");
+    return false;
+}
+
+PyObject* raise_not_acceptable_base(PyTypeObject* type) {
+    return raise_type_error("type '" + class_path(type) + "' is not an acceptable base type");
+}
 
 PyObject* refuse_construction(PyTypeObject* type, PyObject*, PyObject*) {
-    std::string name = type->tp_name;
-    name = name.substr(name.rfind('.') + 1);
-    return raise_type_error("No constructor defined for " + name);
+    return raise_type_error("No constructor defined for " + std::string(class_name(type)));
 }
 
 PyObject* new_str(std::string_view text) {

@@ -1,7 +1,9 @@
 """Shared paths and helpers of the Python test suite."""
 import contextlib
 import os
+import subprocess
 import sys
+import textwrap
 import threading
 import warnings
 
@@ -91,6 +93,19 @@ def unraisable_reports():
         yield errors
     finally:
         sys.unraisablehook = previous_hook
+
+
+def run_isolated(script, *args):
+    """Runs `script` in a fresh interpreter, where a crash fails one test instead of the
+    run; returns the lines it printed."""
+    import orbyx
+
+    module_dir = os.path.dirname(os.path.abspath(orbyx.__file__))
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join([module_dir, TESTS_DIR]))
+    done = subprocess.run([sys.executable, "-c", textwrap.dedent(script), *args],
+                          capture_output=True, text=True, env=env, timeout=120)
+    assert done.returncode == 0, f"exit status {done.returncode}\n{done.stderr}"
+    return done.stdout.splitlines()
 
 
 @pytest.fixture

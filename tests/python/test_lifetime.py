@@ -4,9 +4,7 @@ mapped fails its reads instead of killing the interpreter."""
 import gc
 import itertools
 import os
-import subprocess
 import sys
-import textwrap
 import threading
 from dataclasses import dataclass, field
 from typing import Callable
@@ -14,7 +12,7 @@ from typing import Callable
 import pytest
 
 import orbyx
-from conftest import (DE430, DE441_1969, DUMMY_SHA256, LEAPSECONDS, TESTS_DIR, run_in_thread,
+from conftest import (DE430, DE441_1969, DUMMY_SHA256, LEAPSECONDS, run_in_thread, run_isolated,
                       unraisable_reports)
 from daf_writer import build_daf, constant_segment, tdb_seconds
 
@@ -494,15 +492,6 @@ def test_use_while_an_attach_runs_is_refused():
 
 
 # --- in a fresh interpreter, where a crash fails one test instead of the run --------
-
-def run_isolated(script, *args):
-    module_dir = os.path.dirname(os.path.abspath(orbyx.__file__))
-    env = dict(os.environ, PYTHONPATH=os.pathsep.join([module_dir, TESTS_DIR]))
-    done = subprocess.run([sys.executable, "-c", textwrap.dedent(script), *args],
-                          capture_output=True, text=True, env=env, timeout=120)
-    assert done.returncode == 0, f"exit status {done.returncode}\n{done.stderr}"
-    return done.stdout.splitlines()
-
 
 def test_batch_keeps_the_bodies_it_was_given():
     # Reading the instants may change the list of bodies; the batch must not read

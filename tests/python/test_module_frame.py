@@ -6,7 +6,7 @@ import sys
 import pytest
 
 import orbyx
-from conftest import DE430, DUMMY_SHA256, run_in_thread, unraisable_reports
+from conftest import DE430, DUMMY_SHA256, run_in_thread, run_isolated, unraisable_reports
 
 IS_PYPY = sys.implementation.name == "pypy"
 
@@ -77,6 +77,116 @@ def test_classes_are_final_and_live_in_orbyx(cls):
     assert cls.__module__ == "orbyx"
     with pytest.raises(TypeError):
         type("Sub", (cls,), {})
+
+
+# Every member of the class named by argv[1], called on what it was not made for: objects
+# and classes of the other classes, an object made by object.__new__ and a subclass.
+# Each must raise TypeError; PyPy leaves all of these checks to the module.
+MISUSES = """
+    import gc, sys
+    import orbyx
+    from conftest import DE430, DUMMY_SHA256, LEAPSECONDS, eop_c04_path
+
+    cls = getattr(orbyx, sys.argv[1])
+    engine = orbyx.open(DE430, DUMMY_SHA256, LEAPSECONDS, DUMMY_SHA256, eop_c04_path(), DUMMY_SHA256)
+    paris = orbyx.GeodeticObserver(2.35, 48.85)
+    instant = orbyx.Instant.ut1(2457086.0)
+    samples = [
+        instant, paris, orbyx.HouseSystem.equal(), orbyx.house_cusps(paris, instant, instant, "equal"),
+        orbyx.HorizonEventKind.rise(), engine.rise_set_transit("sun", paris, instant, -0.8),
+        engine.next_horizon_event("sun", paris, instant, "set", -0.8), orbyx.SeasonEvent.march_equinox(),
+        orbyx.LunationEvent.new_moon(), orbyx.SiderealMode.lahiri(), orbyx.geometric(),
+        engine.position("sun", instant, orbyx.geometric()), engine.supported_range, engine.kernel_metadata,
+        engine,
+    ]
+    # Arguments that get each member past its own argument checks to its object.
+    CONSTRUCTOR_ARGUMENTS = {
+        "Instant": (1.0,), "GeodeticObserver": (0.0, 0.0), "PositionOptions": ("geocentric", "ecliptic"),
+        "HouseSystem": ("equal",), "SeasonEvent": ("march_equinox",), "LunationEvent": ("new_moon",),
+        "SiderealMode": ("lahiri",), "HorizonEventKind": ("rise",), "Engine": (DE430, DUMMY_SHA256),
+    }
+    METHOD_ARGUMENTS = {
+        "tdb": (1.0,), "tt": (1.0,), "utc": (1.0,), "ut1": (1.0,),
+        "with_leap_second_kernel": ("/missing", DUMMY_SHA256), "with_eop": ("/missing", DUMMY_SHA256),
+        "with_time_kernels": ("/missing", DUMMY_SHA256, "/missing", DUMMY_SHA256),
+        "with_additional_kernel_file": ("/missing", DUMMY_SHA256),
+        "position": ("sun", instant, orbyx.geometric()), "positions": (["sun"], [instant], orbyx.geometric()),
+        "sidereal_position": ("sun", instant, orbyx.apparent(), "lahiri"),
+        "rise_set_transit": ("sun", paris, instant, -0.8),
+        "next_horizon_event": ("sun", paris, instant, "set", -0.8),
+        "next_season_event": (instant, "march_equinox"), "next_lunation": (instant, "new_moon"),
+    }
+    constructor_arguments = CONSTRUCTOR_ARGUMENTS.get(cls.__name__, ())
+
+    # (name, takes a class, use): `use` applies the member to an object, or to a class
+    # for the constructor and the class methods.
+    def members():
+        for name, member in vars(cls).items():
+            arguments = METHOD_ARGUMENTS.get(name, ())
+            if name == "__new__":
+                yield name, True, lambda receiver: cls.__new__(receiver, *constructor_arguments)
+            elif name == "__repr__":
+                yield name, False, member
+            elif name.startswith("__"):
+                continue
+            elif type(member).__name__ == "getset_descriptor":
+                yield name, False, member.__get__
+            elif getattr(getattr(cls, name), "__self__", None) is cls:
+                yield name, True, lambda receiver, m=member, a=arguments: m.__get__(None, receiver)(*a)
+            else:
+                yield name, False, lambda receiver, m=member, a=arguments: m(receiver, *a)
+
+    def refused(label, call, message=None):
+        print(label, file=sys.stderr, flush=True)  # names the culprit of a crash
+        try:
+            call()
+        except TypeError as error:
+            if message is None or str(error) == message:
+                return
+        print(label, "was not refused as expected")
+
+    own = next(sample for sample in samples if type(sample) is cls)
+    for name, takes_class, use in members():
+        if name != "__new__" or constructor_arguments:
+            try:  # a TypeError here would mean the arguments above are wrong
+                use(cls if takes_class else own)
+            except ValueError:
+                pass
+        for other in samples:
+            if other is not own:
+                refused(f"{name} on {type(other).__name__}", lambda: use(type(other) if takes_class else other))
+
+    if sys.implementation.name == "pypy":  # CPython refuses to make an empty object
+        empty = object.__new__(cls)
+        for name, takes_class, use in members():
+            if not takes_class:
+                refused(f"{name} on an empty object", lambda: use(empty))
+        del empty
+    else:
+        refused("object.__new__", lambda: object.__new__(cls))
+
+    not_a_base = f"type 'orbyx.{cls.__name__}' is not an acceptable base type"
+    try:
+        del cls.__init_subclass__  # PyPy's refusal of subclasses, which Python can remove
+    except AttributeError:
+        pass
+    try:
+        subclass = type("Subclass", (cls,), {})
+    except TypeError as error:
+        assert str(error) == not_a_base, error
+    else:
+        refused("subclass", lambda: subclass(*constructor_arguments), not_a_base)
+        for name, takes_class, use in members():
+            receiver = subclass if takes_class else object.__new__(subclass)
+            refused(f"{name} on a subclass", lambda: use(receiver))
+    gc.collect()
+    print("done")
+"""
+
+
+@pytest.mark.parametrize("cls", ALL_CLASSES, ids=lambda cls: cls.__name__)
+def test_misuse_raises_type_error_and_never_crashes(cls):
+    assert run_isolated(MISUSES, cls.__name__) == ["done"]
 
 
 @pytest.mark.parametrize(

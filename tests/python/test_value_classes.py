@@ -7,6 +7,7 @@ import numpy
 import pytest
 
 import orbyx
+from conftest import DE430, DUMMY_SHA256
 
 IS_PYPY = sys.implementation.name == "pypy"
 
@@ -128,6 +129,9 @@ class TestPositionOptions:
 
     def test_flags_take_bools_only(self):
         assert orbyx.PositionOptions("geocentric", "ecliptic", apparent=numpy.bool_(True)).apparent
+        for impostor in ("numpy.bool_", "numpy.bool"):  # NumPy's type, not its name
+            with pytest.raises(TypeError, match="^PositionOptions\\(\\) argument 'apparent' must be bool"):
+                orbyx.PositionOptions("geocentric", "ecliptic", apparent=type(impostor, (), {})())
         with pytest.raises(TypeError):
             orbyx.PositionOptions("geocentric", "ecliptic", light_time=1)
         with pytest.raises(TypeError):
@@ -228,3 +232,38 @@ class TestNameClasses:
         assert str(inspect.signature(orbyx.GeodeticObserver)) == (
             "(longitude_east_deg, latitude_deg, height_m=0.0)"
         )
+
+
+class OwnConversionFails:
+    def __float__(self):
+        raise ArithmeticError("own conversion")
+
+
+SITE = orbyx.GeodeticObserver(2.35, 48.85)
+AROUND = orbyx.Instant.ut1(2457086.0)
+
+
+@pytest.mark.parametrize(
+    "call, argument",
+    [
+        (lambda x: orbyx.Instant(x), "Instant() argument 'julian_day'"),
+        (lambda x: orbyx.Instant.tt(x), "tt() argument 'julian_day'"),
+        (lambda x: orbyx.GeodeticObserver(x, 0.0), "GeodeticObserver() argument 'longitude_east_deg'"),
+        (lambda x: orbyx.GeodeticObserver(0.0, x), "GeodeticObserver() argument 'latitude_deg'"),
+        (lambda x: orbyx.GeodeticObserver(0.0, 0.0, x), "GeodeticObserver() argument 'height_m'"),
+        (
+            lambda x: orbyx.open(DE430, DUMMY_SHA256).rise_set_transit("sun", SITE, AROUND, x),
+            "rise_set_transit() argument 'altitude_deg'",
+        ),
+        (
+            lambda x: orbyx.open(DE430, DUMMY_SHA256).next_horizon_event("sun", SITE, AROUND, "rise", x),
+            "next_horizon_event() argument 'altitude_deg'",
+        ),
+    ],
+)
+def test_float_arguments_are_named_in_type_errors(call, argument):
+    with pytest.raises(TypeError) as error:
+        call("1.5")
+    assert str(error.value) == f"{argument} must be real number, not str"
+    with pytest.raises(ArithmeticError, match="^own conversion$"):
+        call(OwnConversionFails())

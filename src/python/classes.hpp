@@ -2,6 +2,7 @@
 
 #include "python/py_ref.hpp"
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,17 @@ struct ModuleClasses {
     PyTypeObject* date_range = nullptr;
     PyTypeObject* kernel_metadata = nullptr;
     PyTypeObject* engine = nullptr;
+
+    // Whether `type` is one of the classes above itself, not a subclass.
+    bool contains(const PyTypeObject* type) const {
+        for (const PyTypeObject* own :
+             {instant, geodetic_observer, house_system, house_cusps, horizon_event_kind,
+              rise_set_transit, horizon_event, season_event, lunation_event, sidereal_mode,
+              position_options, position, date_range, kernel_metadata, engine}) {
+            if (own == type) return true;
+        }
+        return false;
+    }
 };
 
 ModuleClasses& module_classes();

@@ -5,10 +5,15 @@
 namespace orbyx::python {
 namespace {
 
+// The module's classes as CPython names them, whose tp_name on PyPy lacks the
+// module; any other class by its tp_name.
+std::string received_name(PyTypeObject* type) {
+    return module_classes().contains(type) ? class_path(type) : type->tp_name;
+}
+
 // The class of an object or the class itself, as a class member receives it.
-const char* received_name(PyObject* cls) {
-    return PyType_Check(cls) ? reinterpret_cast<PyTypeObject*>(cls)->tp_name
-                             : Py_TYPE(cls)->tp_name;
+std::string received_class_name(PyObject* cls) {
+    return received_name(PyType_Check(cls) ? reinterpret_cast<PyTypeObject*>(cls) : Py_TYPE(cls));
 }
 
 }  // namespace
@@ -30,7 +35,7 @@ bool check_holds_value(PyObject* object) {
 bool check_self(PyObject* self, PyTypeObject* type) {
     if (Py_TYPE(self) == type) return check_holds_value(self);
     raise_type_error("descriptor requires a '" + class_path(type) + "' object but received a '" +
-                     Py_TYPE(self)->tp_name + "'");
+                     received_name(Py_TYPE(self)) + "'");
     return false;
 }
 
@@ -41,7 +46,7 @@ bool check_class(PyObject* cls, PyTypeObject* type) {
         return false;
     }
     raise_type_error("descriptor requires the class '" + class_path(type) + "' but received '" +
-                     received_name(cls) + "'");
+                     received_class_name(cls) + "'");
     return false;
 }
 

@@ -79,6 +79,22 @@ def test_classes_are_final_and_live_in_orbyx(cls):
         type("Sub", (cls,), {})
 
 
+# A member, class method and constructor given the wrong receiver: CPython's checks and
+# the module's own (PyPy leaves them to the module) both name its class with its module.
+@pytest.mark.parametrize(
+    "use",
+    [
+        lambda engine: orbyx.Instant.__repr__(engine),
+        lambda engine: vars(orbyx.Instant)["tdb"].__get__(None, type(engine))(1.0),
+        lambda engine: orbyx.Instant.__new__(type(engine), 1.0),
+    ],
+    ids=["member", "class method", "constructor"],
+)
+def test_wrong_receiver_is_named_with_its_module(engine, use):
+    with pytest.raises(TypeError, match=r"\borbyx\.Engine\b"):
+        use(engine)
+
+
 # Every member of the class named by argv[1], called on what it was not made for: objects
 # and classes of the other classes, an object made by object.__new__ and a subclass.
 # Each must raise TypeError; PyPy leaves all of these checks to the module.

@@ -5,6 +5,7 @@
 #include "python/house_cusps_function.hpp"
 #include "python/option_functions.hpp"
 #include "python/errors.hpp"
+#include "python/guarded_call.hpp"
 #include "python/value_object.hpp"
 
 namespace orbyx::python {
@@ -44,10 +45,12 @@ bool add_class(PyObject* module, const char* name, PyRef type, PyTypeObject*& sl
 }
 
 PyMethodDef functions[] = {
-    {"open", as_method(open_function), METH_FASTCALL | METH_KEYWORDS, OPEN_DOC},
-    {"geometric", as_method(geometric_function), METH_FASTCALL | METH_KEYWORDS, GEOMETRIC_DOC},
-    {"apparent", as_method(apparent_function), METH_FASTCALL | METH_KEYWORDS, APPARENT_DOC},
-    {"house_cusps", as_method(house_cusps_function), METH_FASTCALL | METH_KEYWORDS,
+    {"open", as_method(guarded<open_function>), METH_FASTCALL | METH_KEYWORDS, OPEN_DOC},
+    {"geometric", as_method(guarded<geometric_function>), METH_FASTCALL | METH_KEYWORDS,
+     GEOMETRIC_DOC},
+    {"apparent", as_method(guarded<apparent_function>), METH_FASTCALL | METH_KEYWORDS,
+     APPARENT_DOC},
+    {"house_cusps", as_method(guarded<house_cusps_function>), METH_FASTCALL | METH_KEYWORDS,
      HOUSE_CUSPS_DOC},
     {nullptr, nullptr, 0, nullptr},
 };

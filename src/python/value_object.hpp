@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "python/classes.hpp"
+#include "python/guarded_call.hpp"
 
 namespace orbyx::python {
 
@@ -73,7 +74,7 @@ PyObject* raise_not_acceptable_base(PyTypeObject* type);
 
 // Neither slot wrappers nor class methods check what they are called on under
 // PyPy, so every entry of a class's tables goes through one of these: they
-// check the receiver against the class before `Function` runs.
+// check the receiver against the class before `Function` runs, guarded.
 using ModuleClass = PyTypeObject* ModuleClasses::*;
 
 template <ModuleClass Class, auto Function>
@@ -82,7 +83,8 @@ struct SelfChecked;
 template <ModuleClass Class, class... Rest, PyObject* (*Function)(PyObject*, Rest...)>
 struct SelfChecked<Class, Function> {
     static PyObject* call(PyObject* self, Rest... rest) {
-        return check_self(self, module_classes().*Class) ? Function(self, rest...) : nullptr;
+        return check_self(self, module_classes().*Class) ? guarded<Function>(self, rest...)
+                                                         : nullptr;
     }
 };
 
@@ -94,7 +96,7 @@ template <ModuleClass Class, class Receiver, class... Rest,
 struct ClassChecked<Class, Function> {
     static PyObject* call(Receiver* cls, Rest... rest) {
         const bool exact = check_class(reinterpret_cast<PyObject*>(cls), module_classes().*Class);
-        return exact ? Function(cls, rest...) : nullptr;
+        return exact ? guarded<Function>(cls, rest...) : nullptr;
     }
 };
 

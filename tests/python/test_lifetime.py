@@ -550,3 +550,26 @@ def test_kernel_cut_short_while_mapped_fails_its_reads(tmp_path, length):
     lines = run_isolated(SHRINKING, str(tmp_path / "shrinking.bsp"), str(length))
     failure = "failed to read SPK kernel: failed to fill whole buffer"
     assert lines == [failure, failure, "True"]
+
+
+def test_an_allocation_that_fails_raises_memory_error():
+    # A failed allocation in C++ used to unwind into the interpreter and abort it.
+    lines = run_isolated("""
+        import resource
+        import numpy  # imported before the limit, as the batch array would import it
+        import orbyx
+        from conftest import DE430, DUMMY_SHA256
+        engine = orbyx.open(DE430, DUMMY_SHA256)
+        instants = [orbyx.Instant.tt(2457084.0)] * 3_000_000  # 48 MB once converted
+        with open("/proc/self/statm") as statm:
+            address_space = int(statm.read().split()[0]) * resource.getpagesize()
+        _, hard = resource.getrlimit(resource.RLIMIT_AS)
+        resource.setrlimit(resource.RLIMIT_AS, (address_space + 24 * 2**20, hard))
+        try:
+            engine.positions(["sun", "moon"], instants, orbyx.geometric())
+        except MemoryError:
+            print("MemoryError")
+        resource.setrlimit(resource.RLIMIT_AS, (hard, hard))
+        print(engine.positions(["moon"], instants[:2], orbyx.geometric()).shape)
+    """)
+    assert lines == ["MemoryError", "(2, 1, 4)"]

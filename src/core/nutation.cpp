@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/angle_reduction.hpp"
 #include "core/constants.hpp"
 #include "core/iau2000b_table.hpp"
 
@@ -19,7 +20,7 @@ constexpr double PLANETARY_DPSI_RAD = -6.544984694978736e-10;
 constexpr double PLANETARY_DEPS_RAD = 1.8810770827049994e-9;
 
 double fundamental_argument_rad(double arcseconds) {
-    return std::fmod(arcseconds, ARCSECONDS_PER_TURN) * ARCSECONDS_TO_RADIANS;
+    return remainder_by_whole_period(arcseconds, ARCSECONDS_PER_TURN) * ARCSECONDS_TO_RADIANS;
 }
 
 }  // namespace

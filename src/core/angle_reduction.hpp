@@ -19,6 +19,19 @@ template <class Lanes>
     return pick(remainder < 0.0, wrapped_below_period, remainder);
 }
 
+// std::fmod(x, period) for a whole-number period, to the bit, by one division instead of
+// fmod's step-by-step reduction. Below 2^52 the whole quotient times the period is
+// exact, and so is x less it, being the remainder or (where the quotient rounded up to
+// the next whole number) the remainder less one period, which is put right.
+inline double remainder_by_whole_period(double x, double period) {
+    if (!(std::fabs(x) < 0x1p52)) return std::fmod(x, period);
+    const double remainder = x - std::trunc(x / period) * period;
+    if (remainder == 0.0) return std::copysign(0.0, x);  // fmod keeps the sign of x
+    if (x > 0.0 && remainder < 0.0) return remainder + period;
+    if (x < 0.0 && remainder > 0.0) return remainder - period;
+    return remainder;
+}
+
 inline double reduced_to_circle_deg(double angle_deg) {
     return wrapped_into_period(std::fmod(angle_deg, 360.0), 360.0);
 }

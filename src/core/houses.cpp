@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <optional>
 
 #include "core/angle_reduction.hpp"
@@ -9,14 +10,13 @@
 #include "core/earth_rotation.hpp"
 #include "core/nutation.hpp"
 #include "core/observer.hpp"
+#include "core/placidus.hpp"
 #include "core/precession_iau2006.hpp"
 
 namespace orbyx {
 namespace {
 
 constexpr double HOUSE_STEP_RAD = 0.5235987755982988;  // 30 degrees of the dividing circle
-constexpr int PLACIDUS_MAX_ITERATIONS = 100;
-constexpr double PLACIDUS_TOLERANCE_RAD = 1e-12;
 
 double output_deg(double angle_rad) {
     return reduced_to_circle_deg(angle_rad * RADIANS_TO_DEGREES);
@@ -53,52 +53,23 @@ struct SkyFrame {
     }
 };
 
-// Fixed point on the cusp's declination; empty where the point never rises or sets
-// or the iteration does not settle.
-std::optional<double> placidus_cusp(const SkyFrame& sky, int house) {
-    double declination = 0.0;
-    for (int iteration = 0; iteration < PLACIDUS_MAX_ITERATIONS; ++iteration) {
-        const double denominator = sky.cos_latitude * std::cos(declination);
-        if (std::fabs(denominator) < 1e-18) return std::nullopt;
-        const double q = std::sin(declination) * -sky.sin_latitude / denominator;
-        if (!(std::fabs(q) <= 1.0)) return std::nullopt;  // also refuses NaN
-        const double diurnal_semi_arc = std::acos(q);
-        double right_ascension = 0.0;
-        switch (house) {
-            case 11: right_ascension = sky.ramc + diurnal_semi_arc / 3.0; break;
-            case 12: right_ascension = sky.ramc + 2.0 * diurnal_semi_arc / 3.0; break;
-            case 2: right_ascension = (sky.ramc + PI) + 2.0 * (PI - diurnal_semi_arc) / -3.0; break;
-            default:  // house 3
-                right_ascension = (sky.ramc + PI) + (PI - diurnal_semi_arc) / -3.0;
-                break;
-        }
-        const double longitude = std::atan2(std::sin(right_ascension),
-                                            sky.cos_obliquity * std::cos(right_ascension));
-        const double next_declination = std::asin(sky.sin_obliquity * std::sin(longitude));
-        if (std::fabs(next_declination - declination) < PLACIDUS_TOLERANCE_RAD) {
-            return reduced_to_turn_rad(longitude);
-        }
-        declination = next_declination;
-    }
-    return std::nullopt;
-}
-
 using CuspsRad = std::array<double, 12>;
 
+// Empty where Placidus refuses the site.
 std::optional<CuspsRad> placidus_cusps(const SkyFrame& sky, double ascendant, double midheaven) {
+    const auto searched = placidus_searched_cusps({sky.ramc, sky.sin_latitude, sky.cos_latitude,
+                                                   sky.sin_obliquity, sky.cos_obliquity});
+    if (!searched) return std::nullopt;
     CuspsRad cusps{};
     cusps[0] = ascendant;
     cusps[9] = midheaven;
     cusps[3] = reduced_to_turn_rad(midheaven + PI);
     cusps[6] = reduced_to_turn_rad(ascendant + PI);
-    for (const int house : {11, 12, 2, 3}) {
-        const auto cusp = placidus_cusp(sky, house);
-        if (!cusp) return std::nullopt;
-        cusps[house - 1] = *cusp;
-    }
-    for (const int house : {11, 12, 2, 3}) {
+    for (std::size_t i = 0; i < PLACIDUS_SEARCHED_HOUSES.size(); ++i) {
+        const int house = PLACIDUS_SEARCHED_HOUSES[i];
+        cusps[house - 1] = (*searched)[i];
         const int opposite_index = (house - 1 + 6) % 12;  // houses 5, 6, 8, 9
-        cusps[opposite_index] = reduced_to_turn_rad(cusps[house - 1] + PI);
+        cusps[opposite_index] = reduced_to_turn_rad((*searched)[i] + PI);
     }
     return cusps;
 }

@@ -3,8 +3,10 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 
+#include "core/angle_reduction.hpp"
 #include "core/constants.hpp"
 #include "core/iau2000b_table.hpp"
 
@@ -18,7 +20,7 @@ constexpr double PLANETARY_DPSI_RAD = -6.544984694978736e-10;
 constexpr double PLANETARY_DEPS_RAD = 1.8810770827049994e-9;
 
 double fundamental_argument_rad(double arcseconds) {
-    return std::fmod(arcseconds, ARCSECONDS_PER_TURN) * ARCSECONDS_TO_RADIANS;
+    return remainder_by_whole_period(arcseconds, ARCSECONDS_PER_TURN) * ARCSECONDS_TO_RADIANS;
 }
 
 }  // namespace
@@ -29,6 +31,39 @@ double moon_node_longitude_rad(double julian_centuries) {
 
 namespace {
 
+// cos and sin of one angle; products add the angles.
+struct UnitPhasor {
+    double cos, sin;
+
+    UnitPhasor operator*(const UnitPhasor& other) const {
+        return {cos * other.cos - sin * other.sin, sin * other.cos + cos * other.sin};
+    }
+};
+
+// The series multiplies each fundamental argument by a small integer: one sincos per
+// argument and products give every multiple, instead of a sincos per term.
+class AngleMultiples {
+public:
+    static constexpr int LARGEST_MULTIPLIER = 4;
+
+    explicit AngleMultiples(double angle_rad) {
+        const UnitPhasor once{std::cos(angle_rad), std::sin(angle_rad)};
+        multiples_[LARGEST_MULTIPLIER] = {1.0, 0.0};
+        for (int k = 1; k <= LARGEST_MULTIPLIER; ++k) {
+            const UnitPhasor next = multiples_[LARGEST_MULTIPLIER + k - 1] * once;
+            multiples_[LARGEST_MULTIPLIER + k] = next;
+            multiples_[LARGEST_MULTIPLIER - k] = {next.cos, -next.sin};
+        }
+    }
+
+    const UnitPhasor& of(std::int32_t multiplier) const {
+        return multiples_[LARGEST_MULTIPLIER + multiplier];
+    }
+
+private:
+    std::array<UnitPhasor, 2 * LARGEST_MULTIPLIER + 1> multiples_{};
+};
+
 Nutation evaluate_nutation_iau2000b(double julian_day) {
     const double t = julian_centuries_since_j2000(julian_day);
     const double l = fundamental_argument_rad(485868.249036 + 1717915923.2178 * t);
@@ -37,18 +72,19 @@ Nutation evaluate_nutation_iau2000b(double julian_day) {
     const double d = fundamental_argument_rad(1072260.70369 + 1602961601.209 * t);
     const double om = moon_node_longitude_rad(t);
 
+    const AngleMultiples multiples[] = {AngleMultiples(l), AngleMultiples(lp), AngleMultiples(f),
+                                        AngleMultiples(d), AngleMultiples(om)};
+
     // Smallest terms first.
     double longitude_sum = 0.0;
     double obliquity_sum = 0.0;
     for (auto term = IAU2000B_LUNI_SOLAR_TERMS.rbegin(); term != IAU2000B_LUNI_SOLAR_TERMS.rend();
          ++term) {
-        const double arg = static_cast<double>(term->nl) * l + static_cast<double>(term->nlp) * lp +
-                           static_cast<double>(term->nf) * f + static_cast<double>(term->nd) * d +
-                           static_cast<double>(term->nom) * om;
-        const double sin_arg = std::sin(arg);
-        const double cos_arg = std::cos(arg);
-        longitude_sum += (term->ps + term->pst * t) * sin_arg + term->pc * cos_arg;
-        obliquity_sum += (term->ec + term->ect * t) * cos_arg + term->es * sin_arg;
+        const UnitPhasor phasor = multiples[0].of(term->nl) * multiples[1].of(term->nlp) *
+                                  multiples[2].of(term->nf) * multiples[3].of(term->nd) *
+                                  multiples[4].of(term->nom);
+        longitude_sum += (term->ps + term->pst * t) * phasor.sin + term->pc * phasor.cos;
+        obliquity_sum += (term->ec + term->ect * t) * phasor.cos + term->es * phasor.sin;
     }
     return {longitude_sum * TENTH_MICROARCSECOND_TO_RADIANS + PLANETARY_DPSI_RAD,
             obliquity_sum * TENTH_MICROARCSECOND_TO_RADIANS + PLANETARY_DEPS_RAD};

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
+#include "core/angle_reduction.hpp"
 #include "core/constants.hpp"
+#include "core/earth_rotation.hpp"
 #include "core/houses.hpp"
+#include "core/nutation.hpp"
+#include "core/precession_iau2006.hpp"
 #include "erfa_references.hpp"
 
 namespace orbyx {
@@ -157,6 +163,63 @@ TEST(HouseCusps, SiderealAngleAndObliquityFollowUt1AndTtAsErfaDoes) {
         EXPECT_NEAR(c->true_obliquity_deg,
                     (date.epsilon_a_rad + date.deps_rad) * RADIANS_TO_DEGREES, 1e-12)
             << date.tt_julian_day;
+    }
+}
+
+// Placidus cusp 11, 12, 2 or 3 by the plain fixed-point iteration on its declination,
+// in radians; empty where it refuses.
+std::optional<double> placidus_by_iteration(int house, double ramc, double latitude,
+                                            double obliquity) {
+    const double sin_latitude = std::sin(latitude);
+    const double cos_latitude = std::cos(latitude);
+    double declination = 0.0;
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        const double denominator = cos_latitude * std::cos(declination);
+        if (std::fabs(denominator) < 1e-18) return std::nullopt;
+        const double q = std::sin(declination) * -sin_latitude / denominator;
+        if (!(std::fabs(q) <= 1.0)) return std::nullopt;
+        const double dsa = std::acos(q);
+        const double ra = house == 11   ? ramc + dsa / 3.0
+                          : house == 12 ? ramc + 2.0 * dsa / 3.0
+                          : house == 2  ? (ramc + PI) + 2.0 * (PI - dsa) / -3.0
+                                        : (ramc + PI) + (PI - dsa) / -3.0;
+        const double longitude = std::atan2(std::sin(ra), std::cos(obliquity) * std::cos(ra));
+        const double next = std::asin(std::sin(obliquity) * std::sin(longitude));
+        if (std::fabs(next - declination) < 1e-12) return reduced_to_turn_rad(longitude);
+        declination = next;
+    }
+    return std::nullopt;
+}
+
+TEST(HouseCusps, PlacidusSettlesWhereThePlainIterationDoes) {
+    constexpr std::array<int, 4> SEARCHED_HOUSES = {11, 12, 2, 3};
+    for (const double ut1 : {2305447.5, 2415020.5, 2451545.0, 2460676.3, 2488069.5, 2597641.5}) {
+        const double tt = ut1 + 69.2 / 86400.0;
+        const Nutation nutation = nutation_iau2000b(tt);
+        const double obliquity =
+            mean_obliquity_iau2006_rad(julian_centuries_since_j2000(tt)) + nutation.deps_rad;
+        for (double latitude = -69.0; latitude <= 69.0; latitude += 3.0) {
+            for (double longitude = 0.0; longitude < 360.0; longitude += 30.0) {
+                const double ramc = local_apparent_sidereal_time_iau2006(
+                    longitude * DEGREES_TO_RADIANS, ut1, tt, nutation);
+                const auto cusps =
+                    house_cusps({longitude, latitude, 0.0}, HouseSystem::Placidus, ut1, tt);
+                bool iteration_settles = true;
+                for (const int house : SEARCHED_HOUSES) {
+                    const auto expected = placidus_by_iteration(
+                        house, ramc, latitude * DEGREES_TO_RADIANS, obliquity);
+                    iteration_settles = iteration_settles && expected.has_value();
+                    if (!expected || !cusps.ok()) continue;
+                    const double apart_rad =
+                        degrees_apart(cusps->cusp_ecliptic_longitude_deg[house - 1],
+                                      *expected * RADIANS_TO_DEGREES) *
+                        DEGREES_TO_RADIANS;
+                    EXPECT_LT(std::fabs(apart_rad), 1e-12)
+                        << ut1 << " " << latitude << " " << longitude << " house " << house;
+                }
+                EXPECT_EQ(cusps.ok(), iteration_settles) << ut1 << " " << latitude << " " << longitude;
+            }
+        }
     }
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "core/constants.hpp"
+#include "core/planar_rotation.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
 #include "spk/spk_error.hpp"
@@ -12,8 +15,27 @@
 
 namespace orbyx {
 
+// The Sun, whose state the light deflection needs.
+inline constexpr std::int32_t SUN_NAIF_ID = 10;
+
+// Light time is refined by this many fixed iterations, with no convergence test.
+inline constexpr int LIGHT_TIME_ITERATIONS = 3;
+
 // The NAIF id a request's origin is measured from; a topocentric site rides on the Earth.
 std::int32_t origin_center(OriginKind origin);
+
+// When the light that reaches `observer` at TDB seconds `epoch` left a target at `target`
+// (barycentric positions, km).
+inline double emission_epoch(double epoch, const Vector3& target, const Vector3& observer) {
+    const double dx = target[0] - observer[0];
+    const double dy = target[1] - observer[1];
+    const double dz = target[2] - observer[2];
+    return epoch - std::sqrt(dx * dx + dy * dy + dz * dz) / SPEED_OF_LIGHT_KM_PER_S;
+}
+
+// Whether `corrections` bend the light of `target` seen from `center` by the Sun: never
+// for the Sun itself nor for a heliocentric view.
+bool deflects(const Corrections& corrections, std::int32_t target, std::int32_t center);
 
 // The state of `target` seen from `center` (plus `observer_offset`, a geocentric site,
 // when given) at TDB seconds `epoch`, kernel frame: light time by three fixed

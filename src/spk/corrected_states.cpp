@@ -48,6 +48,49 @@ template <class Lanes>
     }
 }
 
+// The epochs at which light reaching the observer left the body's `states`, into
+// `emitted`: whole vectors of instants first, then the rest one at a time.
+struct Emission {
+    const double* epochs;
+    const StateVector* states;
+    const double* const* observer;  // x, y, z
+    std::size_t count;
+    double* emitted;
+};
+
+template <class Lanes>
+[[gnu::always_inline]] inline void emission_lanes(const Emission& in) {
+    constexpr std::size_t LANES = LANE_COUNT<Lanes>;
+    std::size_t first = 0;
+    for (; first + LANES <= in.count; first += LANES) {
+        Lanes dx, dy, dz;
+        for (std::size_t lane = 0; lane < LANES; ++lane) {
+            const Vector3& target = in.states[first + lane].position;
+            dx[lane] = target[0] - in.observer[0][first + lane];
+            dy[lane] = target[1] - in.observer[1][first + lane];
+            dz[lane] = target[2] - in.observer[2][first + lane];
+        }
+        store_lanes(emission_epoch(load_lanes<Lanes>(in.epochs + first), dx, dy, dz), in.emitted + first);
+    }
+    for (; first < in.count; ++first) {
+        const Vector3& target = in.states[first].position;
+        in.emitted[first] = emission_epoch(in.epochs[first], target[0] - in.observer[0][first],
+                                           target[1] - in.observer[1][first], target[2] - in.observer[2][first]);
+    }
+}
+
+void emission_pairs(const Emission& in) { emission_lanes<Pair>(in); }
+
+ORBYX_QUAD_TARGET void emission_quads(const Emission& in) { emission_lanes<Quad>(in); }
+
+void find_emission_epochs(const Emission& in) {
+    if (quads_are_native()) {
+        emission_quads(in);
+    } else {
+        emission_pairs(in);
+    }
+}
+
 void correct_pairs(const Correction& in) { correct_lanes<Pair>(in); }
 
 ORBYX_QUAD_TARGET void correct_quads(const Correction& in) { correct_lanes<Quad>(in); }
@@ -129,9 +172,7 @@ Status<SpkError> CorrectedStates::evaluate_body(std::vector<SpkKernel>& kernels,
         // The observer stays at its epoch; only the emission epochs move.
         const std::span<double> emitted(emission_epochs_.data(), count);
         for (int iteration = 0; iteration < LIGHT_TIME_ITERATIONS; ++iteration) {
-            for (std::size_t k = 0; k < count; ++k) {
-                emitted[k] = emission_epoch(epochs[k], states[k].position, observer_states_[k].position);
-            }
+            find_emission_epochs({epochs.data(), states.data(), observer_.data(), count, emitted.data()});
             if (auto done = barycentric_states_across_kernels_into(kernels, target, emitted, states); !done) {
                 return done;
             }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "core/constants.hpp"
+#include "core/lanes.hpp"
 #include "core/planar_rotation.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
@@ -24,13 +24,16 @@ inline constexpr int LIGHT_TIME_ITERATIONS = 3;
 // The NAIF id a request's origin is measured from; a topocentric site rides on the Earth.
 std::int32_t origin_center(OriginKind origin);
 
-// When the light that reaches `observer` at TDB seconds `epoch` left a target at `target`
-// (barycentric positions, km).
+// When the light that reaches an observer at TDB seconds `epoch` left a target that
+// lies (dx, dy, dz) km from it: for a double or for vector lanes.
+template <class Lanes>
+[[gnu::always_inline]] inline Lanes emission_epoch(Lanes epoch, Lanes dx, Lanes dy, Lanes dz) {
+    return epoch - square_root(dx * dx + dy * dy + dz * dz) / SPEED_OF_LIGHT_KM_PER_S;
+}
+
+// The same for a target at `target` and the observer at `observer` (barycentric, km).
 inline double emission_epoch(double epoch, const Vector3& target, const Vector3& observer) {
-    const double dx = target[0] - observer[0];
-    const double dy = target[1] - observer[1];
-    const double dz = target[2] - observer[2];
-    return epoch - std::sqrt(dx * dx + dy * dy + dz * dz) / SPEED_OF_LIGHT_KM_PER_S;
+    return emission_epoch(epoch, target[0] - observer[0], target[1] - observer[1], target[2] - observer[2]);
 }
 
 // Whether `corrections` bend the light of `target` seen from `center` by the Sun: never

@@ -26,9 +26,9 @@ template <class Lanes>
 // Deflection, then aberration, of one body's relative states in place. `count` is a
 // multiple of the lane count; the columns hold that many values.
 struct Correction {
-    double* const* relative;     // x, y, z, vx, vy, vz
+    double* const* relative;        // x, y, z, vx, vy, vz
     const double* const* observer;  // x, y, z, vx, vy, vz
-    const double* const* sun;    // x, y, z
+    const double* const* sun;       // x, y, z
     std::size_t count;
     bool deflect;
     bool aberrate;
@@ -125,7 +125,7 @@ CorrectedStates::CorrectedStates(std::size_t chunk_capacity, std::size_t body_co
 
 Status<SpkError> CorrectedStates::evaluate(std::vector<SpkKernel>& kernels, const PositionBatch& request,
                                            std::size_t first, std::size_t count) {
-    if (auto done = evaluate_observer(kernels, request, first, count); !done) return done;
+    if (auto done = evaluate_observer_and_sun(kernels, request, first, count); !done) return done;
     const std::span<const double> epochs(request.epochs.data() + first, count);
     for (std::size_t b = 0; b < request.targets.size(); ++b) {
         if (auto done = evaluate_body(kernels, request, b, epochs); !done) return done;
@@ -133,8 +133,9 @@ Status<SpkError> CorrectedStates::evaluate(std::vector<SpkKernel>& kernels, cons
     return {};
 }
 
-Status<SpkError> CorrectedStates::evaluate_observer(std::vector<SpkKernel>& kernels, const PositionBatch& request,
-                                                    std::size_t first, std::size_t count) {
+Status<SpkError> CorrectedStates::evaluate_observer_and_sun(std::vector<SpkKernel>& kernels,
+                                                            const PositionBatch& request, std::size_t first,
+                                                            std::size_t count) {
     const std::span<const double> epochs(request.epochs.data() + first, count);
     const std::span<StateVector> observers(observer_states_.data(), count);
     if (auto done = barycentric_states_across_kernels_into(kernels, request.center, epochs, observers); !done) {
@@ -151,7 +152,9 @@ Status<SpkError> CorrectedStates::evaluate_observer(std::vector<SpkKernel>& kern
     }
 
     bool sun_needed = false;
-    for (std::int32_t target : request.targets) sun_needed |= deflects(request.options.corrections, target, request.center);
+    for (std::int32_t target : request.targets) {
+        sun_needed |= deflects(request.options.corrections, target, request.center);
+    }
     if (!sun_needed) return {};
     const std::span<StateVector> suns(sun_states_.data(), count);
     if (auto done = barycentric_states_across_kernels_into(kernels, SUN_NAIF_ID, epochs, suns); !done) return done;

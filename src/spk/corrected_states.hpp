@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 #include "core/result.hpp"
@@ -37,16 +38,16 @@ public:
 private:
     static constexpr std::size_t STATE_COLUMNS = 6;
 
-    Status<SpkError> evaluate_observer(std::vector<SpkKernel>& kernels, const PositionBatch& request,
-                                       std::size_t first, std::size_t count);
+    Status<SpkError> evaluate_observer_and_sun(std::vector<SpkKernel>& kernels, const PositionBatch& request,
+                                               std::size_t first, std::size_t count);
     Status<SpkError> evaluate_body(std::vector<SpkKernel>& kernels, const PositionBatch& request, std::size_t body,
                                    std::span<const double> epochs);
 
     std::size_t padded_capacity_;
-    std::vector<double> storage_;        // every column, each padded to whole vectors
-    std::vector<double*> relative_;      // six per body: x, y, z, vx, vy, vz
-    std::vector<double*> observer_;      // x, y, z, vx, vy, vz, barycentric
-    std::vector<double*> sun_;           // x, y, z, barycentric
+    std::vector<double> storage_;    // every column, each padded to whole vectors
+    std::vector<double*> relative_;  // six per body: x, y, z, vx, vy, vz
+    std::vector<double*> observer_;  // x, y, z, vx, vy, vz, barycentric
+    std::vector<double*> sun_;       // x, y, z, barycentric
     std::vector<StateVector> observer_states_;
     std::vector<StateVector> sun_states_;
     std::vector<StateVector> body_states_;

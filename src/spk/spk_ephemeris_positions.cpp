@@ -186,17 +186,17 @@ Status<EphemerisError> evaluate_corrected(std::vector<SpkKernel>& kernels, const
             block.clear();
             return complete;
         };
-        bool converted = bool(states.evaluate(kernels, request, first, count));
-        for (std::size_t k = 0; k < count && converted; ++k) {
+        bool chunk_succeeded = bool(states.evaluate(kernels, request, first, count));
+        for (std::size_t k = 0; k < count && chunk_succeeded; ++k) {
             const OutputFrame frame = frame_at(request, first + k);
-            for (std::size_t b = 0; b < body_count && converted; ++b) {
+            for (std::size_t b = 0; b < body_count && chunk_succeeded; ++b) {
                 block.add(states.state(b, k), frame);
-                if (block.full()) converted = flush();
+                if (block.full()) chunk_succeeded = flush();
             }
         }
-        if (converted && block.size() > 0) converted = flush();
+        if (chunk_succeeded && block.size() > 0) chunk_succeeded = flush();
         block.clear();
-        if (!converted) {
+        if (!chunk_succeeded) {
             if (auto done = evaluate_pairwise(kernels, request, first, count, store); !done) return done;
         }
     }

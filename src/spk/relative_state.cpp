@@ -1,35 +1,27 @@
 #include "spk/relative_state.hpp"
 
-#include <cmath>
-
-#include "core/constants.hpp"
 #include "spk/apparent_corrections.hpp"
 #include "spk/barycentric_state.hpp"
 
 namespace orbyx {
 namespace {
 
-constexpr std::int32_t SUN = 10;
 constexpr std::int32_t EARTH = 399;
-constexpr int LIGHT_TIME_ITERATIONS = 3;
-
-double distance_km(const Vector3& a, const Vector3& b) {
-    const double dx = a[0] - b[0];
-    const double dy = a[1] - b[1];
-    const double dz = a[2] - b[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
 
 }  // namespace
 
 std::int32_t origin_center(OriginKind origin) {
     switch (origin) {
         case OriginKind::Barycentric: return SOLAR_SYSTEM_BARYCENTER;
-        case OriginKind::Heliocentric: return SUN;
+        case OriginKind::Heliocentric: return SUN_NAIF_ID;
         case OriginKind::Geocentric:
         case OriginKind::Topocentric: break;
     }
     return EARTH;
+}
+
+bool deflects(const Corrections& corrections, std::int32_t target, std::int32_t center) {
+    return corrections.gravitational_deflection && target != SUN_NAIF_ID && center != SUN_NAIF_ID;
 }
 
 Result<CartesianState, SpkError> resolve_relative_state(
@@ -60,8 +52,8 @@ Result<CartesianState, SpkError> corrected_relative_state(std::vector<SpkKernel>
     if (corrections.light_time) {
         // The observer stays at `epoch`; only the emission time moves. No convergence test.
         for (int iteration = 0; iteration < LIGHT_TIME_ITERATIONS; ++iteration) {
-            const double emitted = epoch - distance_km(body->position, observer.position) / SPEED_OF_LIGHT_KM_PER_S;
-            body = barycentric_state_across_kernels(kernels, target, emitted);
+            body = barycentric_state_across_kernels(kernels, target,
+                                                    emission_epoch(epoch, body->position, observer.position));
             if (!body) return body;
         }
     }
@@ -71,9 +63,9 @@ Result<CartesianState, SpkError> corrected_relative_state(std::vector<SpkKernel>
         relative.position[axis] = body->position[axis] - observer.position[axis];
         relative.velocity[axis] = body->velocity[axis] - observer.velocity[axis];
     }
-    if (corrections.gravitational_deflection && target != SUN && center != SUN) {
+    if (deflects(corrections, target, center)) {
         if (!sun) {
-            auto evaluated = barycentric_state_across_kernels(kernels, SUN, epoch);
+            auto evaluated = barycentric_state_across_kernels(kernels, SUN_NAIF_ID, epoch);
             if (!evaluated) return evaluated;
             sun = *evaluated;
         }

@@ -4,6 +4,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/constants.hpp"
+#include "core/lanes.hpp"
+#include "core/planar_rotation.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
 #include "spk/spk_error.hpp"
@@ -12,8 +15,30 @@
 
 namespace orbyx {
 
+// The Sun, whose state the light deflection needs.
+inline constexpr std::int32_t SUN_NAIF_ID = 10;
+
+// Light time is refined by this many fixed iterations, with no convergence test.
+inline constexpr int LIGHT_TIME_ITERATIONS = 3;
+
 // The NAIF id a request's origin is measured from; a topocentric site rides on the Earth.
 std::int32_t origin_center(OriginKind origin);
+
+// When the light that reaches an observer at TDB seconds `epoch` left a target that
+// lies (dx, dy, dz) km from it: for a double or for vector lanes.
+template <class Lanes>
+[[gnu::always_inline]] inline Lanes emission_epoch(Lanes epoch, Lanes dx, Lanes dy, Lanes dz) {
+    return epoch - square_root(dx * dx + dy * dy + dz * dz) / SPEED_OF_LIGHT_KM_PER_S;
+}
+
+// The same for a target at `target` and the observer at `observer` (barycentric, km).
+inline double emission_epoch(double epoch, const Vector3& target, const Vector3& observer) {
+    return emission_epoch(epoch, target[0] - observer[0], target[1] - observer[1], target[2] - observer[2]);
+}
+
+// Whether `corrections` bend the light of `target` seen from `center` by the Sun: never
+// for the Sun itself nor for a heliocentric view.
+bool deflects(const Corrections& corrections, std::int32_t target, std::int32_t center);
 
 // The state of `target` seen from `center` (plus `observer_offset`, a geocentric site,
 // when given) at TDB seconds `epoch`, kernel frame: light time by three fixed

@@ -7,6 +7,7 @@
 #include "core/constants.hpp"
 #include "spk/barycentric_state.hpp"
 #include "spk/batch_barycentric.hpp"
+#include "spk/corrected_states.hpp"
 #include "spk/output_frame.hpp"
 #include "spk/position_block.hpp"
 #include "spk/position_options.hpp"
@@ -25,6 +26,9 @@ bool result_is_addressable(std::size_t body_count, std::size_t instant_count) {
         static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(Position);
     return body_count == 0 || instant_count <= max_entries / body_count;
 }
+
+// Instants evaluated together, so that the states of a chunk stay in cache.
+constexpr std::size_t INSTANTS_PER_CHUNK = 1024;
 
 OutputFrame frame_at(const PositionBatch& request, std::size_t instant) {
     return output_frame(request.options, julian_day_from_seconds(request.epochs[instant]));
@@ -53,7 +57,6 @@ EphemerisError first_kernel_failure(std::vector<SpkKernel>& kernels, const Posit
 template <class Store>
 Status<EphemerisError> evaluate_geometric(std::vector<SpkKernel>& kernels, const PositionBatch& request,
                                           Store& store) {
-    constexpr std::size_t INSTANTS_PER_CHUNK = 1024;
     const std::size_t instant_count = request.epochs.size();
     const std::size_t body_count = request.targets.size();
     const std::size_t chunk_capacity = std::min(instant_count, INSTANTS_PER_CHUNK);
@@ -128,15 +131,15 @@ Status<EphemerisError> evaluate_geometric(std::vector<SpkKernel>& kernels, const
     return {};
 }
 
-// Light time, deflection or aberration: every pair is corrected on its own, in
-// instant-major order; the observer and the Sun are evaluated once per instant.
+// Light time, deflection or aberration, pair by pair in instant-major order over the
+// `count` instants from `first`; the observer and the Sun are evaluated once per instant.
+// Its first failure is the one the request reports.
 template <class Store>
-Status<EphemerisError> evaluate_corrected(std::vector<SpkKernel>& kernels, const PositionBatch& request,
-                                          Store& store) {
+Status<EphemerisError> evaluate_pairwise(std::vector<SpkKernel>& kernels, const PositionBatch& request,
+                                         std::size_t first, std::size_t count, Store& store) {
     const std::size_t body_count = request.targets.size();
-    if (body_count == 0) return {};
     std::optional<CartesianState> observer_offset;
-    for (std::size_t i = 0; i < request.epochs.size(); ++i) {
+    for (std::size_t i = first; i < first + count; ++i) {
         const double epoch = request.epochs[i];
         if (!request.observer_states.empty()) observer_offset = request.observer_states[i];
         const auto observer = observer_barycentric_state(kernels, request.center, observer_offset, epoch);
@@ -150,6 +153,51 @@ Status<EphemerisError> evaluate_corrected(std::vector<SpkKernel>& kernels, const
             const auto position = position_from_state(*relative, frame);
             if (!position) return failure(position.error());
             store(i * body_count + b, *position);
+        }
+    }
+    return {};
+}
+
+// Light time, deflection or aberration: the corrected states of a chunk of instants come
+// from batch evaluations and vector lanes, and are converted a block at a time. A chunk
+// that meets any failure is evaluated again pair by pair, which finds the failure the
+// unchunked instant-major evaluation meets first.
+template <class Store>
+Status<EphemerisError> evaluate_corrected(std::vector<SpkKernel>& kernels, const PositionBatch& request,
+                                          Store& store) {
+    const std::size_t instant_count = request.epochs.size();
+    const std::size_t body_count = request.targets.size();
+    if (body_count == 0 || instant_count == 0) return {};
+    const std::size_t chunk_capacity = std::min(instant_count, INSTANTS_PER_CHUNK);
+    CorrectedStates states(chunk_capacity, body_count);
+    PositionBlock block;
+    std::array<Position, PositionBlock::CAPACITY> positions;
+
+    for (std::size_t first = 0; first < instant_count; first += chunk_capacity) {
+        const std::size_t count = std::min(chunk_capacity, instant_count - first);
+        // Converts the queued entries, which start at chunk entry `block_first`; false
+        // when the block rejects one.
+        std::size_t block_first = 0;
+        const auto flush = [&] {
+            const std::size_t converted = block.convert(positions);
+            for (std::size_t j = 0; j < converted; ++j) store(first * body_count + block_first + j, positions[j]);
+            const bool complete = converted == block.size();
+            block_first += block.size();
+            block.clear();
+            return complete;
+        };
+        bool chunk_succeeded = bool(states.evaluate(kernels, request, first, count));
+        for (std::size_t k = 0; k < count && chunk_succeeded; ++k) {
+            const OutputFrame frame = frame_at(request, first + k);
+            for (std::size_t b = 0; b < body_count && chunk_succeeded; ++b) {
+                block.add(states.state(b, k), frame);
+                if (block.full()) chunk_succeeded = flush();
+            }
+        }
+        if (chunk_succeeded && block.size() > 0) chunk_succeeded = flush();
+        block.clear();
+        if (!chunk_succeeded) {
+            if (auto done = evaluate_pairwise(kernels, request, first, count, store); !done) return done;
         }
     }
     return {};

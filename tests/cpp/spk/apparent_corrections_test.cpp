@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <iterator>
 
 #include "core/constants.hpp"
+#include "spk/apparent_formulas.hpp"
 #include "spk/output_frame.hpp"
 
 namespace orbyx {
@@ -84,6 +87,59 @@ TEST(StellarAberration, ShiftsTowardsTheVelocityByVOverC) {
     EXPECT_GT(aberrated.position[0], 0);
     EXPECT_NEAR(norm(aberrated.position), 2 * AU, 2 * AU * 1e-15);
     EXPECT_NEAR(norm(aberrated.velocity), norm(relative.velocity), 1e-15);
+}
+
+// Four states corrected side by side in vector lanes give the bits each gets alone,
+// also where a lane's geometry is degenerate and its neighbours' is not.
+TEST(ApparentFormulas, LanesKeepTheBitsOfLoneStates) {
+    struct Case {
+        CartesianState relative;
+        Vector3 observer;
+        Vector3 sun;
+        Vector3 velocity;
+    };
+    const Vector3 earth = {0.3 * AU, -0.95 * AU, 1e4};
+    const Vector3 sun = {4e5, -2e5, 3e4};
+    const Vector3 orbital_velocity = {29.1, 8.7, -0.02};
+    const Case cases[] = {
+        {{{1.1e8, -2.3e8, 3.7e7}, {10.5, 20.25, -5}}, earth, sun, orbital_velocity},
+        {{{0, 0, 0}, {1, 1, 1}}, earth, sun, orbital_velocity},                     // at the observer
+        {{{-2 * AU, 1e-3, 0}, {1, 2, 3}}, {AU, 0, 0}, {0, 0, 0}, orbital_velocity},  // behind the Sun
+        {{{3.8e5, 1e5, -2e4}, {0.5, -0.9, 0.1}}, sun, sun, orbital_velocity},      // the observer at the Sun
+        {{{sun[0] - earth[0], sun[1] - earth[1], sun[2] - earth[2]}, {1, 0, 0}}, earth, sun, orbital_velocity},
+        {{{2e8, 1e8, 5e7}, {3, 2, 1}}, earth, sun, {0, 0, 0}},  // no aberration to make
+        {{{-AU, 696000.0, 0}, {0, 0, 1}}, {AU, 0, 0}, {0, 0, 0}, orbital_velocity},  // grazing the Sun
+        {{{3.8e5, 1e5, -2e4}, {0.5, -0.9, 0.1}}, earth, sun, orbital_velocity},
+    };
+    constexpr std::size_t LANES = LANE_COUNT<Quad>;
+    static_assert(std::size(cases) % LANES == 0);
+    for (std::size_t first = 0; first < std::size(cases); first += LANES) {
+        const auto lanes_of = [&](auto component) {
+            Quad lanes;
+            for (std::size_t lane = 0; lane < LANES; ++lane) lanes[lane] = component(cases[first + lane]);
+            return lanes;
+        };
+        const auto vector_of = [&](auto vector) {
+            return Vector3Lanes<Quad>{lanes_of([&](const Case& c) { return vector(c)[0]; }),
+                                      lanes_of([&](const Case& c) { return vector(c)[1]; }),
+                                      lanes_of([&](const Case& c) { return vector(c)[2]; })};
+        };
+        const StateLanes<Quad> relative{vector_of([](const Case& c) { return c.relative.position; }),
+                                        vector_of([](const Case& c) { return c.relative.velocity; })};
+        const StateLanes<Quad> corrected =
+            aberrated(deflected_by_the_sun(relative, vector_of([](const Case& c) { return c.observer; }),
+                                           vector_of([](const Case& c) { return c.sun; })),
+                      vector_of([](const Case& c) { return c.velocity; }));
+        for (std::size_t lane = 0; lane < LANES; ++lane) {
+            const Case& c = cases[first + lane];
+            const CartesianState alone = apply_stellar_aberration(
+                apply_solar_gravitational_deflection(c.relative, c.observer, c.sun), c.velocity);
+            const double in_lanes[6] = {corrected.position.x[lane], corrected.position.y[lane],
+                                        corrected.position.z[lane], corrected.velocity.x[lane],
+                                        corrected.velocity.y[lane], corrected.velocity.z[lane]};
+            EXPECT_EQ(std::memcmp(in_lanes, &alone, sizeof in_lanes), 0) << "case " << first + lane;
+        }
+    }
 }
 
 TEST(OutputFrame, FollowsTheResolvedOptions) {

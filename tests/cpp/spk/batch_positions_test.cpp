@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -218,16 +219,20 @@ TEST(Positions, KernelErrorsFollowBodyOrderOverAllInstants) {
               error_text(engine.position(Body::Pluto, instants[0], options)));
 }
 
-TEST(Positions, CoordinateErrorsComeAfterEveryKernelError) {
-    const test::ScratchDir scratch;
-    // Mars pinned to the barycentre: undefined as seen from there.
+// de430 with Mars pinned to the barycentre: undefined as seen from there.
+SpkEphemeris de430_with_mars_at_the_barycentre(const test::ScratchDir& scratch) {
     std::vector<test::SegmentData> segments{test::segment_data(
         499, 0, seconds_since_j2000(DE430_START), seconds_since_j2000(DE430_END),
         test::constant_type2_words(seconds_since_j2000(DE430_START), seconds_since_j2000(DE430_END), 0, 0, 0))};
     test::DafImage image = test::spk_image(segments);
-    SpkEphemeris engine = SpkEphemeris::with_additional_kernel(
-                              de430(), test::open_kernel(scratch, "pinned.bsp", image), "pinned.bsp", test::ENGINE_DIGEST)
-                              .value();
+    return SpkEphemeris::with_additional_kernel(de430(), test::open_kernel(scratch, "pinned.bsp", image), "pinned.bsp",
+                                                test::ENGINE_DIGEST)
+        .value();
+}
+
+TEST(Positions, CoordinateErrorsComeAfterEveryKernelError) {
+    const test::ScratchDir scratch;
+    SpkEphemeris engine = de430_with_mars_at_the_barycentre(scratch);
     const auto options = geometric(OriginKind::Barycentric);
     const auto instants = spread_instants(DE430_START, DE430_END, 2500);
     const auto at_origin = engine.positions(std::vector<Body>{Body::Moon, Body::Mars}, instants, options);
@@ -235,6 +240,54 @@ TEST(Positions, CoordinateErrorsComeAfterEveryKernelError) {
     EXPECT_EQ(at_origin.error().message(), "spherical position is undefined at origin");
     EXPECT_EQ(error_text(engine.positions(std::vector<Body>{Body::Mars, Body::Pluto}, instants, options)),
               error_text(engine.position(Body::Pluto, instants[0], options)));
+}
+
+// The first error that positions one at a time meet in instant-major order.
+std::string first_error_of_the_pairs(SpkEphemeris& engine, const std::vector<Body>& bodies,
+                                     const std::vector<Instant>& instants, const PositionOptions& options) {
+    for (const Instant& instant : instants) {
+        for (Body body : bodies) {
+            if (auto position = engine.position(body, instant, options); !position) return error_text(position);
+        }
+    }
+    return "";
+}
+
+// Corrected batches go chunk by chunk and body by body, yet report what the pairs meet
+// first: a light-time epoch that leaves the coverage, in a late chunk, in either epoch
+// order, and a coordinate error against a kernel error at the same instant.
+TEST(Positions, CorrectedBatchErrorsAreThoseOfThePairsInInstantMajorOrder) {
+    const test::ScratchDir scratch;
+    const double middle = (DE430_START + DE430_END) / 2;
+    SpkEphemeris mars_to_middle = de430_with_mars(scratch, DE430_START, middle);
+    SpkEphemeris mars_throughout = de430_with_mars(scratch, DE430_START, DE430_END);
+    SpkEphemeris mars_at_the_barycentre = de430_with_mars_at_the_barycentre(scratch);
+    PositionOptions light_time = geometric(OriginKind::Geocentric, CoordinateSystem::Equatorial);
+    light_time.corrections.light_time = true;
+    const auto rising = spread_instants(DE430_START + 1, DE430_END, 3001);
+    const auto falling_to_the_start = [&] {
+        auto instants = spread_instants(DE430_START, DE430_END, 3001);
+        std::reverse(instants.begin(), instants.end());
+        return instants;
+    }();
+    struct Case {
+        SpkEphemeris& engine;
+        std::vector<Body> bodies;
+        const std::vector<Instant>& instants;
+        PositionOptions options;
+    };
+    const Case cases[] = {
+        {mars_to_middle, {Body::Moon, Body::Mars}, rising, apparent(OriginKind::Geocentric)},
+        {mars_throughout, {Body::Moon, Body::Mars, Body::Sun}, falling_to_the_start, light_time},
+        {mars_throughout, {Body::Sun, Body::Moon}, falling_to_the_start, apparent(OriginKind::Geocentric)},
+        {mars_at_the_barycentre, {Body::Moon, Body::Mars, Body::Pluto}, rising, apparent(OriginKind::Barycentric)},
+        {mars_at_the_barycentre, {Body::Pluto, Body::Mars}, rising, apparent(OriginKind::Barycentric)},
+    };
+    for (const Case& c : cases) {
+        const std::string expected = first_error_of_the_pairs(c.engine, c.bodies, c.instants, c.options);
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(error_text(c.engine.positions(c.bodies, c.instants, c.options)), expected);
+    }
 }
 
 }  // namespace

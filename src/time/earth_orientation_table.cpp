@@ -93,9 +93,7 @@ Result<EopSample, EopError> EarthOrientationTable::interpolated_sample(
     if (utc_julian_day < first || utc_julian_day > last) {
         return failure(EopError::outside_coverage(utc_julian_day, first, last));
     }
-    const auto next = std::upper_bound(
-        samples_.begin(), samples_.end(), utc_julian_day,
-        [](double day, const EopSample& sample) { return day < sample.utc_julian_day; });
+    const auto next = next_sample_after(utc_julian_day);
     const EopSample& previous = *std::prev(next);
     if (previous.utc_julian_day == utc_julian_day) return previous;
 
@@ -103,6 +101,19 @@ Result<EopSample, EopError> EarthOrientationTable::interpolated_sample(
                             (next->utc_julian_day - previous.utc_julian_day);
     return EopSample{utc_julian_day, blend(previous.dut1, next->dut1, fraction),
                      blend(previous.x, next->x, fraction), blend(previous.y, next->y, fraction)};
+}
+
+std::vector<EopSample>::const_iterator EarthOrientationTable::next_sample_after(double utc_julian_day) const {
+    const std::size_t hint = last_next_sample_;
+    if (hint > 0 && hint < samples_.size() && samples_[hint - 1].utc_julian_day <= utc_julian_day &&
+        utc_julian_day < samples_[hint].utc_julian_day) {
+        return samples_.begin() + static_cast<std::ptrdiff_t>(hint);
+    }
+    const auto next = std::upper_bound(
+        samples_.begin(), samples_.end(), utc_julian_day,
+        [](double day, const EopSample& sample) { return day < sample.utc_julian_day; });
+    last_next_sample_ = static_cast<std::size_t>(next - samples_.begin());
+    return next;
 }
 
 Result<std::pair<double, double>, EopError> EarthOrientationTable::polar_motion_arcsec(

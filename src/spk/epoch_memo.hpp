@@ -1,12 +1,12 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <utility>
 
+#include "core/same_bits.hpp"
 #include "core/types.hpp"
 #include "spk/output_frame.hpp"
 #include "spk/state_vector.hpp"
@@ -17,10 +17,6 @@ namespace orbyx {
 // the instant they asked last. The engine keeps the last answer of each of its
 // per-instant steps and hands it back only for the very same input bits, so a
 // remembered answer is the one a fresh computation would give.
-
-inline bool same_bits(double a, double b) {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
 
 inline bool same_bits(const Instant& a, const Instant& b) {
     return a.time_scale == b.time_scale && same_bits(a.julian_day, b.julian_day);

@@ -5,6 +5,7 @@
 
 #include "core/constants.hpp"
 #include "core/provenance.hpp"
+#include "core/same_bits.hpp"
 #include "core/utf8.hpp"
 #include "time/decimal_number.hpp"
 #include "time/text_file.hpp"
@@ -126,6 +127,7 @@ Result<std::pair<double, double>, EopError> EarthOrientationTable::polar_motion_
 Result<double, EopError> EarthOrientationTable::utc_julian_day_from_ut1(
     double ut1_julian_day) const {
     if (!std::isfinite(ut1_julian_day)) return failure(EopError::non_finite());
+    if (last_ut1_to_utc_ && same_bits(last_ut1_to_utc_->first, ut1_julian_day)) return last_ut1_to_utc_->second;
     // UTC = UT1 - DUT1(UTC): three fixed steps, starting with UT1 as the UTC guess.
     double utc_julian_day = ut1_julian_day;
     for (int step = 0; step < 3; ++step) {
@@ -136,6 +138,7 @@ Result<double, EopError> EarthOrientationTable::utc_julian_day_from_ut1(
     // Only the coverage of the final estimate is checked.
     auto covered = interpolated_sample(utc_julian_day);
     if (!covered) return failure(std::move(covered).error());
+    last_ut1_to_utc_ = {ut1_julian_day, utc_julian_day};
     return utc_julian_day;
 }
 

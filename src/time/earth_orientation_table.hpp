@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/io_error.hpp"
@@ -78,6 +80,8 @@ private:
     // The sample after the day interpolated last: successive requests mostly fall
     // between the same two days, and a search of the whole table misses the cache.
     mutable std::size_t last_next_sample_ = 0;
+    // One request converts its UT1 day to UTC up to three times: the last conversion.
+    mutable std::optional<std::pair<double, double>> last_ut1_to_utc_;
 };
 
 // One trimmed data row of a C04 file; `line_number` counts every line from 1.

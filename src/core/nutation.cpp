@@ -53,7 +53,7 @@ std::size_t multiple_slot(std::size_t argument, std::int32_t multiplier) {
 }
 
 ArgumentMultiples argument_multiples(const std::array<double, FUNDAMENTAL_ARGUMENTS>& arguments_rad) {
-    ArgumentMultiples multiples{};
+    ArgumentMultiples multiples;  // every slot is written below
     for (std::size_t argument = 0; argument < FUNDAMENTAL_ARGUMENTS; ++argument) {
         const UnitPhasor once{std::cos(arguments_rad[argument]), std::sin(arguments_rad[argument])};
         multiples[multiple_slot(argument, 0)] = {1.0, 0.0};

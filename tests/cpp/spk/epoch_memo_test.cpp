@@ -1,5 +1,5 @@
-// The engine keeps the last answer of its per-instant steps; a replaced time kernel
-// must not leave an answer of the old one behind.
+// The engine keeps the last answer of its per-instant steps: it must answer only the
+// very input it was computed for, and a replaced time kernel must leave none behind.
 
 #include <gtest/gtest.h>
 
@@ -52,6 +52,46 @@ TEST(EpochMemo, ReplacingTheEopTableForgetsItsConversions) {
 
     engine = SpkEphemeris::with_time_kernels(std::move(engine), test::leap_seconds(), shifted_eop(scratch, 0));
     EXPECT_EQ(ut1_answers(engine), before);
+}
+
+// Requests at one instant that differ in one input each, asked of one engine in a
+// row, against engines that answer each request alone.
+TEST(EpochMemo, RequestsAtOneInstantDifferInEveryInput) {
+    test::ScratchDir scratch;
+    const auto engine_with_time_kernels = [&] {
+        return SpkEphemeris::with_time_kernels(test::de430(), test::leap_seconds(), test::eop_2015(scratch));
+    };
+    PositionOptions true_equator = test::apparent(OriginKind::Geocentric, CoordinateSystem::Equatorial);
+    PositionOptions mean_ecliptic{{OriginKind::Geocentric}, CoordinateSystem::Ecliptic, ReferenceEpoch::OfDate};
+    mean_ecliptic.corrections.precession = true;
+    PositionOptions light_time_only = test::geometric(OriginKind::Geocentric);
+    light_time_only.corrections.light_time = true;
+    const PositionOptions requests[] = {
+        test::apparent(OriginKind::Geocentric),
+        true_equator,
+        mean_ecliptic,
+        light_time_only,
+        test::geometric(OriginKind::Geocentric),
+        test::geometric(OriginKind::Heliocentric),
+        test::topocentric(test::apparent(OriginKind::Topocentric), {10.0, 50.0, 0.0}),
+        test::topocentric(test::apparent(OriginKind::Topocentric), {10.0, 50.0, 500.0}),
+        test::topocentric(test::apparent(OriginKind::Topocentric), {10.0, -50.0, 500.0}),
+    };
+    SpkEphemeris engine = engine_with_time_kernels();
+    for (const Instant instant : {Instant{DE430_MIDDLE, TimeScale::Tt}, Instant{DE430_MIDDLE, TimeScale::Tdb}}) {
+        for (const Body body : {Body::Moon, Body::Venus}) {
+            for (std::size_t i = 0; i < std::size(requests); ++i) {
+                SpkEphemeris alone = engine_with_time_kernels();
+                const auto expected = alone.position(body, instant, requests[i]);
+                const auto answered = engine.position(body, instant, requests[i]);
+                ASSERT_TRUE(expected && answered) << i << " " << test::error_text(expected);
+                EXPECT_EQ(answered->longitude_deg, expected->longitude_deg) << i;
+                EXPECT_EQ(answered->latitude_deg, expected->latitude_deg) << i;
+                EXPECT_EQ(answered->distance_au, expected->distance_au) << i;
+                EXPECT_EQ(answered->longitude_speed_deg_per_day, expected->longitude_speed_deg_per_day) << i;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -5,11 +5,9 @@
 #include "core/angle_reduction.hpp"
 #include "core/constants.hpp"
 #include "core/precession_iau2006.hpp"
+#include "core/same_bits.hpp"
 
 namespace orbyx {
-namespace {
-
-}  // namespace
 
 double earth_rotation_angle(double ut1_julian_day) {
     const double d = ut1_julian_day;
@@ -38,8 +36,24 @@ double equation_of_equinoxes(double tt_julian_day, const Nutation& nutation) {
 
 double greenwich_apparent_sidereal_time(double ut1_julian_day, double tt_julian_day,
                                         const Nutation& nutation) {
-    return reduced_to_turn_rad(gmst_iau2006(ut1_julian_day, tt_julian_day) +
-                          equation_of_equinoxes(tt_julian_day, nutation));
+    // A site's state and the hour angle of a horizon search step both need the
+    // sidereal time of one UT1/TT pair: keep the last one.
+    struct Entry {
+        bool filled = false;
+        double ut1_julian_day = 0.0;
+        double tt_julian_day = 0.0;
+        Nutation nutation{};
+        double gast_rad = 0.0;
+    };
+    thread_local Entry last;
+    if (last.filled && same_bits(last.ut1_julian_day, ut1_julian_day) && same_bits(last.tt_julian_day, tt_julian_day) &&
+        same_bits(last.nutation.dpsi_rad, nutation.dpsi_rad) && same_bits(last.nutation.deps_rad, nutation.deps_rad)) {
+        return last.gast_rad;
+    }
+    const double gast = reduced_to_turn_rad(gmst_iau2006(ut1_julian_day, tt_julian_day) +
+                                            equation_of_equinoxes(tt_julian_day, nutation));
+    last = {true, ut1_julian_day, tt_julian_day, nutation, gast};
+    return gast;
 }
 
 double greenwich_apparent_sidereal_time(double ut1_julian_day, double tt_julian_day) {

@@ -40,51 +40,76 @@ struct UnitPhasor {
     }
 };
 
-// The series multiplies each fundamental argument by a small integer: one sincos per
-// argument and products give every multiple, instead of a sincos per term.
-class AngleMultiples {
-public:
-    static constexpr int LARGEST_MULTIPLIER = 4;
+constexpr std::size_t FUNDAMENTAL_ARGUMENTS = 5;
+constexpr int LARGEST_MULTIPLIER = 4;
+constexpr std::size_t MULTIPLES_PER_ARGUMENT = 2 * LARGEST_MULTIPLIER + 1;
 
-    explicit AngleMultiples(double angle_rad) {
-        const UnitPhasor once{std::cos(angle_rad), std::sin(angle_rad)};
-        multiples_[LARGEST_MULTIPLIER] = {1.0, 0.0};
+// Every multiple -4x ... 4x of the five fundamental arguments, argument by argument:
+// one sincos per argument and products give them all, instead of a sincos per term.
+using ArgumentMultiples = std::array<UnitPhasor, FUNDAMENTAL_ARGUMENTS * MULTIPLES_PER_ARGUMENT>;
+
+std::size_t multiple_slot(std::size_t argument, std::int32_t multiplier) {
+    return argument * MULTIPLES_PER_ARGUMENT + static_cast<std::size_t>(LARGEST_MULTIPLIER + multiplier);
+}
+
+ArgumentMultiples argument_multiples(const std::array<double, FUNDAMENTAL_ARGUMENTS>& arguments_rad) {
+    ArgumentMultiples multiples;  // every slot is written below
+    for (std::size_t argument = 0; argument < FUNDAMENTAL_ARGUMENTS; ++argument) {
+        const UnitPhasor once{std::cos(arguments_rad[argument]), std::sin(arguments_rad[argument])};
+        multiples[multiple_slot(argument, 0)] = {1.0, 0.0};
         for (int k = 1; k <= LARGEST_MULTIPLIER; ++k) {
-            const UnitPhasor next = multiples_[LARGEST_MULTIPLIER + k - 1] * once;
-            multiples_[LARGEST_MULTIPLIER + k] = next;
-            multiples_[LARGEST_MULTIPLIER - k] = {next.cos, -next.sin};
+            const UnitPhasor next = multiples[multiple_slot(argument, k - 1)] * once;
+            multiples[multiple_slot(argument, k)] = next;
+            multiples[multiple_slot(argument, -k)] = {next.cos, -next.sin};
         }
     }
+    return multiples;
+}
 
-    const UnitPhasor& of(std::int32_t multiplier) const {
-        return multiples_[LARGEST_MULTIPLIER + multiplier];
-    }
-
-private:
-    std::array<UnitPhasor, 2 * LARGEST_MULTIPLIER + 1> multiples_{};
+// A term's phasor is the product of its arguments' multiples in argument order. A
+// zero multiplier contributes (1, 0), whose product leaves the other factor's bits
+// as they are, so only the nonzero multiples are multiplied: 138 products, not 308.
+struct TermFactors {
+    std::uint8_t count;
+    std::array<std::uint8_t, FUNDAMENTAL_ARGUMENTS> slots;
 };
 
-Nutation evaluate_nutation_iau2000b(double julian_day) {
-    const double t = julian_centuries_since_j2000(julian_day);
-    const double l = fundamental_argument_rad(485868.249036 + 1717915923.2178 * t);
-    const double lp = fundamental_argument_rad(1287104.79305 + 129596581.0481 * t);
-    const double f = fundamental_argument_rad(335779.526232 + 1739527262.8478 * t);
-    const double d = fundamental_argument_rad(1072260.70369 + 1602961601.209 * t);
-    const double om = moon_node_longitude_rad(t);
+std::array<TermFactors, IAU2000B_LUNI_SOLAR_TERMS.size()> term_factors() {
+    std::array<TermFactors, IAU2000B_LUNI_SOLAR_TERMS.size()> factors{};
+    for (std::size_t i = 0; i < IAU2000B_LUNI_SOLAR_TERMS.size(); ++i) {
+        const LuniSolarTerm& term = IAU2000B_LUNI_SOLAR_TERMS[i];
+        const std::int32_t multipliers[FUNDAMENTAL_ARGUMENTS] = {term.nl, term.nlp, term.nf, term.nd, term.nom};
+        TermFactors& f = factors[i];
+        for (std::size_t argument = 0; argument < FUNDAMENTAL_ARGUMENTS; ++argument) {
+            if (multipliers[argument] != 0) {
+                f.slots[f.count++] = static_cast<std::uint8_t>(multiple_slot(argument, multipliers[argument]));
+            }
+        }
+    }
+    return factors;
+}
 
-    const AngleMultiples multiples[] = {AngleMultiples(l), AngleMultiples(lp), AngleMultiples(f),
-                                        AngleMultiples(d), AngleMultiples(om)};
+Nutation evaluate_nutation_iau2000b(double julian_day) {
+    static const auto FACTORS = term_factors();
+    const double t = julian_centuries_since_j2000(julian_day);
+    const ArgumentMultiples multiples = argument_multiples({
+        fundamental_argument_rad(485868.249036 + 1717915923.2178 * t),
+        fundamental_argument_rad(1287104.79305 + 129596581.0481 * t),
+        fundamental_argument_rad(335779.526232 + 1739527262.8478 * t),
+        fundamental_argument_rad(1072260.70369 + 1602961601.209 * t),
+        moon_node_longitude_rad(t),
+    });
 
     // Smallest terms first.
     double longitude_sum = 0.0;
     double obliquity_sum = 0.0;
-    for (auto term = IAU2000B_LUNI_SOLAR_TERMS.rbegin(); term != IAU2000B_LUNI_SOLAR_TERMS.rend();
-         ++term) {
-        const UnitPhasor phasor = multiples[0].of(term->nl) * multiples[1].of(term->nlp) *
-                                  multiples[2].of(term->nf) * multiples[3].of(term->nd) *
-                                  multiples[4].of(term->nom);
-        longitude_sum += (term->ps + term->pst * t) * phasor.sin + term->pc * phasor.cos;
-        obliquity_sum += (term->ec + term->ect * t) * phasor.cos + term->es * phasor.sin;
+    for (std::size_t i = IAU2000B_LUNI_SOLAR_TERMS.size(); i-- > 0;) {
+        const LuniSolarTerm& term = IAU2000B_LUNI_SOLAR_TERMS[i];
+        const TermFactors& factors = FACTORS[i];
+        UnitPhasor phasor = multiples[factors.slots[0]];
+        for (std::size_t k = 1; k < factors.count; ++k) phasor = phasor * multiples[factors.slots[k]];
+        longitude_sum += (term.ps + term.pst * t) * phasor.sin + term.pc * phasor.cos;
+        obliquity_sum += (term.ec + term.ect * t) * phasor.cos + term.es * phasor.sin;
     }
     return {longitude_sum * TENTH_MICROARCSECOND_TO_RADIANS + PLANETARY_DPSI_RAD,
             obliquity_sum * TENTH_MICROARCSECOND_TO_RADIANS + PLANETARY_DEPS_RAD};

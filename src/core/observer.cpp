@@ -6,6 +6,7 @@
 #include "core/earth_rotation.hpp"
 #include "core/nutation.hpp"
 #include "core/of_date_rotation.hpp"
+#include "core/same_bits.hpp"
 
 namespace orbyx {
 
@@ -33,6 +34,28 @@ Vector3 terrestrial_position_km(double longitude_rad, double latitude_rad, doubl
     };
 }
 
+namespace {
+
+// A search asks for one site's state at many instants: keep the last site's place.
+Vector3 site_terrestrial_position_km(double longitude_rad, double latitude_rad, double height_m) {
+    struct Entry {
+        bool filled = false;
+        double longitude_rad = 0.0;
+        double latitude_rad = 0.0;
+        double height_m = 0.0;
+        Vector3 position{};
+    };
+    thread_local Entry last;
+    if (!last.filled || !same_bits(last.longitude_rad, longitude_rad) || !same_bits(last.latitude_rad, latitude_rad) ||
+        !same_bits(last.height_m, height_m)) {
+        last = {true, longitude_rad, latitude_rad, height_m,
+                terrestrial_position_km(longitude_rad, latitude_rad, height_m)};
+    }
+    return last.position;
+}
+
+}  // namespace
+
 Vector3 remove_polar_motion(const Vector3& itrs, double xp_rad, double yp_rad, double sprime_rad) {
     Vector3 v = rotate_about_x(itrs, std::sin(yp_rad), std::cos(yp_rad));
     v = rotate_about_y(v, std::sin(xp_rad), std::cos(xp_rad));
@@ -55,7 +78,7 @@ Result<CartesianState, CoordinateError> observer_gcrs_from_geodetic(
     if (std::fabs(latitude_rad) > 1.5707963267948966) return failure(CoordinateError::InvalidLatitude);
 
     const Vector3 intermediate = remove_polar_motion(
-        terrestrial_position_km(longitude_rad, latitude_rad, observer.height_m),
+        site_terrestrial_position_km(longitude_rad, latitude_rad, observer.height_m),
         xp_arcsec * ARCSECONDS_TO_RADIANS, yp_arcsec * ARCSECONDS_TO_RADIANS,
         tio_locator_rad(tt_julian_day));
 

@@ -23,6 +23,10 @@ template <class Member, std::size_t N>
 Result<Member, std::string> look_up(std::string_view text,
                                     const std::array<std::pair<std::string_view, Member>, N>& table,
                                     std::string_view unknown) {
+    // Names mostly come spelled as in the table, which normalising would leave alone.
+    for (const auto& [spelling, member] : table) {
+        if (spelling == text) return member;
+    }
     const std::string normalised = normalise(text);
     for (const auto& [spelling, member] : table) {
         if (spelling == normalised) return member;

@@ -64,16 +64,20 @@ Result<SpkEphemeris, EphemerisError> SpkEphemeris::with_additional_kernel(SpkEph
     }
     engine.metadata_.additional_kernels.push_back({std::move(name), ascii_lowercase(sha256)});
     engine.kernels_.push_back(std::move(kernel));
+    // The new kernel may answer for bodies the others answered for.
+    engine.memo_.forget_states();
     return engine;
 }
 
 SpkEphemeris SpkEphemeris::with_leap_second_kernel(SpkEphemeris engine, LeapSecondKernel kernel) {
     engine.leap_second_kernel_ = std::move(kernel);
+    engine.memo_.forget_time_conversions();
     return engine;
 }
 
 SpkEphemeris SpkEphemeris::with_eop(SpkEphemeris engine, EarthOrientationTable table) {
     engine.earth_orientation_table_ = std::move(table);
+    engine.memo_.forget_time_conversions();
     return engine;
 }
 
@@ -81,6 +85,7 @@ SpkEphemeris SpkEphemeris::with_time_kernels(SpkEphemeris engine, LeapSecondKern
                                              EarthOrientationTable table) {
     engine.leap_second_kernel_ = std::move(kernel);
     engine.earth_orientation_table_ = std::move(table);
+    engine.memo_.forget_time_conversions();
     return engine;
 }
 

@@ -11,6 +11,7 @@
 #include "core/errors.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
+#include "spk/epoch_memo.hpp"
 #include "spk/kernel_source.hpp"
 #include "spk/position_batch.hpp"
 #include "spk/spk_kernel.hpp"
@@ -18,12 +19,6 @@
 #include "time/leap_second_kernel.hpp"
 
 namespace orbyx {
-
-// The Julian days Earth rotation is computed from.
-struct EarthRotationEpochs {
-    double ut1_julian_day;
-    double tt_julian_day;
-};
 
 // The engine: the primary kernel and any attached kernels, the time kernels and
 // what was recorded at opening. Movable, not copyable. One request at a time: the
@@ -115,6 +110,14 @@ public:
                                                             double altitude_deg);
 
 private:
+    // `target` seen from `center` (plus the site, if any) at TDB seconds `epoch`, corrected.
+    Result<CartesianState, SpkError> relative_state(std::int32_t target, std::int32_t center,
+                                                    const Corrections& corrections,
+                                                    const std::optional<CartesianState>& observer_offset,
+                                                    double epoch);
+    // The axes resolved `options` ask for at that TDB day.
+    const OutputFrame& frame_of(const PositionOptions& options, double tdb_julian_day);
+
     SpkEphemeris(EphemerisMetadata metadata, std::pair<double, double> coverage_seconds,
                  SpkKernel primary);
 
@@ -125,6 +128,8 @@ private:
     std::vector<SpkKernel> kernels_;
     std::optional<LeapSecondKernel> leap_second_kernel_;
     std::optional<EarthOrientationTable> earth_orientation_table_;
+    // Per-instant answers of the scalar path; filled by const operations too.
+    mutable EpochMemo memo_;
 };
 
 }  // namespace orbyx

@@ -116,6 +116,8 @@ Result<RiseSetTransit, EphemerisError> SpkEphemeris::rise_set_transit(Body body,
     const auto epochs = earth_rotation_epochs(around);
     if (!epochs) return failure(epochs.error());
 
+    // One engine operation: its record reads share one check of each kernel file's length.
+    const SharedLengthChecks length_checks(kernels_);
     const double altitude_rad = altitude_deg * DEGREES_TO_RADIANS;
     const auto transit = refine_horizon_event(*this, body, observer, HorizonEventKind::Transit,
                                               epochs->ut1_julian_day, altitude_rad);
@@ -146,6 +148,7 @@ Result<HorizonEvent, EphemerisError> SpkEphemeris::next_horizon_event(Body body,
     const auto epochs = earth_rotation_epochs(after);
     if (!epochs) return failure(epochs.error());
     const double query_ut1 = epochs->ut1_julian_day;
+    const SharedLengthChecks length_checks(kernels_);
     for (const double offset_days : NEXT_EVENT_DAY_OFFSETS) {
         const auto events =
             rise_set_transit(body, observer, {query_ut1 + offset_days, TimeScale::Ut1}, altitude_deg);

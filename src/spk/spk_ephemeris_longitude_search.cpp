@@ -115,12 +115,16 @@ Result<Instant, EphemerisError> refine_longitude_zero(SpkEphemeris& engine, cons
 
 }  // namespace
 
+// A search is one engine operation: its record reads share one check of each
+// kernel file's length.
 Result<Instant, EphemerisError> SpkEphemeris::next_sun_longitude(const Instant& after, double target_deg) {
+    const SharedLengthChecks length_checks(kernels_);
     return refine_longitude_zero(*this, after, target_deg, TROPICAL_YEAR_DAYS, sun_longitude);
 }
 
 Result<Instant, EphemerisError> SpkEphemeris::next_sun_moon_elongation(const Instant& after,
                                                                        double target_deg) {
+    const SharedLengthChecks length_checks(kernels_);
     return refine_longitude_zero(*this, after, target_deg, SYNODIC_MONTH_DAYS, sun_moon_elongation);
 }
 

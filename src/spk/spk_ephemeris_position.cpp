@@ -13,6 +13,8 @@ Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant
                                                         const PositionOptions& requested) {
     const auto options = resolve_position_options(requested);
     if (!options) return failure(options.error());
+    // Only positions that were computed are remembered, so the checks below passed.
+    if (const Position* remembered = memo_.positions.find(body, instant, *options)) return *remembered;
     const auto epoch = tdb_seconds(instant);
     if (!epoch) return failure(epoch.error());
 
@@ -27,12 +29,38 @@ Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant
     } else if (auto distinct = reject_identical_target_and_center(target, center); !distinct) {
         return failure(std::move(distinct).error());
     }
+    // From here on a target is never its own centre without a site, the one case in
+    // which no state is evaluated.
 
-    const SharedLengthChecks length_checks(kernels_);
-    const auto relative =
-        resolve_relative_state(kernels_, target, center, options->corrections, observer_offset, *epoch);
+    const auto relative = relative_state(target, center, options->corrections, observer_offset, *epoch);
     if (!relative) return failure(to_ephemeris_error(relative.error()));
-    return position_from_state(*relative, output_frame(*options, julian_day_from_seconds(*epoch)));
+    const auto position = position_from_state(*relative, frame_of(*options, julian_day_from_seconds(*epoch)));
+    if (position) memo_.positions.remember(body, instant, *options, *position);
+    return position;
+}
+
+Result<CartesianState, SpkError> SpkEphemeris::relative_state(std::int32_t target, std::int32_t center,
+                                                              const Corrections& corrections,
+                                                              const std::optional<CartesianState>& observer_offset,
+                                                              double epoch) {
+    const SharedLengthChecks length_checks(kernels_);
+    // Every body of a chart, and both bodies of an elongation, look from one point.
+    const LookoutAtEpoch key{center, observer_offset, epoch};
+    LookoutStates* states = memo_.lookout.find(key);
+    if (states == nullptr) {
+        const auto lookout = observer_barycentric_state(kernels_, center, observer_offset, epoch);
+        if (!lookout) return failure(lookout.error());
+        states = &memo_.lookout.remember(key, {*lookout, std::nullopt});
+    }
+    return corrected_relative_state(kernels_, target, center, corrections, states->lookout, states->sun, epoch);
+}
+
+const OutputFrame& SpkEphemeris::frame_of(const PositionOptions& options, double tdb_julian_day) {
+    const FrameAtDay key{options.reference_epoch == ReferenceEpoch::OfDate,
+                         options.coordinate_system == CoordinateSystem::Equatorial, options.corrections.nutation,
+                         tdb_julian_day};
+    if (const OutputFrame* remembered = memo_.frame.find(key)) return *remembered;
+    return memo_.frame.remember(key, output_frame(options, tdb_julian_day));
 }
 
 }  // namespace orbyx

@@ -74,6 +74,7 @@ EphemerisError outside(const DateRange& range, const Instant& instant) {
 }  // namespace
 
 Result<double, EphemerisError> SpkEphemeris::tdb_seconds(const Instant& instant) const {
+    if (const double* remembered = memo_.tdb_seconds.find(instant)) return *remembered;
     const auto seconds = unchecked_tdb_seconds(leap_second_kernel(), earth_orientation_table(), instant);
     if (!seconds) return seconds;
 
@@ -85,7 +86,8 @@ Result<double, EphemerisError> SpkEphemeris::tdb_seconds(const Instant& instant)
     }
     // The range is the coverage rounded to Julian days, so a day that passes it may lie a
     // rounding outside the coverage, where no segment would answer.
-    return std::clamp(*seconds, coverage_seconds_.first, coverage_seconds_.second);
+    return memo_.tdb_seconds.remember(instant,
+                                      std::clamp(*seconds, coverage_seconds_.first, coverage_seconds_.second));
 }
 
 Result<double, EphemerisError> SpkEphemeris::instant_as_tt(const Instant& instant) const {
@@ -98,6 +100,7 @@ Result<double, EphemerisError> SpkEphemeris::instant_as_tt(const Instant& instan
 
 Result<EarthRotationEpochs, EphemerisError> SpkEphemeris::earth_rotation_epochs(
     const Instant& instant) const {
+    if (const EarthRotationEpochs* remembered = memo_.rotation_epochs.find(instant)) return *remembered;
     const LeapSecondKernel* lsk = leap_second_kernel();
     if (lsk == nullptr) {
         return failure(EphemerisError::time_conversion(
@@ -114,11 +117,13 @@ Result<EarthRotationEpochs, EphemerisError> SpkEphemeris::earth_rotation_epochs(
     if (!tt) return failure(tt.error());
     const auto ut1 = converted(lsk->ut1_julian_day(instant.time_scale, *eop, instant.julian_day));
     if (!ut1) return failure(ut1.error());
-    return EarthRotationEpochs{*ut1, *tt};
+    return memo_.rotation_epochs.remember(instant, {*ut1, *tt});
 }
 
 Result<CartesianState, EphemerisError> SpkEphemeris::observer_gcrs_state(
     const GeodeticObserver& observer, const Instant& instant) const {
+    const SiteAtInstant key{observer, instant};
+    if (const CartesianState* remembered = memo_.site_state.find(key)) return *remembered;
     const auto epochs = earth_rotation_epochs(instant);
     if (!epochs) return failure(epochs.error());
     const EarthOrientationTable& eop = *earth_orientation_table();
@@ -139,7 +144,7 @@ Result<CartesianState, EphemerisError> SpkEphemeris::observer_gcrs_state(
             "observer height_m " + format_number(observer.height_m) +
             " puts the site beyond the distance at which the Earth's rotation reaches the speed of light"));
     }
-    return *state;
+    return memo_.site_state.remember(key, *state);
 }
 
 }  // namespace orbyx

@@ -65,7 +65,7 @@ private:
 
     Result<const Type2Directory*, SpkError> type2_directory(SegmentAddressRange segment);
     // Record `index` of the segment: the cached one, or read to replace it.
-    Result<const Type2Record*, SpkError> type2_record(SegmentAddressRange segment, const Type2Directory& directory,
+    Result<Type2Record*, SpkError> type2_record(SegmentAddressRange segment, const Type2Directory& directory,
                                                       std::uint32_t index);
 
     DafFileRecord record_;

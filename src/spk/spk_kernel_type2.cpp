@@ -8,6 +8,7 @@
 #include <numeric>
 #include <utility>
 
+#include "core/same_bits.hpp"
 #include "spk/epoch_order.hpp"
 #include "spk/spk_kernel.hpp"
 
@@ -35,7 +36,7 @@ Result<const Type2Directory*, SpkError> SpkKernel::type2_directory(SegmentAddres
     return &directory_cache_.emplace(segment, *directory).first->second;
 }
 
-Result<const Type2Record*, SpkError> SpkKernel::type2_record(SegmentAddressRange segment,
+Result<Type2Record*, SpkError> SpkKernel::type2_record(SegmentAddressRange segment,
                                                              const Type2Directory& directory, std::uint32_t index) {
     const auto cached = record_cache_.find(segment);
     if (cached != record_cache_.end() && cached->second.index == index) return &cached->second;
@@ -50,6 +51,7 @@ Result<const Type2Record*, SpkError> SpkKernel::type2_record(SegmentAddressRange
     // Same-size replacements reuse the cached record's storage.
     record.coefficients.assign(record_buffer_.begin(), record_buffer_.end());
     record.checks = check_type2_record(record.coefficients, directory.record_size);
+    record.last_lone_epoch.reset();
     return &record;
 }
 
@@ -163,14 +165,19 @@ Result<StateVector, SpkError> SpkKernel::evaluate_type2_at_epoch(std::int32_t be
     if (!directory) return failure(directory.error());
     const auto index = select_type2_record(**directory, epoch);
     if (!index) return failure(index.error());
-    const auto record = type2_record(segment, **directory, *index);
-    if (!record) return failure(record.error());
+    const auto found = type2_record(segment, **directory, *index);
+    if (!found) return failure(found.error());
+    Type2Record& record = **found;
+    if (record.last_lone_epoch && same_bits(record.last_lone_epoch->first, epoch)) {
+        return record.last_lone_epoch->second;
+    }
     StateVector state;
-    if (auto done = evaluate_checked_type2_record((*record)->coefficients, (*directory)->record_size,
-                                                  (*record)->checks, std::span(&epoch, 1), std::span(&state, 1));
+    if (auto done = evaluate_checked_type2_record(record.coefficients, (*directory)->record_size, record.checks,
+                                                  std::span(&epoch, 1), std::span(&state, 1));
         !done) {
         return failure(std::move(done).error());
     }
+    record.last_lone_epoch.emplace(epoch, state);
     return state;
 }
 

@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/result.hpp"
@@ -38,6 +40,9 @@ struct Type2Record {
     std::uint32_t index;  // within its segment, from 0
     std::vector<double> coefficients;
     Type2RecordChecks checks;  // of `coefficients`
+    // The last lone epoch evaluated from this record and its state: the light-time
+    // passes of a request and the bodies sharing a centre meet the same epoch again.
+    std::optional<std::pair<double, StateVector>> last_lone_epoch;
 };
 
 // A segment's first and last DAF word address; names a segment within one kernel.

@@ -5,6 +5,7 @@
 
 #include "core/constants.hpp"
 #include "core/provenance.hpp"
+#include "core/same_bits.hpp"
 #include "core/utf8.hpp"
 #include "time/decimal_number.hpp"
 #include "time/text_file.hpp"
@@ -93,9 +94,7 @@ Result<EopSample, EopError> EarthOrientationTable::interpolated_sample(
     if (utc_julian_day < first || utc_julian_day > last) {
         return failure(EopError::outside_coverage(utc_julian_day, first, last));
     }
-    const auto next = std::upper_bound(
-        samples_.begin(), samples_.end(), utc_julian_day,
-        [](double day, const EopSample& sample) { return day < sample.utc_julian_day; });
+    const auto next = next_sample_after(utc_julian_day);
     const EopSample& previous = *std::prev(next);
     if (previous.utc_julian_day == utc_julian_day) return previous;
 
@@ -103,6 +102,19 @@ Result<EopSample, EopError> EarthOrientationTable::interpolated_sample(
                             (next->utc_julian_day - previous.utc_julian_day);
     return EopSample{utc_julian_day, blend(previous.dut1, next->dut1, fraction),
                      blend(previous.x, next->x, fraction), blend(previous.y, next->y, fraction)};
+}
+
+std::vector<EopSample>::const_iterator EarthOrientationTable::next_sample_after(double utc_julian_day) const {
+    const std::size_t hint = last_next_sample_;
+    if (hint > 0 && hint < samples_.size() && samples_[hint - 1].utc_julian_day <= utc_julian_day &&
+        utc_julian_day < samples_[hint].utc_julian_day) {
+        return samples_.begin() + static_cast<std::ptrdiff_t>(hint);
+    }
+    const auto next = std::upper_bound(
+        samples_.begin(), samples_.end(), utc_julian_day,
+        [](double day, const EopSample& sample) { return day < sample.utc_julian_day; });
+    last_next_sample_ = static_cast<std::size_t>(next - samples_.begin());
+    return next;
 }
 
 Result<std::pair<double, double>, EopError> EarthOrientationTable::polar_motion_arcsec(
@@ -115,6 +127,7 @@ Result<std::pair<double, double>, EopError> EarthOrientationTable::polar_motion_
 Result<double, EopError> EarthOrientationTable::utc_julian_day_from_ut1(
     double ut1_julian_day) const {
     if (!std::isfinite(ut1_julian_day)) return failure(EopError::non_finite());
+    if (last_ut1_to_utc_ && same_bits(last_ut1_to_utc_->first, ut1_julian_day)) return last_ut1_to_utc_->second;
     // UTC = UT1 - DUT1(UTC): three fixed steps, starting with UT1 as the UTC guess.
     double utc_julian_day = ut1_julian_day;
     for (int step = 0; step < 3; ++step) {
@@ -125,6 +138,7 @@ Result<double, EopError> EarthOrientationTable::utc_julian_day_from_ut1(
     // Only the coverage of the final estimate is checked.
     auto covered = interpolated_sample(utc_julian_day);
     if (!covered) return failure(std::move(covered).error());
+    last_ut1_to_utc_ = {ut1_julian_day, utc_julian_day};
     return utc_julian_day;
 }
 

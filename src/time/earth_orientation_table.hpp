@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/io_error.hpp"
@@ -68,9 +71,17 @@ public:
 private:
     EarthOrientationTable() = default;
 
+    // The first sample whose day exceeds `utc_julian_day`, which lies within the table.
+    std::vector<EopSample>::const_iterator next_sample_after(double utc_julian_day) const;
+
     std::string name_;
     std::string sha256_;
     std::vector<EopSample> samples_;  // never empty, strictly increasing
+    // The sample after the day interpolated last: successive requests mostly fall
+    // between the same two days, and a search of the whole table misses the cache.
+    mutable std::size_t last_next_sample_ = 0;
+    // One request converts its UT1 day to UTC up to three times: the last conversion.
+    mutable std::optional<std::pair<double, double>> last_ut1_to_utc_;
 };
 
 // One trimmed data row of a C04 file; `line_number` counts every line from 1.

@@ -24,8 +24,11 @@ inline double tdb_minus_tt_at(const DeltetConstants& c, double seconds_past_j200
 // argument moves to the other scale before the last evaluation.
 inline double tdb_minus_tt_seconds(const DeltetConstants& c, double seconds) {
     const double t1 = seconds + tdb_minus_tt_at(c, seconds);
-    const double t2 = seconds + tdb_minus_tt_at(c, t1);
-    return tdb_minus_tt_at(c, t2);
+    const double d1 = tdb_minus_tt_at(c, t1);
+    const double t2 = seconds + d1;
+    // D moves by well under a nanosecond between the passes, so t2 is nearly always
+    // t1 to the last bit, and D(t2) is then the D(t1) in hand.
+    return t2 == t1 ? d1 : tdb_minus_tt_at(c, t2);
 }
 
 }  // namespace orbyx

@@ -24,17 +24,6 @@ bool deflects(const Corrections& corrections, std::int32_t target, std::int32_t 
     return corrections.gravitational_deflection && target != SUN_NAIF_ID && center != SUN_NAIF_ID;
 }
 
-Result<CartesianState, SpkError> resolve_relative_state(
-    std::vector<SpkKernel>& kernels, std::int32_t target, std::int32_t center,
-    const Corrections& corrections, const std::optional<CartesianState>& observer_offset,
-    double epoch) {
-    if (target == center && !observer_offset) return CartesianState{};
-    const auto observer = observer_barycentric_state(kernels, center, observer_offset, epoch);
-    if (!observer) return observer;
-    std::optional<StateVector> sun;
-    return corrected_relative_state(kernels, target, center, corrections, *observer, sun, epoch);
-}
-
 Result<StateVector, SpkError> observer_barycentric_state(std::vector<SpkKernel>& kernels, std::int32_t center,
                                                          const std::optional<CartesianState>& observer_offset,
                                                          double epoch) {

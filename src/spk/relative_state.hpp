@@ -40,23 +40,17 @@ inline double emission_epoch(double epoch, const Vector3& target, const Vector3&
 // for the Sun itself nor for a heliocentric view.
 bool deflects(const Corrections& corrections, std::int32_t target, std::int32_t center);
 
-// The state of `target` seen from `center` (plus `observer_offset`, a geocentric site,
-// when given) at TDB seconds `epoch`, kernel frame: light time by three fixed
-// iterations, then solar deflection, then aberration, as `corrections` ask.
-Result<CartesianState, SpkError> resolve_relative_state(
-    std::vector<SpkKernel>& kernels, std::int32_t target, std::int32_t center,
-    const Corrections& corrections, const std::optional<CartesianState>& observer_offset,
-    double epoch);
-
-// The two halves of resolve_relative_state, so that several targets seen from one
-// observer at one epoch share its evaluation.
+// How a target's corrected state is found: the point looked from is evaluated once
+// per epoch, so that several targets seen from it share that evaluation.
 
 // The barycentric state of the point looked from: the centre, plus the site if any.
 Result<StateVector, SpkError> observer_barycentric_state(std::vector<SpkKernel>& kernels, std::int32_t center,
                                                          const std::optional<CartesianState>& observer_offset,
                                                          double epoch);
 
-// `target` seen from `observer` (barycentric, at `epoch`), corrected. The Sun's
+// `target` seen from `observer` (barycentric, at TDB seconds `epoch`), kernel frame:
+// light time by three fixed iterations, then solar deflection, then aberration, as
+// `corrections` ask. The Sun's
 // barycentric state is evaluated on first need and kept in `sun` for further targets
 // at the same epoch.
 Result<CartesianState, SpkError> corrected_relative_state(std::vector<SpkKernel>& kernels, std::int32_t target,

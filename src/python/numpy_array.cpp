@@ -1,6 +1,9 @@
 #include "python/numpy_array.hpp"
 
+#include <cstdlib>
+
 #define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#define NPY_TARGET_VERSION NPY_1_22_API_VERSION
 #include <numpy/arrayobject.h>
 
 namespace orbyx::python {
@@ -8,13 +11,53 @@ namespace {
 
 bool numpy_api_loaded() { return PyArray_API != nullptr || _import_array() >= 0; }
 
+// Result buffers come from plain malloc. NumPy's default allocator asks the kernel
+// for huge pages on large buffers, and PyPy frees a dropped array only at a later
+// collection, so there every batch lands on fresh pages: faulting those in as huge
+// pages took longer than evaluating the batch.
+void* plain_malloc(void*, std::size_t size) { return std::malloc(size); }
+void* plain_calloc(void*, std::size_t count, std::size_t size) { return std::calloc(count, size); }
+void* plain_realloc(void*, void* buffer, std::size_t size) { return std::realloc(buffer, size); }
+void plain_free(void*, void* buffer, std::size_t) { std::free(buffer); }
+
+PyDataMem_Handler plain_allocator = {
+    "orbyx_plain_malloc", 1, {nullptr, plain_malloc, plain_calloc, plain_realloc, plain_free}};
+
+// The handler as NumPy takes it; made once and kept for the module's life, since
+// every array made with it frees its buffer through it.
+PyObject* plain_allocator_capsule() {
+    static PyObject* capsule = nullptr;
+    if (capsule == nullptr) capsule = PyCapsule_New(&plain_allocator, "mem_handler", nullptr);
+    return capsule;
+}
+
+// The caller's handler is put back whatever happened; a failed allocation keeps its
+// own error over one of putting the handler back.
+PyRef new_plain_float64_array(npy_intp (&shape)[3]) {
+    PyObject* allocator = plain_allocator_capsule();
+    if (allocator == nullptr) return {};
+    PyRef callers = PyRef::steal(PyDataMem_SetHandler(allocator));
+    if (!callers) return {};
+    PyRef array = PyRef::steal(PyArray_SimpleNew(3, shape, NPY_FLOAT64));
+    if (!array) {
+        PyObject *type, *value, *traceback;
+        PyErr_Fetch(&type, &value, &traceback);
+        PyRef::steal(PyDataMem_SetHandler(callers.get()));
+        PyErr_Clear();
+        PyErr_Restore(type, value, traceback);
+        return {};
+    }
+    if (!PyRef::steal(PyDataMem_SetHandler(callers.get()))) return {};
+    return array;
+}
+
 }  // namespace
 
 PyRef new_float64_array(std::size_t rows, std::size_t columns, std::size_t depth, double*& data) {
     if (!numpy_api_loaded()) return {};
     npy_intp shape[3] = {static_cast<npy_intp>(rows), static_cast<npy_intp>(columns),
                          static_cast<npy_intp>(depth)};
-    PyRef array = PyRef::steal(PyArray_SimpleNew(3, shape, NPY_FLOAT64));
+    PyRef array = new_plain_float64_array(shape);
     if (array) data = static_cast<double*>(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array.get())));
     return array;
 }

@@ -25,9 +25,16 @@ def fields(position):
     ]
 
 
+def numpy_allocator_name():
+    core = getattr(numpy, "_core", None) or numpy.core  # renamed in NumPy 2
+    return core.multiarray.get_handler_name()
+
+
 def test_batch_array_is_a_fresh_instant_major_float64_block(engine):
     options = orbyx.geometric()
+    callers_allocator = numpy_allocator_name()
     array = engine.positions(["sun", "moon"], INSTANTS, options)
+    assert numpy_allocator_name() == callers_allocator  # the array's own is set only around it
     assert array.shape == (3, 2, 4) and array.dtype == numpy.float64
     assert array.flags.c_contiguous and array.flags.writeable and array.flags.owndata
     assert list(array[2, 1, :]) == fields(engine.position("moon", INSTANTS[2], options))

@@ -1,3 +1,4 @@
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -33,12 +34,19 @@ PyRef sequence_items(PyObject* value, const Signature& signature, std::size_t in
     return PyRef::steal(PySequence_Fast(value, "expected a sequence"));
 }
 
-// The same, never the caller's own list: reading a later argument can run Python code
-// that changes that list and frees the items we hold.
-PyRef held_sequence_items(PyObject* value, const Signature& signature, std::size_t index) {
-    PyRef items = sequence_items(value, signature, index);
-    if (items.get() == value && PyList_Check(value)) return PyRef::steal(PyList_AsTuple(value));
-    return items;
+// The same, each item held by a reference of ours: reading a later argument can run
+// Python code that changes the caller's list and frees the items it had. (A tuple copy
+// of the list would do as well, but PyPy builds a C object for it item by item.)
+std::optional<std::vector<PyRef>> held_sequence_items(PyObject* value, const Signature& signature,
+                                                      std::size_t index) {
+    const PyRef items = sequence_items(value, signature, index);
+    if (!items) return std::nullopt;
+    const Py_ssize_t count = PySequence_Fast_GET_SIZE(items.get());
+    PyObject** const objects = PySequence_Fast_ITEMS(items.get());
+    std::vector<PyRef> held;
+    held.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) held.push_back(PyRef::borrow(objects[i]));
+    return held;
 }
 
 void raise_wrong_item_type(const Signature& signature, std::size_t index, Py_ssize_t item,
@@ -99,13 +107,12 @@ PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nar
     EngineUse use(self, Access::Shared);
     if (!use) return nullptr;
 
-    const PyRef body_items = held_sequence_items(parameters[0], POSITIONS, 0);
-    if (!body_items) return nullptr;
-    const Py_ssize_t body_count = PySequence_Fast_GET_SIZE(body_items.get());
-    PyObject** const body_objects = PySequence_Fast_ITEMS(body_items.get());
-    for (Py_ssize_t i = 0; i < body_count; ++i) {
-        if (!PyUnicode_Check(body_objects[i])) {
-            raise_wrong_item_type(POSITIONS, 0, i, "str", body_objects[i]);
+    const auto body_objects = held_sequence_items(parameters[0], POSITIONS, 0);
+    if (!body_objects) return nullptr;
+    for (std::size_t i = 0; i < body_objects->size(); ++i) {
+        PyObject* const body = (*body_objects)[i].get();
+        if (!PyUnicode_Check(body)) {
+            raise_wrong_item_type(POSITIONS, 0, static_cast<Py_ssize_t>(i), "str", body);
             return nullptr;
         }
     }
@@ -124,9 +131,9 @@ PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nar
     if (options == nullptr) return nullptr;
 
     std::vector<Body> bodies;
-    bodies.reserve(static_cast<std::size_t>(body_count));
-    for (Py_ssize_t i = 0; i < body_count; ++i) {
-        const auto text = extract_str(body_objects[i], POSITIONS, 0);
+    bodies.reserve(body_objects->size());
+    for (const PyRef& body_object : *body_objects) {
+        const auto text = extract_str(body_object.get(), POSITIONS, 0);
         if (!text) return nullptr;
         const auto body = parse_body(*text);
         if (!body) return raise_value_error(body.error());

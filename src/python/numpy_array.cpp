@@ -11,10 +11,13 @@ namespace {
 
 bool numpy_api_loaded() { return PyArray_API != nullptr || _import_array() >= 0; }
 
-// Result buffers come from plain malloc. NumPy's default allocator asks the kernel
-// for huge pages on large buffers, and PyPy frees a dropped array only at a later
+// Large result buffers come from plain malloc. NumPy's default allocator asks the
+// kernel for huge pages from 4 MiB on, and PyPy frees a dropped array only at a later
 // collection, so there every batch lands on fresh pages: faulting those in as huge
-// pages took longer than evaluating the batch.
+// pages took longer than evaluating the batch. Smaller buffers keep NumPy's allocator,
+// as switching it costs PyPy more than a small batch.
+constexpr std::size_t HUGE_PAGE_ADVICE_BYTES = std::size_t{1} << 22;
+
 void* plain_malloc(void*, std::size_t size) { return std::malloc(size); }
 void* plain_calloc(void*, std::size_t count, std::size_t size) { return std::calloc(count, size); }
 void* plain_realloc(void*, void* buffer, std::size_t size) { return std::realloc(buffer, size); }
@@ -57,7 +60,9 @@ PyRef new_float64_array(std::size_t rows, std::size_t columns, std::size_t depth
     if (!numpy_api_loaded()) return {};
     npy_intp shape[3] = {static_cast<npy_intp>(rows), static_cast<npy_intp>(columns),
                          static_cast<npy_intp>(depth)};
-    PyRef array = new_plain_float64_array(shape);
+    const bool large = rows * columns * depth * sizeof(double) >= HUGE_PAGE_ADVICE_BYTES;
+    PyRef array = large ? new_plain_float64_array(shape)
+                        : PyRef::steal(PyArray_SimpleNew(3, shape, NPY_FLOAT64));
     if (array) data = static_cast<double*>(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array.get())));
     return array;
 }

@@ -32,15 +32,17 @@ def numpy_allocator_name():
 
 def test_batch_array_is_a_fresh_instant_major_float64_block(engine):
     options = orbyx.geometric()
-    callers_allocator = numpy_allocator_name()
     array = engine.positions(["sun", "moon"], INSTANTS, options)
-    assert numpy_allocator_name() == callers_allocator  # the array's own is set only around it
     assert array.shape == (3, 2, 4) and array.dtype == numpy.float64
     assert array.flags.c_contiguous and array.flags.writeable and array.flags.owndata
     assert list(array[2, 1, :]) == fields(engine.position("moon", INSTANTS[2], options))
     again = engine.positions(("sun", "moon"), tuple(INSTANTS), options)
+    callers_allocator = numpy_allocator_name()
+    large = engine.positions(["sun", "moon"], INSTANTS[:1] * 65536, options)  # 4 MiB
+    assert numpy_allocator_name() == callers_allocator  # its own allocator is set only around it
+    assert large.flags.owndata and (large[-1] == array[0]).all()
     array[:] = 0
-    assert again[0, 0, 2] > 0.9  # results share nothing
+    assert again[0, 0, 2] > 0.9 and large[0, 0, 2] > 0.9  # results share nothing
 
 
 def test_empty_batches_keep_their_shape(engine):

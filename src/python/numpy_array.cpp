@@ -1,6 +1,8 @@
 #include "python/numpy_array.hpp"
 
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 #define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
 #define NPY_TARGET_VERSION NPY_1_22_API_VERSION
@@ -65,6 +67,31 @@ PyRef new_float64_array(std::size_t rows, std::size_t columns, std::size_t depth
                         : PyRef::steal(PyArray_SimpleNew(3, shape, NPY_FLOAT64));
     if (array) data = static_cast<double*>(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array.get())));
     return array;
+}
+
+std::optional<std::vector<PyRef>> numpy_object_items(PyObject* value) {
+    // The name first, so that other values never load NumPy's C API.
+    if (std::string_view(Py_TYPE(value)->tp_name) != "numpy.ndarray") return std::nullopt;
+    if (!numpy_api_loaded()) {
+        PyErr_Clear();  // then the value is read as any other sequence
+        return std::nullopt;
+    }
+    auto* array = reinterpret_cast<PyArrayObject*>(value);
+    if (!PyArray_CheckExact(value) || PyArray_NDIM(array) != 1 || PyArray_TYPE(array) != NPY_OBJECT) {
+        return std::nullopt;
+    }
+    // Iterating one goes through the interpreter for every item under PyPy.
+    const npy_intp count = PyArray_DIM(array, 0);
+    const npy_intp stride = PyArray_STRIDE(array, 0);
+    const char* const data = PyArray_BYTES(array);
+    std::vector<PyRef> items;
+    items.reserve(static_cast<std::size_t>(count));
+    for (npy_intp i = 0; i < count; ++i) {
+        PyObject* item = nullptr;
+        std::memcpy(&item, data + i * stride, sizeof item);
+        items.push_back(PyRef::borrow(item != nullptr ? item : Py_None));  // as NumPy reads an empty slot
+    }
+    return items;
 }
 
 std::optional<bool> is_numpy_bool(PyObject* value) {

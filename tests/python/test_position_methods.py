@@ -77,6 +77,25 @@ def test_batch_argument_rules(engine):
     assert str(error.value) == 'unknown body "vulcan"'
 
 
+def object_array(items):
+    array = numpy.empty(len(items), dtype=object)
+    array[:] = items
+    return array
+
+
+@pytest.mark.parametrize("form", [
+    tuple, object_array, lambda items: numpy.repeat(object_array(items), 2)[::2],
+], ids=["tuple", "object array", "strided object array"])
+def test_other_sequences_batch_as_lists_do(engine, form):
+    options = orbyx.geometric()
+    expected = engine.positions(["sun", "moon"], INSTANTS, options)
+    assert (engine.positions(form(["sun", "moon"]), form(INSTANTS), options) == expected).all()
+    with pytest.raises(TypeError, match="'instants' item 1 must be Instant, not NoneType"):
+        engine.positions(form(["sun"]), form([INSTANTS[0], None]), options)
+    with pytest.raises(TypeError, match="'bodies' item 0 must be str, not .*ndarray"):
+        engine.positions(object_array(["sun"]).reshape(1, 1), form(INSTANTS), options)
+
+
 def test_engine_errors_surface_with_their_text(engine):
     with pytest.raises(ValueError) as error:
         engine.positions(["moon"], [INSTANTS[0], orbyx.Instant.tt(2400000.0)], orbyx.geometric())

@@ -1,3 +1,4 @@
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,26 +20,30 @@ const char* const POSITIONS_PARAMETERS[] = {"bodies", "instants", "options"};
 const Signature POSITIONS = {"positions", POSITIONS_PARAMETERS, 3, 3};
 
 // The items of a sequence argument (a list or tuple as it is, any other sequence
-// read through its item access). A str is a sequence too, but never one of names.
-PyRef sequence_items(PyObject* value, const Signature& signature, std::size_t index) {
+// read through its item access), each held by a reference of ours: reading a later
+// argument can run Python code that changes the caller's list and frees the items it
+// had. (A tuple copy of the list would do as well, but PyPy builds a C object for it
+// item by item.) A str is a sequence too, but never one of names.
+std::optional<std::vector<PyRef>> held_sequence_items(PyObject* value, const Signature& signature,
+                                                      std::size_t index) {
     if (PyUnicode_Check(value)) {
         raise_type_error(std::string(signature.callable) + "() argument '" +
                          signature.names[index] + "': Can't extract `str` to `Vec`");
-        return {};
+        return std::nullopt;
     }
     if (!PySequence_Check(value)) {
         raise_wrong_argument_type(signature, index, "a sequence", value);
-        return {};
+        return std::nullopt;
     }
-    return PyRef::steal(PySequence_Fast(value, "expected a sequence"));
-}
-
-// The same, never the caller's own list: reading a later argument can run Python code
-// that changes that list and frees the items we hold.
-PyRef held_sequence_items(PyObject* value, const Signature& signature, std::size_t index) {
-    PyRef items = sequence_items(value, signature, index);
-    if (items.get() == value && PyList_Check(value)) return PyRef::steal(PyList_AsTuple(value));
-    return items;
+    if (auto items = numpy_object_items(value)) return items;
+    const PyRef items = PyRef::steal(PySequence_Fast(value, "expected a sequence"));
+    if (!items) return std::nullopt;
+    const Py_ssize_t count = PySequence_Fast_GET_SIZE(items.get());
+    PyObject** const objects = PySequence_Fast_ITEMS(items.get());
+    std::vector<PyRef> held;
+    held.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) held.push_back(PyRef::borrow(objects[i]));
+    return held;
 }
 
 void raise_wrong_item_type(const Signature& signature, std::size_t index, Py_ssize_t item,
@@ -99,45 +104,43 @@ PyObject* engine_positions(PyObject* self, PyObject* const* args, Py_ssize_t nar
     EngineUse use(self, Access::Shared);
     if (!use) return nullptr;
 
-    const PyRef body_items = held_sequence_items(parameters[0], POSITIONS, 0);
-    if (!body_items) return nullptr;
-    const Py_ssize_t body_count = PySequence_Fast_GET_SIZE(body_items.get());
-    PyObject** const body_objects = PySequence_Fast_ITEMS(body_items.get());
-    for (Py_ssize_t i = 0; i < body_count; ++i) {
-        if (!PyUnicode_Check(body_objects[i])) {
-            raise_wrong_item_type(POSITIONS, 0, i, "str", body_objects[i]);
+    const auto body_objects = held_sequence_items(parameters[0], POSITIONS, 0);
+    if (!body_objects) return nullptr;
+    for (std::size_t i = 0; i < body_objects->size(); ++i) {
+        PyObject* const body = (*body_objects)[i].get();
+        if (!PyUnicode_Check(body)) {
+            raise_wrong_item_type(POSITIONS, 0, static_cast<Py_ssize_t>(i), "str", body);
             return nullptr;
         }
     }
-    const PyRef instant_items = sequence_items(parameters[1], POSITIONS, 1);
-    if (!instant_items) return nullptr;
-    const Py_ssize_t instant_count = PySequence_Fast_GET_SIZE(instant_items.get());
-    PyObject** const instant_objects = PySequence_Fast_ITEMS(instant_items.get());
-    for (Py_ssize_t i = 0; i < instant_count; ++i) {
-        if (Py_TYPE(instant_objects[i]) != module_classes().instant) {
-            raise_wrong_item_type(POSITIONS, 1, i, "Instant", instant_objects[i]);
-            return nullptr;
+    // An Instant never changes: its value is taken as soon as its item is checked.
+    std::vector<Instant> instants;
+    {
+        const auto instant_objects = held_sequence_items(parameters[1], POSITIONS, 1);
+        if (!instant_objects) return nullptr;
+        instants.reserve(instant_objects->size());
+        for (std::size_t i = 0; i < instant_objects->size(); ++i) {
+            PyObject* const instant = (*instant_objects)[i].get();
+            if (Py_TYPE(instant) != module_classes().instant) {
+                raise_wrong_item_type(POSITIONS, 1, static_cast<Py_ssize_t>(i), "Instant", instant);
+                return nullptr;
+            }
+            if (!check_holds_value(instant)) return nullptr;
+            instants.push_back(value_of<Instant>(instant));
         }
-        if (!check_holds_value(instant_objects[i])) return nullptr;
     }
     const PositionOptions* options = options_argument(parameters[2], POSITIONS, 2);
     if (options == nullptr) return nullptr;
 
     std::vector<Body> bodies;
-    bodies.reserve(static_cast<std::size_t>(body_count));
-    for (Py_ssize_t i = 0; i < body_count; ++i) {
-        const auto text = extract_str(body_objects[i], POSITIONS, 0);
+    bodies.reserve(body_objects->size());
+    for (const PyRef& body_object : *body_objects) {
+        const auto text = extract_str(body_object.get(), POSITIONS, 0);
         if (!text) return nullptr;
         const auto body = parse_body(*text);
         if (!body) return raise_value_error(body.error());
         bodies.push_back(*body);
     }
-    std::vector<Instant> instants;
-    instants.reserve(static_cast<std::size_t>(instant_count));
-    for (Py_ssize_t i = 0; i < instant_count; ++i) {
-        instants.push_back(value_of<Instant>(instant_objects[i]));
-    }
-
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
     // The array only for a request that passed every check: a refused one must not

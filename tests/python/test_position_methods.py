@@ -25,6 +25,11 @@ def fields(position):
     ]
 
 
+def numpy_allocator_name():
+    core = getattr(numpy, "_core", None) or numpy.core  # renamed in NumPy 2
+    return core.multiarray.get_handler_name()
+
+
 def test_batch_array_is_a_fresh_instant_major_float64_block(engine):
     options = orbyx.geometric()
     array = engine.positions(["sun", "moon"], INSTANTS, options)
@@ -32,8 +37,12 @@ def test_batch_array_is_a_fresh_instant_major_float64_block(engine):
     assert array.flags.c_contiguous and array.flags.writeable and array.flags.owndata
     assert list(array[2, 1, :]) == fields(engine.position("moon", INSTANTS[2], options))
     again = engine.positions(("sun", "moon"), tuple(INSTANTS), options)
+    callers_allocator = numpy_allocator_name()
+    large = engine.positions(["sun", "moon"], INSTANTS[:1] * 65536, options)  # 4 MiB
+    assert numpy_allocator_name() == callers_allocator  # its own allocator is set only around it
+    assert large.flags.owndata and (large[-1] == array[0]).all()
     array[:] = 0
-    assert again[0, 0, 2] > 0.9  # results share nothing
+    assert again[0, 0, 2] > 0.9 and large[0, 0, 2] > 0.9  # results share nothing
 
 
 def test_empty_batches_keep_their_shape(engine):
@@ -66,6 +75,25 @@ def test_batch_argument_rules(engine):
     with pytest.raises(ValueError) as error:
         engine.positions(["sun", "vulcan", "nibiru"], INSTANTS, options)
     assert str(error.value) == 'unknown body "vulcan"'
+
+
+def object_array(items):
+    array = numpy.empty(len(items), dtype=object)
+    array[:] = items
+    return array
+
+
+@pytest.mark.parametrize("form", [
+    tuple, object_array, lambda items: numpy.repeat(object_array(items), 2)[::2],
+], ids=["tuple", "object array", "strided object array"])
+def test_other_sequences_batch_as_lists_do(engine, form):
+    options = orbyx.geometric()
+    expected = engine.positions(["sun", "moon"], INSTANTS, options)
+    assert (engine.positions(form(["sun", "moon"]), form(INSTANTS), options) == expected).all()
+    with pytest.raises(TypeError, match="'instants' item 1 must be Instant, not NoneType"):
+        engine.positions(form(["sun"]), form([INSTANTS[0], None]), options)
+    with pytest.raises(TypeError, match="'bodies' item 0 must be str, not .*ndarray"):
+        engine.positions(object_array(["sun"]).reshape(1, 1), form(INSTANTS), options)
 
 
 def test_engine_errors_surface_with_their_text(engine):

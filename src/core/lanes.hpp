@@ -66,6 +66,18 @@ template <class Lanes>
     std::memcpy(values, &lanes, sizeof lanes);
 }
 
+// Lane `lane` of `lanes`, read and written one at a time; a double is its own only lane.
+[[gnu::always_inline]] inline double lane_value(double value, std::size_t) { return value; }
+template <class Lanes>
+[[gnu::always_inline]] inline double lane_value(const Lanes& lanes, std::size_t lane) {
+    return lanes[lane];
+}
+[[gnu::always_inline]] inline void set_lane(double& value, std::size_t, double lane_value) { value = lane_value; }
+template <class Lanes>
+[[gnu::always_inline]] inline void set_lane(Lanes& lanes, std::size_t lane, double lane_value) {
+    lanes[lane] = lane_value;
+}
+
 // `when` is a comparison of the same lanes: a bool for a double, a lane mask otherwise.
 [[gnu::always_inline]] inline double pick(bool when, double chosen, double otherwise) {
     return when ? chosen : otherwise;

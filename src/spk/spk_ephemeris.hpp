@@ -117,6 +117,8 @@ private:
                                                     double epoch);
     // The axes resolved `options` ask for at that TDB day.
     const OutputFrame& frame_of(const PositionOptions& options, double tdb_julian_day);
+    void prepare_site_and_frame_nutations(const Instant& instant, const PositionOptions& options,
+                                          double tdb_julian_day) const;
 
     SpkEphemeris(EphemerisMetadata metadata, std::pair<double, double> coverage_seconds,
                  SpkKernel primary);

@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "core/constants.hpp"
+#include "core/nutation.hpp"
 #include "spk/barycentric_state.hpp"
 #include "spk/output_frame.hpp"
 #include "spk/position_options.hpp"
@@ -20,8 +21,10 @@ Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant
 
     const std::int32_t target = naif_id(body);
     const std::int32_t center = origin_center(options->origin.kind);
+    const double tdb_julian_day = julian_day_from_seconds(*epoch);
     std::optional<CartesianState> observer_offset;
     if (options->origin.kind == OriginKind::Topocentric) {
+        prepare_site_and_frame_nutations(instant, *options, tdb_julian_day);
         // The Earth seen from a site on it is a valid request: no identity test.
         auto observer = observer_gcrs_state(options->origin.observer, instant);
         if (!observer) return failure(std::move(observer).error());
@@ -34,9 +37,21 @@ Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant
 
     const auto relative = relative_state(target, center, options->corrections, observer_offset, *epoch);
     if (!relative) return failure(to_ephemeris_error(relative.error()));
-    const auto position = position_from_state(*relative, frame_of(*options, julian_day_from_seconds(*epoch)));
+    const auto position = position_from_state(*relative, frame_of(*options, tdb_julian_day));
     if (position) memo_.positions.remember(body, instant, *options, *position);
     return position;
+}
+
+// The site turns with the Earth by the nutation at TT, and a frame of date needs it at
+// TDB: two evaluations side by side cost about one. A failure here is left for the
+// site's own conversion to report.
+void SpkEphemeris::prepare_site_and_frame_nutations(const Instant& instant, const PositionOptions& options,
+                                                    double tdb_julian_day) const {
+    if (options.reference_epoch != ReferenceEpoch::OfDate || !options.corrections.nutation) return;
+    if (memo_.site_state.find({options.origin.observer, instant}) != nullptr) return;
+    if (const auto epochs = earth_rotation_epochs(instant)) {
+        prepare_nutations_iau2000b(epochs->tt_julian_day, tdb_julian_day);
+    }
 }
 
 Result<CartesianState, SpkError> SpkEphemeris::relative_state(std::int32_t target, std::int32_t center,

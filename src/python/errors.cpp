@@ -5,7 +5,7 @@
 namespace orbyx::python {
 namespace {
 
-PyObject* wrong_thread_error_class = nullptr;
+PyObject* wrong_thread_error = nullptr;
 
 PyObject* raise(PyObject* type, std::string_view message) {
     PyRef text = PyRef::steal(
@@ -23,17 +23,21 @@ PyObject* raise_runtime_error(std::string_view message) {
 }
 
 PyObject* raise_wrong_thread(std::string_view type_path) {
-    return raise(wrong_thread_error_class,
+    return raise(wrong_thread_error,
                  std::string(type_path) + " is unsendable, but sent to another thread");
 }
 
 bool create_wrong_thread_error_class() {
-    if (wrong_thread_error_class == nullptr) {
-        wrong_thread_error_class =
+    if (wrong_thread_error == nullptr) {
+        wrong_thread_error =
             PyErr_NewException("orbyx.WrongThreadError", PyExc_BaseException, nullptr);
     }
-    return wrong_thread_error_class != nullptr;
+    return wrong_thread_error != nullptr;
 }
+
+PyObject* wrong_thread_error_class() { return wrong_thread_error; }
+
+void adopt_wrong_thread_error_class(PyObject* error_class) { wrong_thread_error = error_class; }
 
 void report_unraisable_runtime_error(std::string_view message) {
     PyObject *type, *value, *traceback;

@@ -15,6 +15,10 @@ PyObject* raise_runtime_error(std::string_view message);
 // BaseException so that a generic `except Exception` does not swallow the misuse.
 PyObject* raise_wrong_thread(std::string_view type_path);
 bool create_wrong_thread_error_class();
+// The class as created, for orbyx to publish; and the published one, for orbyx_ext
+// to raise, so that code catching the error sees one class whichever module raised it.
+PyObject* wrong_thread_error_class();
+void adopt_wrong_thread_error_class(PyObject* error_class);
 
 // Reports a failure that cannot propagate (during deallocation) to the host's hook,
 // without handing the hook the dying object.

@@ -7,6 +7,7 @@
 #include "python/errors.hpp"
 #include "python/guarded_call.hpp"
 #include "python/value_object.hpp"
+#include "registry/registry.hpp"
 
 namespace orbyx::python {
 namespace {
@@ -58,6 +59,12 @@ PyMethodDef functions[] = {
 PyModuleDef definition = {PyModuleDef_HEAD_INIT, "orbyx", "", -1, nullptr,
                           nullptr,               nullptr, nullptr, nullptr};
 
+// orbyx_ext recognises the classes by these addresses: a Python object can rebind
+// `orbyx.Engine`, but not the class an object was made by.
+void publish_classes(const ModuleClasses& classes) {
+    registry::publish_orbyx_classes({classes.engine, classes.instant, wrong_thread_error_class()});
+}
+
 // Registers classes, then functions, then constants, in the module's public order.
 PyObject* create_module() {
     if (!create_wrong_thread_error_class()) return nullptr;
@@ -96,7 +103,9 @@ PyObject* create_module() {
             PyRef::steal(new_float(SUN_UPPER_LIMB_ALTITUDE_DEG))) &&
         add(m, "MEAN_REFRACTION_ALTITUDE_DEG",
             PyRef::steal(new_float(MEAN_REFRACTION_ALTITUDE_DEG)));
-    return registered ? module.release() : nullptr;
+    if (!registered) return nullptr;
+    publish_classes(classes);
+    return module.release();
 }
 
 }  // namespace

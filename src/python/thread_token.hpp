@@ -1,12 +1,10 @@
 #pragma once
 
-#include <cstdint>
+#include "registry/registry.hpp"
 
 namespace orbyx::python {
 
-// The calling thread's identity, drawn once per thread from a counter that never
-// repeats: the system's thread ids are handed again to new threads once a thread
-// ends, so an object owned by an ended thread would pass to a stranger.
-std::uint64_t current_thread_token();
+// One counter per process, shared with orbyx_ext through the registry library.
+using registry::current_thread_token;
 
 }  // namespace orbyx::python

@@ -1,0 +1,64 @@
+#include "ext/native/orbyx_classes.hpp"
+
+#include "python/errors.hpp"
+#include "python/value_object.hpp"
+#include "registry/registry.hpp"
+
+namespace orbyx::ext {
+namespace {
+
+// Kept for the life of the process: orbyx holds a reference to each class.
+PyTypeObject* engine_class = nullptr;
+PyTypeObject* instant_class = nullptr;
+
+// Only orbyx's own classes pass: the type of an object cannot be faked from Python,
+// and orbyx refuses subclasses, so anything else is refused before its memory is
+// read as orbyx's layout. An object made without its value (PyPy allows that
+// through object.__new__) is refused too.
+bool check_argument(PyObject* value, PyTypeObject* type, const char* expected,
+                    const python::Signature& signature, std::size_t index) {
+    if (Py_TYPE(value) != type) {
+        python::raise_wrong_argument_type(signature, index, expected, value);
+        return false;
+    }
+    if (!python::holds_value(value)) {
+        python::raise_type_error(std::string(expected) + " object holds no value");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool load_orbyx_classes() {
+    PyRef orbyx = PyRef::steal(PyImport_ImportModule("orbyx"));
+    if (!orbyx) return false;
+    const registry::OrbyxClasses* classes = registry::published_orbyx_classes();
+    if (classes == nullptr) {
+        PyErr_SetString(PyExc_ImportError, "orbyx did not publish its classes to the registry");
+        return false;
+    }
+    engine_class = static_cast<PyTypeObject*>(classes->engine);
+    instant_class = static_cast<PyTypeObject*>(classes->instant);
+    python::adopt_wrong_thread_error_class(static_cast<PyObject*>(classes->wrong_thread_error));
+    return true;
+}
+
+bool check_engine_argument(PyObject* value, const python::Signature& signature, std::size_t index) {
+    return check_argument(value, engine_class, "orbyx.Engine", signature, index);
+}
+
+std::optional<Instant> orbyx_instant_argument(PyObject* value,
+                                              const python::Signature& signature,
+                                              std::size_t index) {
+    if (!check_argument(value, instant_class, "orbyx.Instant", signature, index)) {
+        return std::nullopt;
+    }
+    return python::value_of<Instant>(value);
+}
+
+PyObject* new_instant(const Instant& instant) {
+    return python::wrap_value(instant_class, instant);
+}
+
+}  // namespace orbyx::ext

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "python/py_ref.hpp"
+
+#include <optional>
+
+#include "core/types.hpp"
+#include "python/arguments.hpp"
+
+namespace orbyx::ext {
+
+using python::PyRef;
+
+// Imports orbyx and takes its classes from the registry orbyx published them to;
+// false with ImportError set if it did not.
+bool load_orbyx_classes();
+
+// Whether `value` is an orbyx.Engine (exactly the class orbyx made) holding its
+// state; TypeError naming the argument otherwise.
+bool check_engine_argument(PyObject* value, const python::Signature& signature, std::size_t index);
+
+// The value of an orbyx.Instant argument; empty with TypeError naming it otherwise.
+std::optional<Instant> orbyx_instant_argument(PyObject* value,
+                                              const python::Signature& signature,
+                                              std::size_t index);
+
+// A new orbyx.Instant, or null with the error set.
+PyObject* new_instant(const Instant& instant);
+
+}  // namespace orbyx::ext

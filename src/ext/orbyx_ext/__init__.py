@@ -1,0 +1,15 @@
+"""Conveniences on top of orbyx: instants from and to calendar dates and datetimes,
+and conversions between time scales through an engine's time kernels."""
+from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
+from orbyx_ext._time import CalendarDate, ConvertedInstant, calendar_from_instant, convert
+from orbyx_ext._native import instant_from_calendar
+
+__all__ = [
+    "CalendarDate",
+    "ConvertedInstant",
+    "calendar_from_instant",
+    "convert",
+    "datetime_from_instant",
+    "instant_from_calendar",
+    "instant_from_datetime",
+]

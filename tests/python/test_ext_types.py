@@ -1,0 +1,41 @@
+"""orbyx_ext's annotations describe its functions well enough for mypy --strict."""
+import platform
+
+import pytest
+
+from test_type_stub import run_mypy
+
+USES_THE_COMPANION = '''
+import datetime
+import orbyx
+import orbyx_ext
+
+engine = orbyx.open("de421.bsp", "0" * 64)
+instant: orbyx.Instant = orbyx_ext.instant_from_calendar(2027, 1, 1, 12, 30, 15.5, time_scale="tt", engine=engine)
+converted: orbyx_ext.ConvertedInstant = orbyx_ext.convert(engine, instant, "utc")
+source: str = converted.source
+date: orbyx_ext.CalendarDate = orbyx_ext.calendar_from_instant(converted.instant)
+second: float = date.second
+moment: datetime.datetime = orbyx_ext.datetime_from_instant(converted.instant)
+again: orbyx.Instant = orbyx_ext.instant_from_datetime(moment)
+'''
+MISUSES_THE_COMPANION = '''
+import orbyx
+import orbyx_ext
+
+orbyx_ext.instant_from_calendar(2027.0, 1, 1)
+year: str = orbyx_ext.calendar_from_instant(orbyx.Instant.tt(2460000.5)).year
+'''
+
+
+@pytest.mark.skipif(platform.python_implementation() != "CPython", reason="mypy is installed on CPython only")
+def test_mypy_accepts_every_function_and_reports_misuse(tmp_path, monkeypatch):
+    uses, misuses = tmp_path / "uses", tmp_path / "misuses"
+    uses.mkdir()
+    misuses.mkdir()
+    out, err, status = run_mypy(uses, monkeypatch, USES_THE_COMPANION, "-p", "orbyx_ext")
+    assert status == 0, out + err
+    out, _, status = run_mypy(misuses, monkeypatch, MISUSES_THE_COMPANION)
+    assert status == 1
+    assert 'Argument 1 to "instant_from_calendar" has incompatible type "float"; expected "int"' in out
+    assert 'Incompatible types in assignment (expression has type "int", variable has type "str")' in out

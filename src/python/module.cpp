@@ -62,7 +62,8 @@ PyModuleDef definition = {PyModuleDef_HEAD_INIT, "orbyx", "", -1, nullptr,
 // orbyx_ext recognises the classes by these addresses: a Python object can rebind
 // `orbyx.Engine`, but not the class an object was made by.
 void publish_classes(const ModuleClasses& classes) {
-    registry::publish_orbyx_classes({classes.engine, classes.instant, wrong_thread_error_class()});
+    registry::publish_orbyx_classes(
+        {classes.engine, classes.instant, classes.geodetic_observer, wrong_thread_error_class()});
 }
 
 // Registers classes, then functions, then constants, in the module's public order.

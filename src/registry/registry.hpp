@@ -20,6 +20,7 @@ ORBYX_REGISTRY_API std::uint64_t current_thread_token();
 struct OrbyxClasses {
     void* engine = nullptr;
     void* instant = nullptr;
+    void* geodetic_observer = nullptr;
     void* wrong_thread_error = nullptr;
 };
 

@@ -10,6 +10,7 @@ namespace {
 // Kept for the life of the process: orbyx holds a reference to each class.
 PyTypeObject* engine_class = nullptr;
 PyTypeObject* instant_class = nullptr;
+PyTypeObject* observer_class = nullptr;
 
 // Only orbyx's own classes pass: the type of an object cannot be faked from Python,
 // and orbyx refuses subclasses, so anything else is refused before its memory is
@@ -40,6 +41,7 @@ bool load_orbyx_classes() {
     }
     engine_class = static_cast<PyTypeObject*>(classes->engine);
     instant_class = static_cast<PyTypeObject*>(classes->instant);
+    observer_class = static_cast<PyTypeObject*>(classes->geodetic_observer);
     python::adopt_wrong_thread_error_class(static_cast<PyObject*>(classes->wrong_thread_error));
     return true;
 }
@@ -55,6 +57,15 @@ std::optional<Instant> orbyx_instant_argument(PyObject* value,
         return std::nullopt;
     }
     return python::value_of<Instant>(value);
+}
+
+std::optional<GeodeticObserver> orbyx_observer_argument(PyObject* value,
+                                                        const python::Signature& signature,
+                                                        std::size_t index) {
+    if (!check_argument(value, observer_class, "orbyx.GeodeticObserver", signature, index)) {
+        return std::nullopt;
+    }
+    return python::value_of<GeodeticObserver>(value);
 }
 
 PyObject* new_instant(const Instant& instant) {

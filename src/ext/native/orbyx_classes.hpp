@@ -24,6 +24,12 @@ std::optional<Instant> orbyx_instant_argument(PyObject* value,
                                               const python::Signature& signature,
                                               std::size_t index);
 
+// The value of an orbyx.GeodeticObserver argument; empty with TypeError naming it
+// otherwise.
+std::optional<GeodeticObserver> orbyx_observer_argument(PyObject* value,
+                                                        const python::Signature& signature,
+                                                        std::size_t index);
+
 // A new orbyx.Instant, or null with the error set.
 PyObject* new_instant(const Instant& instant);
 

@@ -18,6 +18,10 @@ date: orbyx_ext.CalendarDate = orbyx_ext.calendar_from_instant(converted.instant
 second: float = date.second
 moment: datetime.datetime = orbyx_ext.datetime_from_instant(converted.instant)
 again: orbyx.Instant = orbyx_ext.instant_from_datetime(moment)
+seen: orbyx_ext.Phenomena = orbyx_ext.phenomena(engine, "moon", instant, orbyx.GeodeticObserver(2.35, 48.85, 35.0))
+lit: float = orbyx_ext.phenomena(engine, "venus", instant).illuminated_fraction
+age: orbyx_ext.MoonAge = orbyx_ext.moon_age(engine, instant)
+new_moon: orbyx.Instant = age.new_moon
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx

@@ -1,4 +1,5 @@
 #include "ext/native/orbyx_classes.hpp"
+#include "ext/native/phenomena_functions.hpp"
 #include "ext/native/time_functions.hpp"
 #include "python/arguments.hpp"
 #include "python/guarded_call.hpp"
@@ -15,6 +16,8 @@ PyMethodDef functions[] = {
      METH_FASTCALL | METH_KEYWORDS, INSTANT_FROM_CALENDAR_DOC},
     {"calendar_from_instant", as_method(guarded<calendar_from_instant_function>),
      METH_FASTCALL | METH_KEYWORDS, CALENDAR_FROM_INSTANT_DOC},
+    {"phenomena", as_method(guarded<phenomena_function>), METH_FASTCALL | METH_KEYWORDS, PHENOMENA_DOC},
+    {"moon_age", as_method(guarded<moon_age_function>), METH_FASTCALL | METH_KEYWORDS, MOON_AGE_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -13,9 +13,15 @@ PyObject* calendar_from_instant_function(PyObject* module, PyObject* const* args
 
 inline constexpr const char CONVERT_DOC[] =
     "convert(engine, instant, time_scale)\n--\n\n"
-    "The instant in another time scale (\"utc\", \"ut1\", \"tt\" or \"tdb\") by the engine's own\n"
-    "relations and time kernels, with where it came from: (instant, \"tables\"), or\n"
-    "(instant, \"unchanged\") when it already is in that scale.";
+    "The instant in another time scale (\"utc\", \"ut1\", \"tt\" or \"tdb\"), with where it came\n"
+    "from: (instant, \"tables\") by the engine's own relations and time kernels,\n"
+    "(instant, \"model\") where UT1 lies outside them and comes from the Delta T model\n"
+    "(Morrison et al. 2021 splines, 720 BC to AD 2019, and the Stephenson et al. 2016\n"
+    "parabola beyond), joined without a step to the tables at their edges, or\n"
+    "(instant, \"unchanged\") when it already is in that scale. A UTC day before the\n"
+    "leap-second kernel's first entry (1972) is read as UT1. TT and TDB convert on any\n"
+    "day; UTC needs a leap-second kernel, and before its first entry an Earth orientation\n"
+    "table too; UT1 needs both.";
 inline constexpr const char INSTANT_FROM_CALENDAR_DOC[] =
     "instant_from_calendar(year, month, day, hour=0, minute=0, second=0.0, time_scale=\"utc\", "
     "engine=None)\n--\n\n"

@@ -3,7 +3,7 @@
 #include "core/errors.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
-#include "ext/time/scale_conversion.hpp"
+#include "ext/time/time_source.hpp"
 
 namespace orbyx {
 
@@ -19,7 +19,9 @@ struct EarthOrientation {
     TimeSource source;
 };
 
-// Inside the engine's time tables, exactly the values the engine turns a site by.
+// Inside the engine's time tables, exactly the values the engine turns a site by;
+// outside them UT1 from the ΔT model (see rotation_epochs), and no polar motion
+// beyond the Earth orientation table.
 Result<EarthOrientation, EphemerisError> earth_orientation(const SpkEphemeris& engine,
                                                            const Instant& instant);
 

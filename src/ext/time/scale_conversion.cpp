@@ -1,12 +1,29 @@
 #include "ext/time/scale_conversion.hpp"
 
+#include <cmath>
+
 #include "core/constants.hpp"
+#include "ext/time/rotation_epochs.hpp"
 #include "spk/spk_ephemeris.hpp"
+#include "time/tdb_minus_tt.hpp"
 
 namespace orbyx {
 namespace {
 
-Result<double, EphemerisError> utc_julian_day(const SpkEphemeris& engine, const Instant& instant) {
+using Converted = Result<ConvertedInstant, EphemerisError>;
+
+Converted from_tables(Result<double, EphemerisError> day, TimeScale target) {
+    if (!day) return failure(day.error());
+    return ConvertedInstant{Instant{*day, target}, TimeSource::Tables};
+}
+
+// Outside the tables the model answers where both time kernels are attached;
+// otherwise the tables' own refusal stands.
+bool model_applies(const SpkEphemeris& engine) {
+    return engine.leap_second_kernel() != nullptr && engine.earth_orientation_table() != nullptr;
+}
+
+Result<double, EphemerisError> table_utc_julian_day(const SpkEphemeris& engine, const Instant& instant) {
     const LeapSecondKernel* kernel = engine.leap_second_kernel();
     if (kernel == nullptr) {
         return failure(EphemerisError::time_conversion(
@@ -19,49 +36,67 @@ Result<double, EphemerisError> utc_julian_day(const SpkEphemeris& engine, const 
     return *utc;
 }
 
-// The UT1 day the engine turns the Earth by.
-Result<double, EphemerisError> ut1_julian_day(const SpkEphemeris& engine, const Instant& instant) {
-    if (engine.leap_second_kernel() == nullptr || engine.earth_orientation_table() == nullptr) {
-        return failure(EphemerisError::time_conversion(
-            "conversion to UT1 requires a leap-second kernel and an Earth orientation table; "
-            "attach them with Engine.with_time_kernels"));
-    }
-    const auto epochs = engine.earth_rotation_epochs(instant);
+Converted to_utc(const SpkEphemeris& engine, const Instant& instant) {
+    const auto tables = table_utc_julian_day(engine, instant);
+    if (tables || !model_applies(engine)) return from_tables(tables, TimeScale::Utc);
+    const auto epochs = rotation_epochs(engine, instant);
     if (!epochs) return failure(epochs.error());
-    return epochs->ut1_julian_day;
+    // After the kernel's first entry its UTC holds; before it, UTC is read as UT1.
+    const auto utc = engine.leap_second_kernel()->utc_julian_day(TimeScale::Tt, nullptr, epochs->tt_julian_day);
+    return ConvertedInstant{Instant{utc ? *utc : epochs->ut1_julian_day, TimeScale::Utc}, epochs->source};
 }
 
-// The TDB day of the seconds the engine evaluates kernels at.
-Result<double, EphemerisError> tdb_julian_day(const SpkEphemeris& engine, const Instant& instant) {
+Converted to_ut1(const SpkEphemeris& engine, const Instant& instant) {
+    const auto epochs = rotation_epochs(engine, instant);
+    if (!epochs) return failure(epochs.error());
+    return ConvertedInstant{Instant{epochs->ut1_julian_day, TimeScale::Ut1}, epochs->source};
+}
+
+Converted to_tt(const SpkEphemeris& engine, const Instant& instant) {
+    const auto tables = engine.instant_as_tt(instant);
+    if (tables || !model_applies(engine)) return from_tables(tables, TimeScale::Tt);
+    const auto epochs = rotation_epochs(engine, instant);
+    if (!epochs) return failure(epochs.error());
+    return ConvertedInstant{Instant{epochs->tt_julian_day, TimeScale::Tt}, epochs->source};
+}
+
+// TDB from TT by the engine's own terms, on days outside the kernel's span too.
+double tdb_julian_day_from_tt(const SpkEphemeris& engine, double tt_julian_day) {
+    const LeapSecondKernel* kernel = engine.leap_second_kernel();
+    const DeltetConstants constants =
+        kernel == nullptr ? BUILT_IN_DELTET
+                          : DeltetConstants{kernel->k(), kernel->eb(), kernel->m0(), kernel->m1()};
+    const double tt = seconds_since_j2000(tt_julian_day);
+    return julian_day_from_seconds(tt + tdb_minus_tt_seconds(constants, tt));
+}
+
+Converted to_tdb(const SpkEphemeris& engine, const Instant& instant) {
+    // Where the engine evaluates kernels, the very TDB it evaluates them at.
     const auto seconds = engine.tdb_seconds(instant);
-    if (!seconds) return failure(seconds.error());
-    return julian_day_from_seconds(*seconds);
-}
-
-Result<double, EphemerisError> converted_day(const SpkEphemeris& engine, const Instant& instant,
-                                             TimeScale target) {
-    switch (target) {
-        case TimeScale::Utc: return utc_julian_day(engine, instant);
-        case TimeScale::Ut1: return ut1_julian_day(engine, instant);
-        case TimeScale::Tt: return engine.instant_as_tt(instant);
-        case TimeScale::Tdb: return tdb_julian_day(engine, instant);
+    if (seconds) {
+        return ConvertedInstant{Instant{julian_day_from_seconds(*seconds), TimeScale::Tdb},
+                                TimeSource::Tables};
     }
-    return failure(EphemerisError::invalid_request("unknown time scale"));
+    if (!std::isfinite(instant.julian_day)) return failure(seconds.error());
+    const auto tt = to_tt(engine, instant);
+    if (!tt) return failure(tt.error());
+    return ConvertedInstant{Instant{tdb_julian_day_from_tt(engine, tt->instant.julian_day), TimeScale::Tdb},
+                            tt->source};
 }
 
 }  // namespace
-
-std::string_view canonical_name(TimeSource source) {
-    return source == TimeSource::Unchanged ? "unchanged" : "tables";
-}
 
 Result<ConvertedInstant, EphemerisError> convert_instant(const SpkEphemeris& engine,
                                                          const Instant& instant,
                                                          TimeScale target) {
     if (instant.time_scale == target) return ConvertedInstant{instant, TimeSource::Unchanged};
-    const auto day = converted_day(engine, instant, target);
-    if (!day) return failure(day.error());
-    return ConvertedInstant{Instant{*day, target}, TimeSource::Tables};
+    switch (target) {
+        case TimeScale::Utc: return to_utc(engine, instant);
+        case TimeScale::Ut1: return to_ut1(engine, instant);
+        case TimeScale::Tt: return to_tt(engine, instant);
+        case TimeScale::Tdb: return to_tdb(engine, instant);
+    }
+    return failure(EphemerisError::invalid_request("unknown time scale"));
 }
 
 }  // namespace orbyx

@@ -1,28 +1,24 @@
 #pragma once
 
-#include <string_view>
-
 #include "core/errors.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
+#include "ext/time/time_source.hpp"
 
 namespace orbyx {
 
 class SpkEphemeris;
-
-// Where a converted instant comes from. Every conversion today reads the engine's
-// leap-second kernel and Earth orientation table; dates outside them are refused.
-enum class TimeSource { Unchanged, Tables };
-
-std::string_view canonical_name(TimeSource source);
 
 struct ConvertedInstant {
     Instant instant;
     TimeSource source;
 };
 
-// `instant` in `target`, by the same relations the engine applies to it when it
-// evaluates positions and events.
+// `instant` in `target`. Inside the engine's time kernels, by the same relations the
+// engine applies to it when it evaluates positions and events; outside them by the
+// ΔT model joined to them (see rotation_epochs). TT and TDB convert on any day with
+// the engine's TDB - TT terms; UTC needs the leap-second kernel, and before its first
+// entry, where UTC is read as UT1, the Earth orientation table too; UT1 needs both.
 Result<ConvertedInstant, EphemerisError> convert_instant(const SpkEphemeris& engine,
                                                          const Instant& instant,
                                                          TimeScale target);

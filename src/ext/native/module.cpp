@@ -1,3 +1,4 @@
+#include "ext/native/crossing_functions.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/time_functions.hpp"
 #include "python/arguments.hpp"
@@ -15,6 +16,11 @@ PyMethodDef functions[] = {
      METH_FASTCALL | METH_KEYWORDS, INSTANT_FROM_CALENDAR_DOC},
     {"calendar_from_instant", as_method(guarded<calendar_from_instant_function>),
      METH_FASTCALL | METH_KEYWORDS, CALENDAR_FROM_INSTANT_DOC},
+    {"longitude_crossings", as_method(guarded<longitude_crossings_function>),
+     METH_FASTCALL | METH_KEYWORDS, LONGITUDE_CROSSINGS_DOC},
+    {"ecliptic_passages", as_method(guarded<ecliptic_passages_function>),
+     METH_FASTCALL | METH_KEYWORDS, ECLIPTIC_PASSAGES_DOC},
+    {"stations", as_method(guarded<stations_function>), METH_FASTCALL | METH_KEYWORDS, STATIONS_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+
+#include "core/errors.hpp"
+#include "core/result.hpp"
+#include "core/types.hpp"
+
+namespace orbyx {
+
+class SpkEphemeris;
+
+// A body's apparent geocentric place on the true ecliptic of date, tropical or in a
+// sidereal mode, as a function of the TT Julian day: what the searches follow.
+class ApparentTrack {
+public:
+    ApparentTrack(SpkEphemeris& engine, Body body, std::optional<SiderealMode> mode)
+        : engine_(engine), body_(body), mode_(mode) {}
+
+    Body body() const { return body_; }
+
+    Result<Position, EphemerisError> at(double tt_julian_day) const;
+
+    // The rate of the very longitude `at` gives, degrees per day, by a central
+    // difference kept inside [first_day, last_day] (one-sided at their ends).
+    Result<double, EphemerisError> longitude_rate(double tt_julian_day, double first_day,
+                                                  double last_day) const;
+
+    // Between two samples this far apart the body turns well under half a circle and
+    // its longitude changes direction at most once.
+    double sampling_step_days() const;
+
+private:
+    SpkEphemeris& engine_;
+    Body body_;
+    std::optional<SiderealMode> mode_;
+};
+
+}  // namespace orbyx

@@ -18,6 +18,13 @@ date: orbyx_ext.CalendarDate = orbyx_ext.calendar_from_instant(converted.instant
 second: float = date.second
 moment: datetime.datetime = orbyx_ext.datetime_from_instant(converted.instant)
 again: orbyx.Instant = orbyx_ext.instant_from_datetime(moment)
+crossings: list[orbyx_ext.LongitudeCrossing] = orbyx_ext.longitude_crossings(engine, "mars", 90.0, instant, again)
+sidereal: list[orbyx_ext.LongitudeCrossing] = orbyx_ext.longitude_crossings(
+    engine, "moon", 0.0, instant, again, sidereal_mode=orbyx.SiderealMode.lahiri())
+passages: list[orbyx_ext.EclipticPassage] = orbyx_ext.ecliptic_passages(engine, "moon", instant, again)
+turns: list[orbyx_ext.Station] = orbyx_ext.stations(engine, "mercury", instant, again, "fagan_bradley")
+when: orbyx.Instant = turns[0].instant
+direction: str = crossings[0].direction + passages[0].direction
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx

@@ -10,8 +10,8 @@ namespace {
 
 // The central difference errs by the longitude's third derivative times the square of
 // the half-step, and by its rounding over the half-step: at this fraction of the
-// sampling step both move a station by well under a millisecond.
-constexpr double RATE_HALF_STEP_PER_SAMPLING_STEP = 5e-4;
+// sampling step both move a station by well under 10 ms.
+constexpr double RATE_HALF_STEP_PER_SAMPLING_STEP = 2.5e-4;
 
 }  // namespace
 
@@ -24,7 +24,7 @@ Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
 
 Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_day, double first_day,
                                                              double last_day) const {
-    const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * sampling_step_days();
+    const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * longitude_step_days();
     const double before_day = std::max(tt_julian_day - half_step, first_day);
     const double after_day = std::min(tt_julian_day + half_step, last_day);
     const auto before = at(before_day);
@@ -35,18 +35,25 @@ Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_da
     return angular_error_deg(after->longitude_deg, before->longitude_deg) / (after_day - before_day);
 }
 
-double ApparentTrack::sampling_step_days() const {
+double ApparentTrack::longitude_step_days() const {
     switch (body_) {
-        // The Moon's 15 degrees a day; its latitude changes sign twice a month.
-        case Body::Moon: return 1.0;
-        // The Sun's latitude, within an arcsecond, follows the Moon's pull on the Earth.
-        case Body::Sun: return 2.0;
-        // Mercury's retrograde arcs last three weeks at least, Venus's and Mars's six.
-        case Body::Mercury: return 2.0;
+        // Neither ever turns back; the Moon runs up to 15.4 degrees a day.
+        case Body::Sun: return 16.0;
+        case Body::Moon: return 4.0;
+        // Retrograde arcs last three weeks at least for Mercury, six for Venus and
+        // Mars, four months for the others: a station's two steps hold no other.
+        case Body::Mercury: return 4.0;
         case Body::Venus:
-        case Body::Mars: return 4.0;
-        default: return 8.0;
+        case Body::Mars: return 8.0;
+        default: return 16.0;
     }
+}
+
+double ApparentTrack::latitude_step_days() const {
+    // A planet's latitude changes sign at its nodes, half an orbit apart; the Moon's
+    // every two weeks. The Sun's, within an arcsecond, follows the Moon's pull on the
+    // Earth and may turn within days.
+    return body_ == Body::Sun ? 2.0 : longitude_step_days();
 }
 
 }  // namespace orbyx

@@ -28,7 +28,9 @@ public:
 
     // Between two samples this far apart the body turns well under half a circle and
     // its longitude changes direction at most once.
-    double sampling_step_days() const;
+    double longitude_step_days() const;
+    // Between two samples this far apart the latitude changes sign at most once.
+    double latitude_step_days() const;
 
 private:
     SpkEphemeris& engine_;

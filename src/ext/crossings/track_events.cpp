@@ -41,15 +41,15 @@ Result<Sample, EphemerisError> sample_at(const ApparentTrack& track, double day)
     return Sample{day, place->longitude_deg, place->latitude_deg};
 }
 
-// Samples a sampling step apart from the first day to the last, both included; the
+// Samples `step` days apart from the first day to the last, both included; the
 // first alone for an empty range, which still answers whether the body can be followed.
 // Both ends first, so that a range the engine cannot follow is refused at its end.
-Result<std::vector<Sample>, EphemerisError> sampled_track(const ApparentTrack& track, TtRange range) {
+Result<std::vector<Sample>, EphemerisError> sampled_track(const ApparentTrack& track, TtRange range,
+                                                          double step) {
     const auto first = sample_at(track, range.first_day);
     if (!first) return failure(first.error());
     const auto last = sample_at(track, range.last_day);
     if (!last) return failure(last.error());
-    const double step = track.sampling_step_days();
     const auto intervals = static_cast<std::size_t>(std::ceil((range.last_day - range.first_day) / step));
     std::vector<Sample> samples{*first};
     if (intervals == 0) return samples;
@@ -74,7 +74,7 @@ struct Motion {
 
 // Stations from the motion between samples, and the true rate at both ends of the
 // range: where the motion turns, the rate changes sign within the two steps around.
-// The sampling step keeps stations more than two steps apart, so each bracket holds
+// The longitude step keeps stations more than two steps apart, so each bracket holds
 // one and the rate at its ends has the signs of the motions around it.
 Result<std::vector<TrackEvent<StationKind>>, EphemerisError> stations_among(
     const ApparentTrack& track, const std::vector<Sample>& samples, TtRange range) {
@@ -145,7 +145,7 @@ Result<std::vector<TrackEvent<LongitudeDirection>>, EphemerisError> longitude_cr
     const auto range = tt_range(engine, start, end);
     if (!range) return failure(range.error());
     const ApparentTrack track(engine, body, mode);
-    auto samples = sampled_track(track, *range);
+    auto samples = sampled_track(track, *range, track.longitude_step_days());
     if (!samples) return failure(samples.error());
     if (samples->size() < 2) return std::vector<TrackEvent<LongitudeDirection>>{};
 
@@ -187,7 +187,7 @@ Result<std::vector<TrackEvent<LatitudeDirection>>, EphemerisError> ecliptic_pass
     const auto range = tt_range(engine, start, end);
     if (!range) return failure(range.error());
     const ApparentTrack track(engine, body, std::nullopt);
-    const auto samples = sampled_track(track, *range);
+    const auto samples = sampled_track(track, *range, track.latitude_step_days());
     if (!samples) return failure(samples.error());
 
     const auto latitude = [&](double day) -> Result<double, EphemerisError> {
@@ -217,7 +217,7 @@ Result<std::vector<TrackEvent<StationKind>>, EphemerisError> stations(SpkEphemer
     const auto range = tt_range(engine, start, end);
     if (!range) return failure(range.error());
     const ApparentTrack track(engine, body, mode);
-    const auto samples = sampled_track(track, *range);
+    const auto samples = sampled_track(track, *range, track.longitude_step_days());
     if (!samples) return failure(samples.error());
     if (samples->size() < 2) return std::vector<TrackEvent<StationKind>>{};
     return stations_among(track, *samples, *range);

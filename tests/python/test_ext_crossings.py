@@ -180,6 +180,17 @@ def test_stations_match_skyfield(engine, sky, body, sidereal_mode):
     assert [event.direction for event in ours] == ["direct" if up else "retrograde" for up in moving_on]
 
 
+@pytest.mark.parametrize("half_width_days", [1e-4, 0.3, 3.0])
+def test_a_station_is_found_the_same_from_a_range_just_around_it(engine, half_width_days):
+    (retrograde, direct), _ = mercury_retrograde_loop(engine)
+    for station in (retrograde, direct):
+        day = station.instant.julian_day
+        around = orbyx_ext.stations(engine, "mercury", orbyx.Instant.tt(day - half_width_days),
+                                    orbyx.Instant.tt(day + half_width_days))
+        assert [event.direction for event in around] == [station.direction]
+        assert abs(around[0].instant.julian_day - day) * SECONDS_PER_DAY < 0.001
+
+
 def test_moon_node_passages_match_skyfield(engine, sky):
     start, end = tt(INGRESS_SPAN[0]), tt(INGRESS_SPAN[1])
     ours = orbyx_ext.ecliptic_passages(engine, "moon", start, end)

@@ -12,6 +12,7 @@ namespace {
 // the half-step, and by its rounding over the half-step: at this fraction of the
 // sampling step both move a station by well under 10 ms.
 constexpr double RATE_HALF_STEP_PER_SAMPLING_STEP = 2.5e-4;
+constexpr double RANGE_END_MARGIN_DAYS = 1e-6;
 
 }  // namespace
 
@@ -22,11 +23,13 @@ Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
     return engine_.position(body_, instant, options);
 }
 
-Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_day, double first_day,
-                                                             double last_day) const {
+Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_day) const {
     const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * longitude_step_days();
-    const double before_day = std::max(tt_julian_day - half_step, first_day);
-    const double after_day = std::min(tt_julian_day + half_step, last_day);
+    // A search may run to the ends of the kernel's range, which is in TDB: kept off
+    // them by more than TDB - TT.
+    const DateRange& covered = engine_.supported_range();
+    const double before_day = std::max(tt_julian_day - half_step, covered.start_julian_day + RANGE_END_MARGIN_DAYS);
+    const double after_day = std::min(tt_julian_day + half_step, covered.end_julian_day - RANGE_END_MARGIN_DAYS);
     const auto before = at(before_day);
     if (!before) return failure(before.error());
     const auto after = at(after_day);

@@ -22,9 +22,8 @@ public:
     Result<Position, EphemerisError> at(double tt_julian_day) const;
 
     // The rate of the very longitude `at` gives, degrees per day, by a central
-    // difference kept inside [first_day, last_day] (one-sided at their ends).
-    Result<double, EphemerisError> longitude_rate(double tt_julian_day, double first_day,
-                                                  double last_day) const;
+    // difference (one-sided only where the kernel's range ends).
+    Result<double, EphemerisError> longitude_rate(double tt_julian_day) const;
 
     // Between two samples this far apart the body turns well under half a circle and
     // its longitude changes direction at most once.

@@ -78,7 +78,7 @@ struct Motion {
 // one and the rate at its ends has the signs of the motions around it.
 Result<std::vector<TrackEvent<StationKind>>, EphemerisError> stations_among(
     const ApparentTrack& track, const std::vector<Sample>& samples, TtRange range) {
-    const auto rate = [&](double day) { return track.longitude_rate(day, range.first_day, range.last_day); };
+    const auto rate = [&](double day) { return track.longitude_rate(day); };
     std::vector<Motion> motions;
     motions.reserve(samples.size() + 1);
     const auto first_rate = rate(range.first_day);

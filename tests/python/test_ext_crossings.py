@@ -145,6 +145,7 @@ def test_a_longitude_inside_a_retrograde_loop_is_crossed_three_times(engine, sky
     start, end = retrograde.instant.julian_day - 40.0, direct.instant.julian_day + 40.0
     ours = orbyx_ext.longitude_crossings(engine, "mercury", target, orbyx.Instant.tt(start), orbyx.Instant.tt(end))
     assert [event.direction for event in ours] == ["increasing", "decreasing", "increasing"]
+    # This state changes at the opposite longitude too, which Mercury stays far from.
     their_days, _ = skyfield_events(
         sky, start, end, 2.0,
         lambda t: ((skyfield_places(sky, "mercury", t)[0] - target + 180.0) % 360.0 > 180.0).astype(int))

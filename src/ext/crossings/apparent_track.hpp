@@ -17,15 +17,13 @@ public:
     ApparentTrack(SpkEphemeris& engine, Body body, std::optional<SiderealMode> mode)
         : engine_(engine), body_(body), mode_(mode) {}
 
-    Body body() const { return body_; }
-
     Result<Position, EphemerisError> at(double tt_julian_day) const;
 
     // The rate of the very longitude `at` gives, degrees per day, by a central
     // difference (one-sided only where the kernel's range ends).
     Result<double, EphemerisError> longitude_rate(double tt_julian_day) const;
 
-    // Between two samples this far apart the body turns well under half a circle and
+    // Between two samples this far apart the body moves well under half a circle and
     // its longitude changes direction at most once.
     double longitude_step_days() const;
     // Between two samples this far apart the latitude changes sign at most once.

@@ -149,7 +149,7 @@ Result<std::vector<TrackEvent<LongitudeDirection>>, EphemerisError> longitude_cr
     if (!samples) return failure(samples.error());
     if (samples->size() < 2) return std::vector<TrackEvent<LongitudeDirection>>{};
 
-    // Split at the stations, the longitude is monotonic between knots and moves less
+    // Once split at the stations, the track is monotonic between knots and moves less
     // than half a circle: each crossing shows as one change of sign.
     const auto turns = stations_among(track, *samples, *range);
     if (!turns) return failure(turns.error());

@@ -2,6 +2,7 @@
 
 #include "core/angle_reduction.hpp"
 #include "core/constants.hpp"
+#include "spk/ecliptic_of_date_search.hpp"
 #include "spk/spk_ephemeris.hpp"
 
 namespace orbyx {
@@ -24,13 +25,6 @@ struct AngleAndRate {
 
 // Evaluates the searched angle at an instant of the query's scale.
 using AngleFunction = Result<AngleAndRate, EphemerisError> (*)(SpkEphemeris&, const Instant&);
-
-// Apparent geocentric longitude on the true ecliptic of date.
-PositionOptions apparent_geocentric_ecliptic_of_date() {
-    PositionOptions options{{OriginKind::Geocentric}, CoordinateSystem::Ecliptic, ReferenceEpoch::OfDate};
-    options.apparent = true;
-    return options;
-}
 
 Result<AngleAndRate, EphemerisError> sun_longitude(SpkEphemeris& engine, const Instant& instant) {
     const auto sun = engine.position(Body::Sun, instant, apparent_geocentric_ecliptic_of_date());
@@ -55,12 +49,6 @@ Status<EphemerisError> check_usable_rate(double rate_deg_per_day) {
             EphemerisError::invalid_request("longitude speed is too small to search for the event"));
     }
     return {};
-}
-
-// The angle less the target the shorter way round, in (-180, 180] degrees.
-double angular_error_deg(double angle_deg, double target_deg) {
-    const double wrapped = wrapped_to_half_turn_rad((angle_deg - target_deg) * DEGREES_TO_RADIANS);
-    return wrapped > -PI ? wrapped * RADIANS_TO_DEGREES : 180.0;
 }
 
 // Julian day (in `scale`) near `start` at which the angle reaches the target. Stops

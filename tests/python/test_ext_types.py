@@ -22,6 +22,13 @@ seen: orbyx_ext.Phenomena = orbyx_ext.phenomena(engine, "moon", instant, orbyx.G
 lit: float = orbyx_ext.phenomena(engine, "venus", instant).illuminated_fraction
 age: orbyx_ext.MoonAge = orbyx_ext.moon_age(engine, instant)
 new_moon: orbyx.Instant = age.new_moon
+crossings: list[orbyx_ext.LongitudeCrossing] = orbyx_ext.longitude_crossings(engine, "mars", 90.0, instant, again)
+sidereal: list[orbyx_ext.LongitudeCrossing] = orbyx_ext.longitude_crossings(
+    engine, "moon", 0.0, instant, again, sidereal_mode=orbyx.SiderealMode.lahiri())
+passages: list[orbyx_ext.EclipticPassage] = orbyx_ext.ecliptic_passages(engine, "moon", instant, again)
+turns: list[orbyx_ext.Station] = orbyx_ext.stations(engine, "mercury", instant, again, "fagan_bradley")
+when: orbyx.Instant = turns[0].instant
+direction: str = crossings[0].direction + passages[0].direction
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx

@@ -1,3 +1,4 @@
+#include "ext/native/crossing_functions.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/phenomena_functions.hpp"
 #include "ext/native/time_functions.hpp"
@@ -18,6 +19,11 @@ PyMethodDef functions[] = {
      METH_FASTCALL | METH_KEYWORDS, CALENDAR_FROM_INSTANT_DOC},
     {"phenomena", as_method(guarded<phenomena_function>), METH_FASTCALL | METH_KEYWORDS, PHENOMENA_DOC},
     {"moon_age", as_method(guarded<moon_age_function>), METH_FASTCALL | METH_KEYWORDS, MOON_AGE_DOC},
+    {"longitude_crossings", as_method(guarded<longitude_crossings_function>),
+     METH_FASTCALL | METH_KEYWORDS, LONGITUDE_CROSSINGS_DOC},
+    {"ecliptic_passages", as_method(guarded<ecliptic_passages_function>),
+     METH_FASTCALL | METH_KEYWORDS, ECLIPTIC_PASSAGES_DOC},
+    {"stations", as_method(guarded<stations_function>), METH_FASTCALL | METH_KEYWORDS, STATIONS_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -1,0 +1,62 @@
+#include "ext/crossings/apparent_track.hpp"
+
+#include <algorithm>
+
+#include "spk/ecliptic_of_date_search.hpp"
+#include "spk/spk_ephemeris.hpp"
+
+namespace orbyx {
+namespace {
+
+// The central difference errs by the longitude's third derivative times the square of
+// the half-step, and by its rounding over the half-step: at this fraction of the
+// sampling step both move a station by well under 10 ms.
+constexpr double RATE_HALF_STEP_PER_SAMPLING_STEP = 2.5e-4;
+constexpr double RANGE_END_MARGIN_DAYS = 1e-6;
+
+}  // namespace
+
+Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
+    const Instant instant{tt_julian_day, TimeScale::Tt};
+    const PositionOptions options = apparent_geocentric_ecliptic_of_date();
+    if (mode_) return engine_.sidereal_position(body_, instant, options, *mode_);
+    return engine_.position(body_, instant, options);
+}
+
+Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_day) const {
+    const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * longitude_step_days();
+    // A search may run to the ends of the kernel's range, which is in TDB: kept off
+    // them by more than TDB - TT.
+    const DateRange& covered = engine_.supported_range();
+    const double before_day = std::max(tt_julian_day - half_step, covered.start_julian_day + RANGE_END_MARGIN_DAYS);
+    const double after_day = std::min(tt_julian_day + half_step, covered.end_julian_day - RANGE_END_MARGIN_DAYS);
+    const auto before = at(before_day);
+    if (!before) return failure(before.error());
+    const auto after = at(after_day);
+    if (!after) return failure(after.error());
+    // Divided by the days actually evaluated, which rounding moved off the half-steps.
+    return angular_error_deg(after->longitude_deg, before->longitude_deg) / (after_day - before_day);
+}
+
+double ApparentTrack::longitude_step_days() const {
+    switch (body_) {
+        // Neither ever turns back; the Moon runs up to 15.4 degrees a day.
+        case Body::Sun: return 16.0;
+        case Body::Moon: return 4.0;
+        // Retrograde arcs last three weeks at least for Mercury, six for Venus and
+        // Mars, four months for the others: a station's two steps hold no other.
+        case Body::Mercury: return 4.0;
+        case Body::Venus:
+        case Body::Mars: return 8.0;
+        default: return 16.0;
+    }
+}
+
+double ApparentTrack::latitude_step_days() const {
+    // A planet's latitude changes sign at its nodes, half an orbit apart; the Moon's
+    // every two weeks. The Sun's, within an arcsecond, follows the Moon's pull on the
+    // Earth and may turn within days.
+    return body_ == Body::Sun ? 2.0 : longitude_step_days();
+}
+
+}  // namespace orbyx

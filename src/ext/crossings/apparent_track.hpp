@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+
+#include "core/errors.hpp"
+#include "core/result.hpp"
+#include "core/types.hpp"
+
+namespace orbyx {
+
+class SpkEphemeris;
+
+// A body's apparent geocentric place on the true ecliptic of date, tropical or in a
+// sidereal mode, as a function of the TT Julian day: what the searches follow.
+class ApparentTrack {
+public:
+    ApparentTrack(SpkEphemeris& engine, Body body, std::optional<SiderealMode> mode)
+        : engine_(engine), body_(body), mode_(mode) {}
+
+    Result<Position, EphemerisError> at(double tt_julian_day) const;
+
+    // The rate of the very longitude `at` gives, degrees per day, by a central
+    // difference (one-sided only where the kernel's range ends).
+    Result<double, EphemerisError> longitude_rate(double tt_julian_day) const;
+
+    // Between two samples this far apart the body moves well under half a circle and
+    // its longitude changes direction at most once.
+    double longitude_step_days() const;
+    // Between two samples this far apart the latitude changes sign at most once.
+    double latitude_step_days() const;
+
+private:
+    SpkEphemeris& engine_;
+    Body body_;
+    std::optional<SiderealMode> mode_;
+};
+
+}  // namespace orbyx

@@ -1,4 +1,5 @@
 #include "ext/native/orbyx_classes.hpp"
+#include "ext/native/sky_functions.hpp"
 #include "ext/native/time_functions.hpp"
 #include "python/arguments.hpp"
 #include "python/guarded_call.hpp"
@@ -15,6 +16,11 @@ PyMethodDef functions[] = {
      METH_FASTCALL | METH_KEYWORDS, INSTANT_FROM_CALENDAR_DOC},
     {"calendar_from_instant", as_method(guarded<calendar_from_instant_function>),
      METH_FASTCALL | METH_KEYWORDS, CALENDAR_FROM_INSTANT_DOC},
+    {"horizontal", as_method(guarded<horizontal_function>), METH_FASTCALL | METH_KEYWORDS, HORIZONTAL_DOC},
+    {"horizontal_batch", as_method(guarded<horizontal_batch_function>), METH_FASTCALL | METH_KEYWORDS,
+     HORIZONTAL_BATCH_DOC},
+    {"local_sidereal_time", as_method(guarded<local_sidereal_time_function>), METH_FASTCALL | METH_KEYWORDS,
+     LOCAL_SIDEREAL_TIME_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -41,10 +41,10 @@ def _batch(engine: orbyx.Engine, body: Bodies, observer: orbyx.GeodeticObserver,
            temperature_c: Union[float, None] = None) -> tuple[npt.NDArray[np.float64], str]:
     """(values, source): values indexed [instant, body, column], with the axis of a
     single body name or a single Instant left out."""
+    bodies: Sequence[str] = [body] if isinstance(body, str) else body
+    instants = [instant] if isinstance(instant, orbyx.Instant) else instant
+    values, source = _native.horizontal_batch(engine, bodies, observer, instants, pressure_mbar, temperature_c)
     one_body, one_instant = isinstance(body, str), isinstance(instant, orbyx.Instant)
-    values, source = _native.horizontal_batch(engine, [body] if one_body else body, observer,
-                                              [instant] if one_instant else instant,
-                                              pressure_mbar, temperature_c)
     if one_body:
         values = values[:, 0]
     if one_instant:

@@ -3,6 +3,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ext/native/orbyx_classes.hpp"
@@ -23,9 +24,8 @@ using python::Signature;
 const char* const HORIZONTAL_PARAMETERS[] = {"engine",   "body",          "observer",
                                              "instant",  "pressure_mbar", "temperature_c"};
 const Signature HORIZONTAL = {"horizontal", HORIZONTAL_PARAMETERS, 6, 4};
-const char* const HORIZONTAL_BATCH_PARAMETERS[] = {"engine",   "bodies",        "observer",
-                                                   "instants", "pressure_mbar", "temperature_c"};
-const Signature HORIZONTAL_BATCH = {"horizontal_batch", HORIZONTAL_BATCH_PARAMETERS, 6, 4};
+// Named as the public function that reaches it with several bodies or instants.
+const Signature HORIZONTAL_BATCH = {"horizontal", HORIZONTAL_PARAMETERS, 6, 4};
 const char* const SIDEREAL_TIME_PARAMETERS[] = {"engine", "observer", "instant"};
 const Signature SIDEREAL_TIME = {"local_sidereal_time", SIDEREAL_TIME_PARAMETERS, 3, 3};
 
@@ -69,9 +69,10 @@ std::optional<Body> body_argument(PyObject* value, const Signature& signature, s
 
 // The items of a list, tuple, NumPy object array or other sequence, each held by a
 // reference of ours, since reading an item can run code that changes the sequence.
-std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const Signature& signature, std::size_t index) {
+std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const Signature& signature, std::size_t index,
+                                                 std::string_view expected) {
     if (PyUnicode_Check(value) || !PySequence_Check(value)) {
-        python::raise_wrong_argument_type(signature, index, "a sequence", value);
+        python::raise_wrong_argument_type(signature, index, expected, value);
         return std::nullopt;
     }
     if (auto items = python::numpy_object_items(value)) return items;
@@ -87,7 +88,7 @@ std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const Signatur
 }
 
 std::optional<std::vector<Body>> bodies_argument(PyObject* value, const Signature& signature, std::size_t index) {
-    const auto items = sequence_items(value, signature, index);
+    const auto items = sequence_items(value, signature, index, "str or a sequence of str");
     if (!items) return std::nullopt;
     std::vector<Body> bodies;
     bodies.reserve(items->size());
@@ -101,7 +102,7 @@ std::optional<std::vector<Body>> bodies_argument(PyObject* value, const Signatur
 
 std::optional<std::vector<Instant>> instants_argument(PyObject* value, const Signature& signature,
                                                       std::size_t index) {
-    const auto items = sequence_items(value, signature, index);
+    const auto items = sequence_items(value, signature, index, "orbyx.Instant or a sequence of them");
     if (!items) return std::nullopt;
     std::vector<Instant> instants;
     instants.reserve(items->size());

@@ -16,8 +16,9 @@ inline constexpr const char HORIZONTAL_DOC[] =
     "local_sidereal_time_deg, distance_au, source) of one body's apparent place seen from\n"
     "the site; the altitude is refracted when either weather value is given.";
 inline constexpr const char HORIZONTAL_BATCH_DOC[] =
-    "horizontal_batch(engine, bodies, observer, instants, pressure_mbar=None, temperature_c=None)\n--\n\n"
-    "(values, source): values a float64 array of shape (instants, bodies, 5) holding\n"
+    "horizontal_batch(engine, body, observer, instant, pressure_mbar=None, temperature_c=None)\n--\n\n"
+    "(values, source) for a sequence of bodies over a sequence of instants: values a\n"
+    "float64 array of shape (instants, bodies, 5) holding\n"
     "altitude, azimuth, hour angle, declination (degrees) and distance (au), the same\n"
     "bits as horizontal() gives one at a time; source \"tables\" only if every instant\n"
     "came from the time tables.";

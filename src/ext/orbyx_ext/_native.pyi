@@ -13,8 +13,8 @@ def calendar_from_instant(instant: orbyx.Instant) -> tuple[int, int, int, int, i
 def horizontal(engine: orbyx.Engine, body: str, observer: orbyx.GeodeticObserver, instant: orbyx.Instant,
                pressure_mbar: float | None = None, temperature_c: float | None = None
                ) -> tuple[float, float, float, float, float, float, float, str]: ...
-def horizontal_batch(engine: orbyx.Engine, bodies: Sequence[str], observer: orbyx.GeodeticObserver,
-                     instants: Sequence[orbyx.Instant] | npt.NDArray[np.object_],
+def horizontal_batch(engine: orbyx.Engine, body: Sequence[str], observer: orbyx.GeodeticObserver,
+                     instant: Sequence[orbyx.Instant] | npt.NDArray[np.object_],
                      pressure_mbar: float | None = None, temperature_c: float | None = None
                      ) -> tuple[npt.NDArray[np.float64], str]: ...
 def local_sidereal_time(engine: orbyx.Engine, observer: orbyx.GeodeticObserver,

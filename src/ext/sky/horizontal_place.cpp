@@ -33,7 +33,7 @@ struct SiteSky {
 };
 
 Result<SiteSky, EphemerisError> site_at(const SpkEphemeris& engine, const GeodeticObserver& observer,
-                                              const Instant& instant) {
+                                        const Instant& instant) {
     const auto orientation = earth_orientation(engine, instant);
     if (!orientation) return failure(orientation.error());
     const auto gcrs = engine.observer_gcrs_state(observer, orientation->ut1_julian_day, orientation->tt_julian_day,

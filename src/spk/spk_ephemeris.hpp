@@ -68,9 +68,20 @@ public:
     // The site's geocentric GCRS position and velocity at `instant`, with polar motion.
     Result<CartesianState, EphemerisError> observer_gcrs_state(const GeodeticObserver& observer,
                                                                const Instant& instant) const;
+    // The same, with the Earth turned by the caller's UT1 and TT days and pole offset
+    // (arcseconds), for instants the time tables do not reach.
+    Result<CartesianState, EphemerisError> observer_gcrs_state(const GeodeticObserver& observer,
+                                                               double ut1_julian_day, double tt_julian_day,
+                                                               double xp_arcsec, double yp_arcsec) const;
 
     Result<Position, EphemerisError> position(Body body, const Instant& instant,
                                               const PositionOptions& options) override;
+    // A topocentric position seen from the caller's site state (GCRS, km and km/s)
+    // instead of one the time tables turn; the same bits when given the state
+    // observer_gcrs_state gives.
+    Result<Position, EphemerisError> position(Body body, const Instant& instant,
+                                              const PositionOptions& options,
+                                              const CartesianState& site_gcrs);
     Result<std::vector<Position>, EphemerisError> positions(
         std::span<const Body> bodies, std::span<const Instant> instants,
         const PositionOptions& options) override;
@@ -79,6 +90,11 @@ public:
     Result<PositionBatch, EphemerisError> check_positions(std::span<const Body> bodies,
                                                           std::span<const Instant> instants,
                                                           const PositionOptions& options) const;
+    // The same for topocentric options with the caller's site state per instant.
+    Result<PositionBatch, EphemerisError> check_positions(std::span<const Body> bodies,
+                                                          std::span<const Instant> instants,
+                                                          const PositionOptions& options,
+                                                          std::span<const CartesianState> site_gcrs) const;
     // A batch checked by this engine, written into `out` as longitude, latitude,
     // distance (au) and longitude speed per entry; `out` must hold batch.value_count()
     // values. On failure `out` holds nothing meaningful.
@@ -110,6 +126,9 @@ public:
                                                             double altitude_deg);
 
 private:
+    Result<PositionBatch, EphemerisError> check_positions_with(
+        std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& options,
+        std::span<const CartesianState> site_gcrs) const;
     // `target` seen from `center` (plus the site, if any) at TDB seconds `epoch`, corrected.
     Result<CartesianState, SpkError> relative_state(std::int32_t target, std::int32_t center,
                                                     const Corrections& corrections,

@@ -42,6 +42,23 @@ Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant
     return position;
 }
 
+Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant& instant,
+                                                        const PositionOptions& requested,
+                                                        const CartesianState& site_gcrs) {
+    const auto options = resolve_position_options(requested);
+    if (!options) return failure(options.error());
+    if (options->origin.kind != OriginKind::Topocentric) {
+        return failure(EphemerisError::invalid_request("a site state needs a topocentric origin"));
+    }
+    const auto epoch = tdb_seconds(instant);
+    if (!epoch) return failure(epoch.error());
+    // Not remembered among the positions: their key does not hold the site state.
+    const auto relative = relative_state(naif_id(body), origin_center(options->origin.kind),
+                                         options->corrections, site_gcrs, *epoch);
+    if (!relative) return failure(to_ephemeris_error(relative.error()));
+    return position_from_state(*relative, frame_of(*options, julian_day_from_seconds(*epoch)));
+}
+
 // The site turns with the Earth by the nutation at TT, and a frame of date needs it at
 // TDB: two evaluations side by side cost about one. A failure here is left for the
 // site's own conversion to report.

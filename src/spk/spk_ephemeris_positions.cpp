@@ -220,6 +220,23 @@ Status<EphemerisError> evaluate_batch(std::vector<SpkKernel>& kernels, const Pos
 Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions(std::span<const Body> bodies,
                                                                     std::span<const Instant> instants,
                                                                     const PositionOptions& requested) const {
+    return check_positions_with(bodies, instants, requested, {});
+}
+
+Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions(
+    std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& requested,
+    std::span<const CartesianState> site_gcrs) const {
+    if (requested.origin.kind != OriginKind::Topocentric || site_gcrs.size() != instants.size()) {
+        return failure(EphemerisError::invalid_request(
+            "site states need a topocentric origin and one state per instant"));
+    }
+    return check_positions_with(bodies, instants, requested, site_gcrs);
+}
+
+// `site_gcrs`, when not empty, stands in for the sites the time tables would turn.
+Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions_with(
+    std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& requested,
+    std::span<const CartesianState> site_gcrs) const {
     auto options = resolve_position_options(requested);
     if (!options) return failure(std::move(options).error());
     if (!result_is_addressable(bodies.size(), instants.size())) {
@@ -244,7 +261,9 @@ Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions(std::span<co
         const auto epoch = tdb_seconds(instant);
         if (!epoch) return failure(epoch.error());
         batch.epochs.push_back(*epoch);
-        if (topocentric) {
+        if (topocentric && !site_gcrs.empty()) {
+            batch.observer_states.push_back(site_gcrs[batch.epochs.size() - 1]);
+        } else if (topocentric) {
             const auto observer = observer_gcrs_state(batch.options.origin.observer, instant);
             if (!observer) return failure(observer.error());
             batch.observer_states.push_back(*observer);

@@ -131,9 +131,16 @@ Result<CartesianState, EphemerisError> SpkEphemeris::observer_gcrs_state(
     if (!utc) return failure(EphemerisError::time_conversion(utc.error().message()));
     const auto polar_motion = eop.polar_motion_arcsec(*utc);
     if (!polar_motion) return failure(EphemerisError::time_conversion(polar_motion.error().message()));
-    const auto state =
-        observer_gcrs_from_geodetic(observer, epochs->ut1_julian_day, epochs->tt_julian_day,
-                                    polar_motion->first, polar_motion->second);
+    const auto state = observer_gcrs_state(observer, epochs->ut1_julian_day, epochs->tt_julian_day,
+                                           polar_motion->first, polar_motion->second);
+    if (!state) return state;
+    return memo_.site_state.remember(key, *state);
+}
+
+Result<CartesianState, EphemerisError> SpkEphemeris::observer_gcrs_state(
+    const GeodeticObserver& observer, double ut1_julian_day, double tt_julian_day, double xp_arcsec,
+    double yp_arcsec) const {
+    const auto state = observer_gcrs_from_geodetic(observer, ut1_julian_day, tt_julian_day, xp_arcsec, yp_arcsec);
     if (!state) return failure(EphemerisError::invalid_request(message(state.error())));
     // Beyond c / omega a site turning with the Earth would outrun light, and far enough
     // out its distances overflow.
@@ -144,7 +151,7 @@ Result<CartesianState, EphemerisError> SpkEphemeris::observer_gcrs_state(
             "observer height_m " + format_number(observer.height_m) +
             " puts the site beyond the distance at which the Earth's rotation reaches the speed of light"));
     }
-    return memo_.site_state.remember(key, *state);
+    return *state;
 }
 
 }  // namespace orbyx

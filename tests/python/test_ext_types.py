@@ -29,6 +29,12 @@ passages: list[orbyx_ext.EclipticPassage] = orbyx_ext.ecliptic_passages(engine, 
 turns: list[orbyx_ext.Station] = orbyx_ext.stations(engine, "mercury", instant, again, "fagan_bradley")
 when: orbyx.Instant = turns[0].instant
 direction: str = crossings[0].direction + passages[0].direction
+site = orbyx.GeodeticObserver(2.35, 48.85, 35.0)
+place: orbyx_ext.HorizontalPlace = orbyx_ext.horizontal(engine, "sun", site, instant, pressure_mbar=1010.0)
+places = orbyx_ext.horizontal(engine, ["sun", "moon"], site, [instant, again], temperature_c=5.0)
+circle: orbyx_ext.HourAngle = orbyx_ext.hour_angle(engine, "mars", site, instant)
+sidereal: orbyx_ext.LocalSiderealTime = orbyx_ext.local_sidereal_time(engine, site, instant)
+sky_source: str = place.source + places.source + circle.source + sidereal.source
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx
@@ -36,6 +42,7 @@ import orbyx_ext
 
 orbyx_ext.instant_from_calendar(2027.0, 1, 1)
 year: str = orbyx_ext.calendar_from_instant(orbyx.Instant.tt(2460000.5)).year
+orbyx_ext.horizontal(orbyx.open("de421.bsp", "0" * 64), 3, orbyx.GeodeticObserver(0.0, 0.0, 0.0), orbyx.Instant.tt(0.0))
 '''
 
 
@@ -50,3 +57,4 @@ def test_mypy_accepts_every_function_and_reports_misuse(tmp_path, monkeypatch):
     assert status == 1
     assert 'Argument 1 to "instant_from_calendar" has incompatible type "float"; expected "int"' in out
     assert 'Incompatible types in assignment (expression has type "int", variable has type "str")' in out
+    assert 'Argument 2 to "horizontal" has incompatible type "int"' in out

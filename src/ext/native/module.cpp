@@ -1,6 +1,7 @@
 #include "ext/native/crossing_functions.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/phenomena_functions.hpp"
+#include "ext/native/sky_functions.hpp"
 #include "ext/native/time_functions.hpp"
 #include "python/arguments.hpp"
 #include "python/guarded_call.hpp"
@@ -24,6 +25,11 @@ PyMethodDef functions[] = {
     {"ecliptic_passages", as_method(guarded<ecliptic_passages_function>),
      METH_FASTCALL | METH_KEYWORDS, ECLIPTIC_PASSAGES_DOC},
     {"stations", as_method(guarded<stations_function>), METH_FASTCALL | METH_KEYWORDS, STATIONS_DOC},
+    {"horizontal", as_method(guarded<horizontal_function>), METH_FASTCALL | METH_KEYWORDS, HORIZONTAL_DOC},
+    {"horizontal_batch", as_method(guarded<horizontal_batch_function>), METH_FASTCALL | METH_KEYWORDS,
+     HORIZONTAL_BATCH_DOC},
+    {"local_sidereal_time", as_method(guarded<local_sidereal_time_function>), METH_FASTCALL | METH_KEYWORDS,
+     LOCAL_SIDEREAL_TIME_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

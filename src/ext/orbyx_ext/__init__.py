@@ -1,18 +1,24 @@
 """Conveniences on top of orbyx: instants from and to calendar dates and datetimes,
-conversions between time scales through an engine's time kernels, how bodies look
-(elongation, phase, illuminated fraction, angular diameter, the Moon's age), and the
-crossings, node passages and stations of a body's apparent ecliptic track."""
+conversions between time scales through an engine's time kernels (with a ΔT model
+beyond them), the places of bodies in a site's sky, how bodies look (elongation,
+phase, illuminated fraction, angular diameter, the Moon's age), and the crossings,
+node passages and stations of a body's apparent ecliptic track."""
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
                                   longitude_crossings, stations)
 from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
-from orbyx_ext._time import CalendarDate, ConvertedInstant, calendar_from_instant, convert
 from orbyx_ext._native import instant_from_calendar
 from orbyx_ext._phenomena import MoonAge, Phenomena, moon_age, phenomena
+from orbyx_ext._sky import (HorizontalPlace, HourAngle, LocalSiderealTime, horizontal, hour_angle,
+                            local_sidereal_time)
+from orbyx_ext._time import CalendarDate, ConvertedInstant, calendar_from_instant, convert
 
 __all__ = [
     "CalendarDate",
     "ConvertedInstant",
     "EclipticPassage",
+    "HorizontalPlace",
+    "HourAngle",
+    "LocalSiderealTime",
     "LongitudeCrossing",
     "MoonAge",
     "Phenomena",
@@ -21,8 +27,11 @@ __all__ = [
     "convert",
     "datetime_from_instant",
     "ecliptic_passages",
+    "horizontal",
+    "hour_angle",
     "instant_from_calendar",
     "instant_from_datetime",
+    "local_sidereal_time",
     "longitude_crossings",
     "moon_age",
     "phenomena",

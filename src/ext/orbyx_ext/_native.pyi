@@ -1,3 +1,8 @@
+from collections.abc import Sequence
+
+import numpy as np
+import numpy.typing as npt
+
 import orbyx
 
 def convert(engine: orbyx.Engine, instant: orbyx.Instant, time_scale: str) -> tuple[orbyx.Instant, str]: ...
@@ -15,3 +20,12 @@ def ecliptic_passages(engine: orbyx.Engine, body: str, start: orbyx.Instant,
                       end: orbyx.Instant) -> list[tuple[orbyx.Instant, str]]: ...
 def stations(engine: orbyx.Engine, body: str, start: orbyx.Instant, end: orbyx.Instant,
              sidereal_mode: str | orbyx.SiderealMode | None = None) -> list[tuple[orbyx.Instant, str]]: ...
+def horizontal(engine: orbyx.Engine, body: str, observer: orbyx.GeodeticObserver, instant: orbyx.Instant,
+               pressure_mbar: float | None = None, temperature_c: float | None = None
+               ) -> tuple[float, float, float, float, float, float, float, str]: ...
+def horizontal_batch(engine: orbyx.Engine, body: Sequence[str], observer: orbyx.GeodeticObserver,
+                     instant: Sequence[orbyx.Instant] | npt.NDArray[np.object_],
+                     pressure_mbar: float | None = None, temperature_c: float | None = None
+                     ) -> tuple[npt.NDArray[np.float64], str]: ...
+def local_sidereal_time(engine: orbyx.Engine, observer: orbyx.GeodeticObserver,
+                        instant: orbyx.Instant) -> tuple[float, str]: ...

@@ -1,12 +1,6 @@
 #include "ext/sky/horizontal_place.hpp"
 
-#include <algorithm>
-#include <cmath>
-
-#include "core/angle_reduction.hpp"
-#include "core/constants.hpp"
-#include "core/earth_rotation.hpp"
-#include "core/planar_rotation.hpp"
+#include "core/observer.hpp"
 #include "ext/time/earth_orientation.hpp"
 #include "spk/spk_ephemeris.hpp"
 
@@ -20,24 +14,36 @@ PositionOptions apparent_equatorial_of_date(const GeodeticObserver& observer) {
     return options;
 }
 
-Vector3 unit_vector(double longitude_rad, double latitude_rad) {
-    return {std::cos(latitude_rad) * std::cos(longitude_rad),
-            std::cos(latitude_rad) * std::sin(longitude_rad), std::sin(latitude_rad)};
+// The engine answers for its own centre seen from a site, but that is no place in the sky.
+Status<EphemerisError> reject_earth(std::span<const Body> bodies) {
+    for (Body body : bodies) {
+        if (body == Body::Earth) {
+            return failure(EphemerisError::invalid_request("the Earth has no place in the sky of a site on it"));
+        }
+    }
+    return {};
 }
 
-double dot(const Vector3& a, const Vector3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+// The site and its sky at one instant, turned by one Earth orientation so that the
+// site the engine looks from and the horizon it is seen in agree outside the tables too.
+struct SiteSky {
+    CartesianState gcrs;
+    SkyFrame frame;
+    TimeSource source;
+};
 
-// True equator and equinox of date to the terrestrial frame (ITRS): the Earth's
-// rotation by GAST, then polar motion undone, W^T = R1(-yp) R2(-xp) R3(s').
-Vector3 terrestrial_direction(const Vector3& of_date, const EarthOrientation& orientation,
-                              double gast_rad) {
-    const Vector3 intermediate = rotate_about_z(of_date, std::sin(gast_rad), std::cos(gast_rad));
-    const double sprime = tio_locator_rad(orientation.tt_julian_day);
-    const double xp = orientation.xp_arcsec * ARCSECONDS_TO_RADIANS;
-    const double yp = orientation.yp_arcsec * ARCSECONDS_TO_RADIANS;
-    const Vector3 turned = rotate_about_z(intermediate, std::sin(sprime), std::cos(sprime));
-    const Vector3 tilted = rotate_about_y(turned, -std::sin(xp), std::cos(xp));
-    return rotate_about_x(tilted, -std::sin(yp), std::cos(yp));
+Result<SiteSky, EphemerisError> site_at(const SpkEphemeris& engine, const GeodeticObserver& observer,
+                                        const Instant& instant) {
+    const auto orientation = earth_orientation(engine, instant);
+    if (!orientation) return failure(orientation.error());
+    const auto gcrs = engine.observer_gcrs_state(observer, orientation->ut1_julian_day, orientation->tt_julian_day,
+                                                 orientation->xp_arcsec, orientation->yp_arcsec);
+    if (!gcrs) return failure(gcrs.error());
+    return SiteSky{*gcrs, SkyFrame(observer, *orientation), orientation->source};
+}
+
+double altitude_through(double true_altitude_deg, const std::optional<Atmosphere>& air) {
+    return air ? observed_altitude_deg(true_altitude_deg, *air) : true_altitude_deg;
 }
 
 }  // namespace
@@ -45,40 +51,91 @@ Vector3 terrestrial_direction(const Vector3& of_date, const EarthOrientation& or
 Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, Body body,
                                                          const GeodeticObserver& observer,
                                                          const Instant& instant) {
-    const auto position = engine.position(body, instant, apparent_equatorial_of_date(observer));
+    return horizontal_place(engine, body, observer, instant, std::nullopt);
+}
+
+Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, Body body,
+                                                         const GeodeticObserver& observer,
+                                                         const Instant& instant,
+                                                         const std::optional<Atmosphere>& air) {
+    if (auto sky_body = reject_earth({&body, 1}); !sky_body) return failure(std::move(sky_body).error());
+    const auto site = site_at(engine, observer, instant);
+    if (!site) return failure(site.error());
+    const auto position = engine.position(body, instant, apparent_equatorial_of_date(observer), site->gcrs);
     if (!position) return failure(position.error());
+    const SkyPlace place = site->frame.place(*position);
+    return HorizontalPlace{altitude_through(place.altitude_deg, air),
+                           place.azimuth_deg,
+                           place.hour_angle_deg,
+                           place.declination_deg,
+                           place.right_ascension_deg,
+                           site->frame.local_apparent_sidereal_time_deg(),
+                           place.distance_au,
+                           site->source};
+}
+
+Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& engine,
+                                                                std::span<const Body> bodies,
+                                                                const GeodeticObserver& observer,
+                                                                std::span<const Instant> instants,
+                                                                const std::optional<Atmosphere>& air) {
+    if (auto sky_bodies = reject_earth(bodies); !sky_bodies) return failure(std::move(sky_bodies).error());
+    std::vector<CartesianState> sites;
+    std::vector<SkyFrame> frames;
+    sites.reserve(instants.size());
+    frames.reserve(instants.size());
+    TimeSource source = TimeSource::Tables;
+    for (const Instant& instant : instants) {
+        auto site = site_at(engine, observer, instant);
+        if (!site) return failure(std::move(site).error());
+        sites.push_back(site->gcrs);
+        frames.push_back(site->frame);
+        if (site->source != TimeSource::Tables) source = site->source;
+    }
+    auto positions = engine.check_positions(bodies, instants, apparent_equatorial_of_date(observer), sites);
+    if (!positions) return failure(std::move(positions).error());
+    return HorizontalBatch{std::move(*positions), std::move(frames), air, source};
+}
+
+Status<EphemerisError> horizontal_places(SpkEphemeris& engine, const HorizontalBatch& batch,
+                                         std::span<double> out) {
+    const std::size_t entries = batch.positions.entry_count;
+    if (out.size() != entries * HORIZONTAL_VALUES_PER_ENTRY) {
+        return failure(EphemerisError::invalid_request(
+            "horizontal batch output buffer must hold n_instants * n_bodies * 5 values"));
+    }
+    // The engine writes its four values per entry into the front of `out`; each entry
+    // then moves to its own five values, from the last entry back, so that no entry
+    // is overwritten before it is read.
+    static_assert(PositionBatch::VALUES_PER_ENTRY < HORIZONTAL_VALUES_PER_ENTRY);
+    if (auto written = engine.positions(batch.positions, out.first(batch.positions.value_count())); !written) {
+        return written;
+    }
+    const std::size_t body_count = batch.positions.targets.size();
+    for (std::size_t entry = entries; entry-- > 0;) {
+        const double* in = out.data() + entry * PositionBatch::VALUES_PER_ENTRY;
+        const Position of_date{in[0], in[1], in[2], in[3]};
+        const SkyPlace place = batch.frames[entry / body_count].place(of_date);
+        double* values = out.data() + entry * HORIZONTAL_VALUES_PER_ENTRY;
+        values[0] = altitude_through(place.altitude_deg, batch.air);
+        values[1] = place.azimuth_deg;
+        values[2] = place.hour_angle_deg;
+        values[3] = place.declination_deg;
+        values[4] = place.distance_au;
+    }
+    return {};
+}
+
+Result<LocalSiderealTime, EphemerisError> local_sidereal_time(const SpkEphemeris& engine,
+                                                              const GeodeticObserver& observer,
+                                                              const Instant& instant) {
+    if (auto valid = validate_observer(observer); !valid) {
+        return failure(EphemerisError::invalid_request(message(valid.error())));
+    }
     const auto orientation = earth_orientation(engine, instant);
     if (!orientation) return failure(orientation.error());
-
-    const double right_ascension = position->longitude_deg * DEGREES_TO_RADIANS;
-    const double declination = position->latitude_deg * DEGREES_TO_RADIANS;
-    const double gast =
-        greenwich_apparent_sidereal_time(orientation->ut1_julian_day, orientation->tt_julian_day);
-    const Vector3 direction =
-        terrestrial_direction(unit_vector(right_ascension, declination), *orientation, gast);
-
-    const double longitude = observer.longitude_east_deg * DEGREES_TO_RADIANS;
-    const double latitude = observer.latitude_deg * DEGREES_TO_RADIANS;
-    const double sin_lon = std::sin(longitude), cos_lon = std::cos(longitude);
-    const double sin_lat = std::sin(latitude), cos_lat = std::cos(latitude);
-    const Vector3 east{-sin_lon, cos_lon, 0.0};
-    const Vector3 north{-sin_lat * cos_lon, -sin_lat * sin_lon, cos_lat};
-    const Vector3 up{cos_lat * cos_lon, cos_lat * sin_lon, sin_lat};
-    const Vector3 meridian{cos_lon, sin_lon, 0.0};
-
-    const double altitude = std::asin(std::clamp(dot(direction, up), -1.0, 1.0));
-    const double azimuth = std::atan2(dot(direction, east), dot(direction, north));
-    // West of the meridian is positive; the pole's own axis holds the declination.
-    double hour_angle = std::atan2(-dot(direction, east), dot(direction, meridian));
-    if (hour_angle <= -PI) hour_angle = PI;
-    return HorizontalPlace{altitude * RADIANS_TO_DEGREES,
-                           reduced_to_circle_deg(azimuth * RADIANS_TO_DEGREES),
-                           hour_angle * RADIANS_TO_DEGREES,
-                           position->latitude_deg,
-                           position->longitude_deg,
-                           reduced_to_circle_deg((gast + longitude) * RADIANS_TO_DEGREES),
-                           position->distance_au,
-                           orientation->source};
+    return LocalSiderealTime{SkyFrame(observer, *orientation).local_apparent_sidereal_time_deg(),
+                             orientation->source};
 }
 
 }  // namespace orbyx

@@ -1,0 +1,198 @@
+#include "ext/native/sky_functions.hpp"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ext/native/orbyx_classes.hpp"
+#include "ext/sky/horizontal_place.hpp"
+#include "python/arguments.hpp"
+#include "python/engine_use.hpp"
+#include "python/names.hpp"
+#include "python/numpy_array.hpp"
+
+namespace orbyx::ext {
+namespace {
+
+using python::Access;
+using python::EngineUse;
+using python::Parameters;
+using python::Signature;
+
+const char* const HORIZONTAL_PARAMETERS[] = {"engine",   "body",          "observer",
+                                             "instant",  "pressure_mbar", "temperature_c"};
+const Signature HORIZONTAL = {"horizontal", HORIZONTAL_PARAMETERS, 6, 4};
+// Named as the public function that reaches it with several bodies or instants.
+const Signature HORIZONTAL_BATCH = {"horizontal", HORIZONTAL_PARAMETERS, 6, 4};
+const char* const SIDEREAL_TIME_PARAMETERS[] = {"engine", "observer", "instant"};
+const Signature SIDEREAL_TIME = {"local_sidereal_time", SIDEREAL_TIME_PARAMETERS, 3, 3};
+
+// The formula's own reference air stands in for a value left out.
+constexpr double STANDARD_PRESSURE_MBAR = 1010.0;
+constexpr double STANDARD_TEMPERATURE_C = 10.0;
+
+// The air, if either value is given and not None; `ok` false with the error set.
+std::optional<Atmosphere> atmosphere_arguments(PyObject* pressure, PyObject* temperature,
+                                               const Signature& signature, bool& ok) {
+    ok = true;
+    const bool has_pressure = pressure != nullptr && pressure != Py_None;
+    const bool has_temperature = temperature != nullptr && temperature != Py_None;
+    if (!has_pressure && !has_temperature) return std::nullopt;
+    std::optional<double> pressure_mbar = STANDARD_PRESSURE_MBAR;
+    std::optional<double> temperature_c = STANDARD_TEMPERATURE_C;
+    if (has_pressure) pressure_mbar = python::extract_float(pressure, signature, 4);
+    if (pressure_mbar && has_temperature) temperature_c = python::extract_float(temperature, signature, 5);
+    if (!pressure_mbar || !temperature_c) {
+        ok = false;
+        return std::nullopt;
+    }
+    const auto air = checked_atmosphere(*pressure_mbar, *temperature_c);
+    if (!python::succeeded(air)) {
+        ok = false;
+        return std::nullopt;
+    }
+    return *air;
+}
+
+std::optional<Body> body_argument(PyObject* value, const Signature& signature, std::size_t index) {
+    const auto text = python::extract_str(value, signature, index);
+    if (!text) return std::nullopt;
+    auto body = python::parse_body(*text);
+    if (!body) {
+        python::raise_value_error(body.error());
+        return std::nullopt;
+    }
+    return *body;
+}
+
+// The items of a list, tuple, NumPy object array or other sequence, each held by a
+// reference of ours, since reading an item can run code that changes the sequence.
+std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const Signature& signature, std::size_t index,
+                                                 std::string_view expected) {
+    if (PyUnicode_Check(value) || !PySequence_Check(value)) {
+        python::raise_wrong_argument_type(signature, index, expected, value);
+        return std::nullopt;
+    }
+    if (auto items = python::numpy_object_items(value)) return items;
+    if (PyErr_Occurred()) return std::nullopt;
+    const PyRef fast = PyRef::steal(PySequence_Fast(value, "expected a sequence"));
+    if (!fast) return std::nullopt;
+    const Py_ssize_t count = PySequence_Fast_GET_SIZE(fast.get());
+    PyObject** const objects = PySequence_Fast_ITEMS(fast.get());
+    std::vector<PyRef> held;
+    held.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) held.push_back(PyRef::borrow(objects[i]));
+    return held;
+}
+
+std::optional<std::vector<Body>> bodies_argument(PyObject* value, const Signature& signature, std::size_t index) {
+    const auto items = sequence_items(value, signature, index, "str or a sequence of str");
+    if (!items) return std::nullopt;
+    std::vector<Body> bodies;
+    bodies.reserve(items->size());
+    for (const PyRef& item : *items) {
+        const auto body = body_argument(item.get(), signature, index);
+        if (!body) return std::nullopt;
+        bodies.push_back(*body);
+    }
+    return bodies;
+}
+
+std::optional<std::vector<Instant>> instants_argument(PyObject* value, const Signature& signature,
+                                                      std::size_t index) {
+    const auto items = sequence_items(value, signature, index, "orbyx.Instant or a sequence of them");
+    if (!items) return std::nullopt;
+    std::vector<Instant> instants;
+    instants.reserve(items->size());
+    for (const PyRef& item : *items) {
+        const auto instant = orbyx_instant_argument(item.get(), signature, index);
+        if (!instant) return std::nullopt;
+        instants.push_back(*instant);
+    }
+    return instants;
+}
+
+PyObject* new_text(std::string_view text) {
+    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
+
+}  // namespace
+
+PyObject* horizontal_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Parameters<6> parameters;
+    if (!python::bind(HORIZONTAL, args, nargs, kwnames, parameters)) return nullptr;
+    if (!check_engine_argument(parameters[0], HORIZONTAL, 0)) return nullptr;
+    EngineUse use(parameters[0], Access::Shared);
+    if (!use) return nullptr;
+    const auto body = body_argument(parameters[1], HORIZONTAL, 1);
+    if (!body) return nullptr;
+    const auto observer = orbyx_observer_argument(parameters[2], HORIZONTAL, 2);
+    if (!observer) return nullptr;
+    const auto instant = orbyx_instant_argument(parameters[3], HORIZONTAL, 3);
+    if (!instant) return nullptr;
+    bool ok = true;
+    const auto air = atmosphere_arguments(parameters[4], parameters[5], HORIZONTAL, ok);
+    if (!ok) return nullptr;
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    const auto place = horizontal_place(*engine, *body, *observer, *instant, air);
+    if (!python::succeeded(place)) return nullptr;
+    PyRef source = PyRef::steal(new_text(canonical_name(place->source)));
+    if (!source) return nullptr;
+    return Py_BuildValue("(dddddddO)", place->altitude_deg, place->azimuth_deg, place->hour_angle_deg,
+                         place->declination_deg, place->right_ascension_deg,
+                         place->local_apparent_sidereal_time_deg, place->distance_au, source.get());
+}
+
+PyObject* horizontal_batch_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Parameters<6> parameters;
+    if (!python::bind(HORIZONTAL_BATCH, args, nargs, kwnames, parameters)) return nullptr;
+    if (!check_engine_argument(parameters[0], HORIZONTAL_BATCH, 0)) return nullptr;
+    EngineUse use(parameters[0], Access::Shared);
+    if (!use) return nullptr;
+    const auto bodies = bodies_argument(parameters[1], HORIZONTAL_BATCH, 1);
+    if (!bodies) return nullptr;
+    const auto observer = orbyx_observer_argument(parameters[2], HORIZONTAL_BATCH, 2);
+    if (!observer) return nullptr;
+    const auto instants = instants_argument(parameters[3], HORIZONTAL_BATCH, 3);
+    if (!instants) return nullptr;
+    bool ok = true;
+    const auto air = atmosphere_arguments(parameters[4], parameters[5], HORIZONTAL_BATCH, ok);
+    if (!ok) return nullptr;
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    // The array only for a request that passed every check.
+    const auto batch = check_horizontal_places(*engine, *bodies, *observer, *instants, air);
+    if (!python::succeeded(batch)) return nullptr;
+    double* data = nullptr;
+    PyRef array = python::new_float64_array(instants->size(), bodies->size(), HORIZONTAL_VALUES_PER_ENTRY, data);
+    if (!array) return nullptr;
+    const std::size_t count = batch->positions.entry_count * HORIZONTAL_VALUES_PER_ENTRY;
+    if (!python::succeeded(horizontal_places(*engine, *batch, std::span<double>(data, count)))) return nullptr;
+    PyRef source = PyRef::steal(new_text(canonical_name(batch->source)));
+    if (!source) return nullptr;
+    return PyTuple_Pack(2, array.get(), source.get());
+}
+
+PyObject* local_sidereal_time_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Parameters<3> parameters;
+    if (!python::bind(SIDEREAL_TIME, args, nargs, kwnames, parameters)) return nullptr;
+    if (!check_engine_argument(parameters[0], SIDEREAL_TIME, 0)) return nullptr;
+    EngineUse use(parameters[0], Access::Shared);
+    if (!use) return nullptr;
+    const auto observer = orbyx_observer_argument(parameters[1], SIDEREAL_TIME, 1);
+    if (!observer) return nullptr;
+    const auto instant = orbyx_instant_argument(parameters[2], SIDEREAL_TIME, 2);
+    if (!instant) return nullptr;
+    const SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    const auto sidereal = local_sidereal_time(*engine, *observer, *instant);
+    if (!python::succeeded(sidereal)) return nullptr;
+    PyRef source = PyRef::steal(new_text(canonical_name(sidereal->source)));
+    if (!source) return nullptr;
+    return Py_BuildValue("(dO)", sidereal->degrees, source.get());
+}
+
+}  // namespace orbyx::ext

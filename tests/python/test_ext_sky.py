@@ -236,7 +236,7 @@ def test_refusals_say_what_is_wrong(engine, tmp_path):
         (lambda: orbyx_ext.hour_angle(engine, "sun", (2.0, 48.0, 0.0), now), TypeError, "orbyx.GeodeticObserver"),
         (lambda: orbyx_ext.horizontal(engine, "sun", observer, orbyx.Instant.tt(2500000.5)), ValueError, "outside"),
         (lambda: orbyx_ext.local_sidereal_time(without_time_kernels, observer, now), ValueError,
-         "require a leap-second kernel"),
+         "requires a leap-second kernel"),
     ]
     for call, error, text in cases:
         with pytest.raises(error, match=text):

@@ -33,8 +33,8 @@ site = orbyx.GeodeticObserver(2.35, 48.85, 35.0)
 place: orbyx_ext.HorizontalPlace = orbyx_ext.horizontal(engine, "sun", site, instant, pressure_mbar=1010.0)
 places = orbyx_ext.horizontal(engine, ["sun", "moon"], site, [instant, again], temperature_c=5.0)
 circle: orbyx_ext.HourAngle = orbyx_ext.hour_angle(engine, "mars", site, instant)
-sidereal: orbyx_ext.LocalSiderealTime = orbyx_ext.local_sidereal_time(engine, site, instant)
-sky_source: str = place.source + places.source + circle.source + sidereal.source
+sidereal_time: orbyx_ext.LocalSiderealTime = orbyx_ext.local_sidereal_time(engine, site, instant)
+sky_source: str = place.source + places.source + circle.source + sidereal_time.source
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx

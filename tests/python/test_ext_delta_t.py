@@ -92,3 +92,32 @@ def test_the_model_needs_both_time_kernels():
         orbyx_ext.convert(only_leap_seconds, orbyx.Instant.tt(2415020.5), "ut1")
     with pytest.raises(ValueError, match="precedes the kernel.s earliest leap-second entry"):
         orbyx_ext.convert(only_leap_seconds, orbyx.Instant.utc(2415020.5), "tt")
+
+
+@pytest.fixture(scope="module")
+def de421(tmp_path_factory):
+    from de421_oracle import open_de421
+
+    return open_de421(tmp_path_factory.mktemp("de421-model"), time_kernels=True)
+
+
+PARIS = orbyx.GeodeticObserver(2.35, 48.85, 35.0)
+EVERY_COMPUTATION = {
+    "horizontal": lambda engine, t: orbyx_ext.horizontal(engine, "moon", PARIS, t)[:3],
+    "horizontal batch": lambda engine, t: orbyx_ext.horizontal(engine, ["sun", "moon"], PARIS, [t]).altitude_deg.tolist(),
+    "phenomena from a site": lambda engine, t: orbyx_ext.phenomena(engine, "moon", t, PARIS),
+    "moon_age": lambda engine, t: orbyx_ext.moon_age(engine, t)[:2],
+    "stations": lambda engine, t: [(station.instant.julian_day, station.direction) for station in
+                                   orbyx_ext.stations(engine, "mars", t, orbyx.Instant.tt(t.julian_day + 800))],
+}
+
+
+@pytest.mark.parametrize("computation", EVERY_COMPUTATION)
+@pytest.mark.parametrize("instant", [orbyx.Instant.utc(2437000.5), orbyx.Instant.ut1(2470000.5)],
+                         ids=["utc-1960", "ut1-2050"])
+def test_every_computation_reads_an_instant_beyond_the_tables_by_the_model(de421, computation, instant):
+    # The same answer as for the TT instant the model makes of it, where the tables cannot.
+    tt = orbyx_ext.convert(de421, instant, "tt")
+    assert tt.source == "model"
+    compute = EVERY_COMPUTATION[computation]
+    assert compute(de421, instant) == compute(de421, tt.instant)

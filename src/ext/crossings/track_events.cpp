@@ -6,6 +6,7 @@
 #include "ext/crossings/apparent_track.hpp"
 #include "ext/crossings/root_bracket.hpp"
 #include "spk/ecliptic_of_date_search.hpp"
+#include "ext/time/scale_conversion.hpp"
 #include "spk/spk_ephemeris.hpp"
 
 namespace orbyx {
@@ -25,14 +26,14 @@ struct TtRange {
 
 Result<TtRange, EphemerisError> tt_range(const SpkEphemeris& engine, const Instant& start,
                                          const Instant& end) {
-    const auto first_day = engine.instant_as_tt(start);
-    if (!first_day) return failure(first_day.error());
-    const auto last_day = engine.instant_as_tt(end);
-    if (!last_day) return failure(last_day.error());
-    if (*last_day < *first_day) {
+    const auto first = convert_instant(engine, start, TimeScale::Tt);
+    if (!first) return failure(first.error());
+    const auto last = convert_instant(engine, end, TimeScale::Tt);
+    if (!last) return failure(last.error());
+    if (last->instant.julian_day < first->instant.julian_day) {
         return failure(EphemerisError::invalid_request("search end is before its start"));
     }
-    return TtRange{*first_day, *last_day};
+    return TtRange{first->instant.julian_day, last->instant.julian_day};
 }
 
 Result<Sample, EphemerisError> sample_at(const ApparentTrack& track, double day) {

@@ -6,6 +6,8 @@
 #include "core/constants.hpp"
 #include "core/planar_rotation.hpp"
 #include "ext/phenomena/mean_radius.hpp"
+#include "ext/sky/turned_site.hpp"
+#include "ext/time/scale_conversion.hpp"
 #include "spk/spk_ephemeris.hpp"
 
 namespace orbyx {
@@ -33,6 +35,34 @@ PositionOptions apparent(const Origin& origin) {
 
 const PositionOptions BARYCENTRIC{Origin{OriginKind::Barycentric}, CoordinateSystem::Equatorial,
                                   ReferenceEpoch::J2000};
+
+// The geocentre, or a site turned with the Earth by the tables or the ΔT model.
+class Lookout {
+public:
+    Lookout(SpkEphemeris& engine, const std::optional<GeodeticObserver>& observer,
+            std::optional<CartesianState> site)
+        : engine_(engine), origin_(origin_of(observer)), site_(site) {}
+
+    const Origin& origin() const { return origin_; }
+
+    Result<Position, EphemerisError> position(Body body, const Instant& instant,
+                                              const PositionOptions& options) const {
+        return site_ ? engine_.position(body, instant, options, *site_) : engine_.position(body, instant, options);
+    }
+
+private:
+    SpkEphemeris& engine_;
+    Origin origin_;
+    std::optional<CartesianState> site_;
+};
+
+Result<Lookout, EphemerisError> lookout_at(SpkEphemeris& engine, const std::optional<GeodeticObserver>& observer,
+                                           const Instant& instant) {
+    if (!observer) return Lookout(engine, observer, std::nullopt);
+    const auto site = turned_site(engine, *observer, instant);
+    if (!site) return failure(site.error());
+    return Lookout(engine, observer, site->gcrs);
+}
 
 Vector3 cartesian_au(const Position& position) {
     const double lon = position.longitude_deg * DEGREES_TO_RADIANS;
@@ -79,17 +109,20 @@ Result<Phenomena, EphemerisError> body_phenomena(SpkEphemeris& engine, Body body
     if (body == Body::Earth) {
         return failure(EphemerisError::invalid_request("the Earth has no phase or elongation seen from itself"));
     }
-    const Origin origin = origin_of(observer);
-    const auto seen = engine.position(body, instant, astrometric(origin));
+    const auto lookout = lookout_at(engine, observer, instant);
+    if (!lookout) return failure(lookout.error());
+    const auto evaluable = evaluable_instant(engine, instant);
+    if (!evaluable) return failure(evaluable.error());
+    const auto seen = lookout->position(body, *evaluable, astrometric(lookout->origin()));
     if (!seen) return failure(seen.error());
-    const auto sun_place = engine.position(Body::Sun, instant, apparent(origin));
+    const auto sun_place = lookout->position(Body::Sun, *evaluable, apparent(lookout->origin()));
     if (!sun_place) return failure(sun_place.error());
-    const auto body_place = engine.position(body, instant, apparent(origin));
+    const auto body_place = lookout->position(body, *evaluable, apparent(lookout->origin()));
     if (!body_place) return failure(body_place.error());
 
     double phase = 0.0;  // the Sun shows its whole disc
     if (body != Body::Sun) {
-        const auto angle = phase_angle_deg(engine, body, instant, cartesian_au(*seen));
+        const auto angle = phase_angle_deg(engine, body, *evaluable, cartesian_au(*seen));
         if (!angle) return failure(angle.error());
         phase = *angle;
     }

@@ -1,7 +1,9 @@
 #include "ext/sky/horizontal_place.hpp"
 
 #include "core/observer.hpp"
+#include "ext/sky/turned_site.hpp"
 #include "ext/time/earth_orientation.hpp"
+#include "ext/time/scale_conversion.hpp"
 #include "spk/spk_ephemeris.hpp"
 
 namespace orbyx {
@@ -34,12 +36,9 @@ struct SiteSky {
 
 Result<SiteSky, EphemerisError> site_at(const SpkEphemeris& engine, const GeodeticObserver& observer,
                                         const Instant& instant) {
-    const auto orientation = earth_orientation(engine, instant);
-    if (!orientation) return failure(orientation.error());
-    const auto gcrs = engine.observer_gcrs_state(observer, orientation->ut1_julian_day, orientation->tt_julian_day,
-                                                 orientation->xp_arcsec, orientation->yp_arcsec);
-    if (!gcrs) return failure(gcrs.error());
-    return SiteSky{*gcrs, SkyFrame(observer, *orientation), orientation->source};
+    const auto site = turned_site(engine, observer, instant);
+    if (!site) return failure(site.error());
+    return SiteSky{site->gcrs, SkyFrame(observer, site->orientation), site->orientation.source};
 }
 
 double altitude_through(double true_altitude_deg, const std::optional<Atmosphere>& air) {
@@ -61,7 +60,9 @@ Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, B
     if (auto sky_body = reject_earth({&body, 1}); !sky_body) return failure(std::move(sky_body).error());
     const auto site = site_at(engine, observer, instant);
     if (!site) return failure(site.error());
-    const auto position = engine.position(body, instant, apparent_equatorial_of_date(observer), site->gcrs);
+    const auto evaluable = evaluable_instant(engine, instant);
+    if (!evaluable) return failure(evaluable.error());
+    const auto position = engine.position(body, *evaluable, apparent_equatorial_of_date(observer), site->gcrs);
     if (!position) return failure(position.error());
     const SkyPlace place = site->frame.place(*position);
     return HorizontalPlace{altitude_through(place.altitude_deg, air),
@@ -82,8 +83,10 @@ Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& en
     if (auto sky_bodies = reject_earth(bodies); !sky_bodies) return failure(std::move(sky_bodies).error());
     std::vector<CartesianState> sites;
     std::vector<SkyFrame> frames;
+    std::vector<Instant> evaluable;
     sites.reserve(instants.size());
     frames.reserve(instants.size());
+    evaluable.reserve(instants.size());
     TimeSource source = TimeSource::Tables;
     for (const Instant& instant : instants) {
         auto site = site_at(engine, observer, instant);
@@ -91,8 +94,12 @@ Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& en
         sites.push_back(site->gcrs);
         frames.push_back(site->frame);
         if (site->source != TimeSource::Tables) source = site->source;
+        auto readable = site->source == TimeSource::Tables ? Result<Instant, EphemerisError>(instant)
+                                                           : evaluable_instant(engine, instant);
+        if (!readable) return failure(std::move(readable).error());
+        evaluable.push_back(*readable);
     }
-    auto positions = engine.check_positions(bodies, instants, apparent_equatorial_of_date(observer), sites);
+    auto positions = engine.check_positions(bodies, evaluable, apparent_equatorial_of_date(observer), sites);
     if (!positions) return failure(std::move(positions).error());
     return HorizontalBatch{std::move(*positions), std::move(frames), air, source};
 }

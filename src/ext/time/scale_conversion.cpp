@@ -99,4 +99,12 @@ Result<ConvertedInstant, EphemerisError> convert_instant(const SpkEphemeris& eng
     return failure(EphemerisError::invalid_request("unknown time scale"));
 }
 
+Result<Instant, EphemerisError> evaluable_instant(const SpkEphemeris& engine, const Instant& instant) {
+    if (instant.time_scale == TimeScale::Tt || instant.time_scale == TimeScale::Tdb) return instant;
+    if (engine.instant_as_tt(instant)) return instant;
+    const auto tt = to_tt(engine, instant);
+    if (!tt) return failure(tt.error());
+    return tt->instant;
+}
+
 }  // namespace orbyx

@@ -23,4 +23,9 @@ Result<ConvertedInstant, EphemerisError> convert_instant(const SpkEphemeris& eng
                                                          const Instant& instant,
                                                          TimeScale target);
 
+// The instant as the engine can evaluate it: unchanged wherever the engine's own time
+// kernels reach it, else its TT day by the ΔT model, so that every computation of
+// the companion reads a UTC day before 1972 as UT1 and takes UT1 beyond the EOP table.
+Result<Instant, EphemerisError> evaluable_instant(const SpkEphemeris& engine, const Instant& instant);
+
 }  // namespace orbyx

@@ -5,6 +5,7 @@
 
 #include "ext/crossings/track_events.hpp"
 #include "ext/native/orbyx_classes.hpp"
+#include "ext/native/shared_conversions.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_use.hpp"
 #include "python/names.hpp"
@@ -24,17 +25,6 @@ const char* const ECLIPTIC_PASSAGES_PARAMETERS[] = {"engine", "body", "start", "
 const Signature ECLIPTIC_PASSAGES = {"ecliptic_passages", ECLIPTIC_PASSAGES_PARAMETERS, 4, 4};
 const char* const STATIONS_PARAMETERS[] = {"engine", "body", "start", "end", "sidereal_mode"};
 const Signature STATIONS = {"stations", STATIONS_PARAMETERS, 5, 4};
-
-std::optional<Body> body_argument(PyObject* value, const Signature& signature, std::size_t index) {
-    const auto text = python::extract_str(value, signature, index);
-    if (!text) return std::nullopt;
-    auto body = python::parse_body(*text);
-    if (!body) {
-        python::raise_value_error(body.error());
-        return std::nullopt;
-    }
-    return *body;
-}
 
 // Omitted or None leaves `mode` empty: tropical. False with the error set otherwise.
 bool sidereal_mode_argument(PyObject* value, std::optional<SiderealMode>& mode) {

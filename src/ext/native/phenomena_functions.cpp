@@ -3,11 +3,11 @@
 #include <optional>
 
 #include "ext/native/orbyx_classes.hpp"
+#include "ext/native/shared_conversions.hpp"
 #include "ext/phenomena/body_phenomena.hpp"
 #include "ext/phenomena/moon_age.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_use.hpp"
-#include "python/names.hpp"
 
 namespace orbyx::ext {
 namespace {
@@ -22,17 +22,6 @@ const Signature PHENOMENA = {"phenomena", PHENOMENA_PARAMETERS, 4, 3};
 
 const char* const MOON_AGE_PARAMETERS[] = {"engine", "instant"};
 const Signature MOON_AGE = {"moon_age", MOON_AGE_PARAMETERS, 2, 2};
-
-std::optional<Body> body_argument(PyObject* value, const Signature& signature, std::size_t index) {
-    const auto text = python::extract_str(value, signature, index);
-    if (!text) return std::nullopt;
-    auto body = python::parse_body(*text);
-    if (!body) {
-        python::raise_value_error(body.error());
-        return std::nullopt;
-    }
-    return *body;
-}
 
 }  // namespace
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "ext/native/orbyx_classes.hpp"
+#include "ext/native/shared_conversions.hpp"
 #include "ext/sky/horizontal_place.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_use.hpp"
-#include "python/names.hpp"
 #include "python/numpy_array.hpp"
 
 namespace orbyx::ext {
@@ -54,17 +54,6 @@ std::optional<Atmosphere> atmosphere_arguments(PyObject* pressure, PyObject* tem
         return std::nullopt;
     }
     return *air;
-}
-
-std::optional<Body> body_argument(PyObject* value, const Signature& signature, std::size_t index) {
-    const auto text = python::extract_str(value, signature, index);
-    if (!text) return std::nullopt;
-    auto body = python::parse_body(*text);
-    if (!body) {
-        python::raise_value_error(body.error());
-        return std::nullopt;
-    }
-    return *body;
 }
 
 // The items of a list, tuple, NumPy object array or other sequence, each held by a
@@ -112,10 +101,6 @@ std::optional<std::vector<Instant>> instants_argument(PyObject* value, const Sig
         instants.push_back(*instant);
     }
     return instants;
-}
-
-PyObject* new_text(std::string_view text) {
-    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
 
 }  // namespace

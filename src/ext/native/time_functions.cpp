@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "ext/native/orbyx_classes.hpp"
+#include "ext/native/shared_conversions.hpp"
 #include "ext/time/calendar_date.hpp"
 #include "ext/time/scale_conversion.hpp"
 #include "python/arguments.hpp"
@@ -56,10 +57,6 @@ const Signature INSTANT_FROM_CALENDAR = {"instant_from_calendar", CALENDAR_PARAM
 
 const char* const INSTANT_PARAMETER[] = {"instant"};
 const Signature CALENDAR_FROM_INSTANT = {"calendar_from_instant", INSTANT_PARAMETER, 1, 1};
-
-PyObject* new_text(std::string_view text) {
-    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
-}
 
 }  // namespace
 

@@ -1,3 +1,4 @@
+#include "ext/native/horizon_functions.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/time_functions.hpp"
 #include "python/arguments.hpp"
@@ -15,6 +16,10 @@ PyMethodDef functions[] = {
      METH_FASTCALL | METH_KEYWORDS, INSTANT_FROM_CALENDAR_DOC},
     {"calendar_from_instant", as_method(guarded<calendar_from_instant_function>),
      METH_FASTCALL | METH_KEYWORDS, CALENDAR_FROM_INSTANT_DOC},
+    {"horizon_events", as_method(guarded<horizon_events_function>), METH_FASTCALL | METH_KEYWORDS,
+     HORIZON_EVENTS_DOC},
+    {"twilight_events", as_method(guarded<twilight_events_function>), METH_FASTCALL | METH_KEYWORDS,
+     TWILIGHT_EVENTS_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -1,0 +1,252 @@
+#include "ext/horizon/diurnal_events.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/angle_reduction.hpp"
+#include "core/constants.hpp"
+#include "core/observer.hpp"
+#include "ext/horizon/sky_track.hpp"
+#include "spk/spk_ephemeris.hpp"
+
+namespace orbyx {
+namespace {
+
+constexpr double REFRACTION_AT_HORIZON_DEG = 34.0 / 60.0;
+// IAU 2015 Resolution B3 nominal solar radius; IAU WGCCRE mean lunar radius.
+constexpr double SUN_RADIUS_KM = 695700.0;
+constexpr double MOON_RADIUS_KM = 1737.4;
+
+// Transits bracket every crossing, so the span searched reaches past both ends by
+// more than the longest gap between them (half a lunar day, 0.52 days).
+constexpr double PAD_DAYS = 1.0;
+constexpr double TRACK_MARGIN_DAYS = 0.5;
+constexpr double SIDEREAL_RATE_RAD_PER_UT1_DAY = 6.300387486754831;
+// A secant step below a millisecond: the step's own result is then good to
+// microseconds, as the steps shrink faster than geometrically.
+constexpr double TIME_TOLERANCE_DAYS = 1e-8;
+constexpr int MAX_STEPS = 60;
+// How far the altitude's turning point may stray from a transit in altitude and in
+// time: the declination's own motion shifts it by minutes and hundredths of a
+// degree; beyond this margin the transit decides alone.
+constexpr double TURNING_MARGIN_RAD = 1.0 * DEGREES_TO_RADIANS;
+constexpr double TURNING_REACH_DAYS = 0.15;
+constexpr double GOLDEN = 0.6180339887498949;
+
+// A transit, or the altitude's turning point next to it, with the altitude over
+// the target there.
+struct TurningPoint {
+    double ut1;
+    bool upper;
+    double excess_rad;
+    double sin_altitude;
+};
+
+class Search {
+public:
+    Search(const SkyTrack& track, const HorizonTarget& target)
+        : track_(track),
+          altitude_rad_(target.altitude_deg * DEGREES_TO_RADIANS),
+          radius_km_(target.limb_radius_km) {}
+
+    static double hour_angle(const SiteDirection& d) { return std::atan2(-d.east, d.meridian); }
+    double hour_angle(double ut1) const { return hour_angle(track_.at(ut1)); }
+
+    double target_rad(double distance_km) const {
+        return radius_km_ > 0.0 ? altitude_rad_ - std::asin(std::min(1.0, radius_km_ / distance_km))
+                                : altitude_rad_;
+    }
+
+    TurningPoint turning_point(double ut1, const SiteDirection& d, bool upper) const {
+        const double sin_altitude = std::clamp(d.up, -1.0, 1.0);
+        return {ut1, upper, std::asin(sin_altitude) - target_rad(d.distance_km), sin_altitude};
+    }
+    TurningPoint turning_point(double ut1, bool upper) const {
+        return turning_point(ut1, track_.at(ut1), upper);
+    }
+
+    double excess(double ut1) const { return turning_point(ut1, true).excess_rad; }
+
+    // The upper or lower transit near `guess`; `rate` (radians per day) seeds the
+    // secant and returns the local rate. The altitude is the last one evaluated,
+    // within a millisecond of the transit.
+    TurningPoint meridian_passage(bool upper, double guess, double& rate) const {
+        const double target_rad = upper ? 0.0 : PI;
+        double t0 = guess;
+        double e0 = wrapped_to_half_turn_rad(hour_angle(t0) - target_rad);
+        double t1 = t0 - e0 / rate;
+        SiteDirection d{};
+        for (int step = 0; step < MAX_STEPS; ++step) {
+            d = track_.at(t1);
+            const double e1 = wrapped_to_half_turn_rad(hour_angle(d) - target_rad);
+            const double slope = (e1 - e0) / (t1 - t0);
+            if (std::isfinite(slope) && slope > 0.0) rate = slope;
+            const double t2 = t1 - e1 / rate;
+            if (std::abs(t2 - t1) < TIME_TOLERANCE_DAYS || e1 == 0.0) return turning_point(t2, d, upper);
+            t0 = t1;
+            e0 = e1;
+            t1 = t2;
+        }
+        return turning_point(t1, d, upper);
+    }
+
+    // The altitude's extreme next to a transit, within reach and inside (low, high).
+    TurningPoint turning_point_near(const TurningPoint& transit, double low, double high) const {
+        const double sign = transit.upper ? 1.0 : -1.0;
+        double a = std::max(low, transit.ut1 - TURNING_REACH_DAYS);
+        double b = std::min(high, transit.ut1 + TURNING_REACH_DAYS);
+        double c = b - GOLDEN * (b - a), d = a + GOLDEN * (b - a);
+        double fc = sign * excess(c), fd = sign * excess(d);
+        while (b - a > TIME_TOLERANCE_DAYS) {
+            if (fc > fd) {
+                b = d;
+                d = c;
+                fd = fc;
+                c = b - GOLDEN * (b - a);
+                fc = sign * excess(c);
+            } else {
+                a = c;
+                c = d;
+                fc = fd;
+                d = a + GOLDEN * (b - a);
+                fd = sign * excess(d);
+            }
+        }
+        const TurningPoint found = turning_point(0.5 * (a + b), transit.upper);
+        return sign * found.excess_rad > sign * transit.excess_rad ? found : transit;
+    }
+
+    // The crossing between two turning points of opposite sides, where the altitude
+    // is monotonic: a first guess from a diurnal circle through both, then secant
+    // steps kept inside the bracket.
+    double crossing(const TurningPoint& first, const TurningPoint& second) const {
+        const TurningPoint& upper = first.upper ? first : second;
+        const TurningPoint& lower = first.upper ? second : first;
+        const double mean = 0.5 * (upper.sin_altitude + lower.sin_altitude);
+        const double amplitude = 0.5 * (upper.sin_altitude - lower.sin_altitude);
+        const double target = std::asin(upper.sin_altitude) - upper.excess_rad;
+        const double angle = std::acos(std::clamp((std::sin(target) - mean) / amplitude, -1.0, 1.0));
+        const double span = lower.ut1 - upper.ut1;
+        double x = upper.ut1 + angle / PI * span;
+        // d(excess)/dt on that circle.
+        double slope = -amplitude * std::sin(angle) * (PI / span) / std::cos(target);
+
+        double low = first.ut1, high = second.ut1;
+        const double low_sign = first.excess_rad > 0.0 ? 1.0 : -1.0;
+        if (!(x > low && x < high)) x = 0.5 * (low + high);
+        double fx = excess(x);
+        for (int step = 0; step < MAX_STEPS; ++step) {
+            if (fx == 0.0) return x;
+            ((fx > 0.0 ? 1.0 : -1.0) == low_sign ? low : high) = x;
+            double next = x - fx / slope;
+            // Converged steps may round onto x itself: a day number resolves 40 us.
+            if (std::abs(next - x) < TIME_TOLERANCE_DAYS) return next;
+            if (!std::isfinite(next) || !(next > low && next < high)) next = 0.5 * (low + high);
+            if (high - low < TIME_TOLERANCE_DAYS) return next;
+            const double f_next = excess(next);
+            slope = (f_next - fx) / (next - x);
+            x = next;
+            fx = f_next;
+        }
+        return x;
+    }
+
+private:
+    const SkyTrack& track_;
+    double altitude_rad_;
+    double radius_km_;
+};
+
+// Upper and lower transits alternately, from before `first` to after `last`.
+std::vector<TurningPoint> transits(const Search& search, double first, double last) {
+    std::vector<TurningPoint> found;
+    const double start_angle = search.hour_angle(first);
+    bool upper = start_angle < 0.0;
+    double rate = SIDEREAL_RATE_RAD_PER_UT1_DAY;
+    double ahead = (upper ? -start_angle : PI - start_angle);
+    double guess = first + ahead / rate;
+    while (true) {
+        found.push_back(search.meridian_passage(upper, guess, rate));
+        if (found.back().ut1 > last) break;
+        guess = found.back().ut1 + PI / rate;
+        upper = !upper;
+    }
+    return found;
+}
+
+}  // namespace
+
+HorizonTarget almanac_horizon(Body body) {
+    switch (body) {
+        case Body::Sun: return {-REFRACTION_AT_HORIZON_DEG, SUN_RADIUS_KM};
+        case Body::Moon: return {-REFRACTION_AT_HORIZON_DEG, MOON_RADIUS_KM};
+        default: return {-REFRACTION_AT_HORIZON_DEG, 0.0};
+    }
+}
+
+HorizonTarget twilight_horizon(Twilight twilight) {
+    switch (twilight) {
+        case Twilight::Civil: return {-6.0};
+        case Twilight::Nautical: return {-12.0};
+        case Twilight::Astronomical: return {-18.0};
+    }
+    return {-6.0};
+}
+
+Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& engine, Body body,
+                                                                 const GeodeticObserver& observer,
+                                                                 const Instant& start,
+                                                                 const Instant& end,
+                                                                 const HorizonTarget& target,
+                                                                 bool with_transits) {
+    if (body == Body::Earth) return failure(EphemerisError::unsupported_body(body));
+    if (!std::isfinite(target.altitude_deg)) {
+        return failure(EphemerisError::invalid_request("horizon altitude must be finite"));
+    }
+    if (const auto valid = validate_observer(observer); !valid) {
+        return failure(EphemerisError::invalid_request(message(valid.error())));
+    }
+    const auto first = engine.earth_rotation_epochs(start);
+    if (!first) return failure(first.error());
+    const auto last = engine.earth_rotation_epochs(end);
+    if (!last) return failure(last.error());
+    const double start_ut1 = first->ut1_julian_day, end_ut1 = last->ut1_julian_day;
+    std::vector<DiurnalEvent> events;
+    if (!(end_ut1 > start_ut1)) return events;
+
+    const auto track = SkyTrack::build(engine, body, observer, start_ut1 - PAD_DAYS - TRACK_MARGIN_DAYS,
+                                       end_ut1 + PAD_DAYS + TRACK_MARGIN_DAYS);
+    if (!track) return failure(track.error());
+    const Search search(*track, target);
+    std::vector<TurningPoint> turning = transits(search, start_ut1 - PAD_DAYS, end_ut1 + PAD_DAYS);
+
+    const auto within = [&](double ut1) { return ut1 >= start_ut1 && ut1 < end_ut1; };
+    if (with_transits) {
+        for (const TurningPoint& transit : turning) {
+            if (within(transit.ut1)) {
+                events.push_back({transit.ut1, transit.upper ? DiurnalEventKind::UpperTransit
+                                                             : DiurnalEventKind::LowerTransit});
+            }
+        }
+    }
+    const std::size_t transit_count = events.size();
+    // Near the target the altitude's own extreme, not the transit, bounds the
+    // stretch where it is monotonic: a short dip below the horizon lives there.
+    for (std::size_t k = 0; k < turning.size(); ++k) {
+        if (std::abs(turning[k].excess_rad) >= TURNING_MARGIN_RAD) continue;
+        const double low = k > 0 ? turning[k - 1].ut1 : turning[k].ut1 - TURNING_REACH_DAYS;
+        const double high = k + 1 < turning.size() ? turning[k + 1].ut1 : turning[k].ut1 + TURNING_REACH_DAYS;
+        turning[k] = search.turning_point_near(turning[k], low, high);
+    }
+    for (std::size_t k = 0; k + 1 < turning.size(); ++k) {
+        const bool above = turning[k].excess_rad > 0.0;
+        if (above == (turning[k + 1].excess_rad > 0.0)) continue;
+        const double ut1 = search.crossing(turning[k], turning[k + 1]);
+        if (within(ut1)) events.push_back({ut1, above ? DiurnalEventKind::Set : DiurnalEventKind::Rise});
+    }
+    std::inplace_merge(events.begin(), events.begin() + static_cast<std::ptrdiff_t>(transit_count), events.end(),
+                       [](const DiurnalEvent& a, const DiurnalEvent& b) { return a.ut1_julian_day < b.ut1_julian_day; });
+    return events;
+}
+
+}  // namespace orbyx

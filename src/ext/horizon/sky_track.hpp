@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "core/errors.hpp"
+#include "core/planar_rotation.hpp"
+#include "core/result.hpp"
+#include "core/types.hpp"
+#include "ext/horizon/chebyshev_series.hpp"
+
+namespace orbyx {
+
+class SpkEphemeris;
+
+// Where a body stands against a site's horizon: the unit topocentric direction's
+// components along the site's vertical, east and meridian (towards the equator's
+// side of the pole), and the distance.
+struct SiteDirection {
+    double up;
+    double east;
+    double meridian;
+    double distance_km;
+};
+
+// A body's apparent place seen from a site over a span of UT1 days, fast to
+// evaluate anywhere in it. The engine gives the smooth geocentric apparent place at
+// a few nodes; the site's own parallax, light time and diurnal aberration, which
+// turn with the Earth, are added exactly at each evaluation.
+class SkyTrack {
+public:
+    static Result<SkyTrack, EphemerisError> build(SpkEphemeris& engine, Body body,
+                                                  const GeodeticObserver& observer,
+                                                  double first_ut1_julian_day,
+                                                  double last_ut1_julian_day);
+
+    SiteDirection at(double ut1_julian_day) const;
+
+private:
+    static constexpr std::size_t PLACE_NODES = 17;
+    static constexpr std::size_t SIDEREAL_NODES = 9;
+
+    // The site in the terrestrial intermediate frame (polar motion removed), km.
+    struct Site {
+        Vector3 position_km;
+        Vector3 velocity_over_c;
+        Vector3 up, east, meridian;
+    };
+
+    // One stretch of the span, as the Chebyshev coefficients of its series side by
+    // side: the geocentric apparent vector (km, true equator and equinox of date,
+    // scaled so that subtracting the site is exact to first order in the Earth's
+    // velocity), its rate (km/day), and GAST less the Earth rotation angle.
+    enum Lane : std::size_t { X, Y, Z, RATE_X, RATE_Y, RATE_Z, SIDEREAL_OFFSET, LANES = 8 };
+    struct Window {
+        double start_ut1;
+        double rotation_at_start_rad;
+        std::array<std::array<double, LANES>, PLACE_NODES> series;
+        Site site;
+    };
+
+    explicit SkyTrack(double first_ut1) : first_ut1_(first_ut1) {}
+
+    double first_ut1_;
+    std::vector<Window> windows_;
+};
+
+}  // namespace orbyx

@@ -22,9 +22,9 @@ constexpr double MOON_RADIUS_KM = 1737.4;
 constexpr double PAD_DAYS = 1.0;
 constexpr double TRACK_MARGIN_DAYS = 0.5;
 constexpr double SIDEREAL_RATE_RAD_PER_UT1_DAY = 6.300387486754831;
-// A secant step below a millisecond: the step's own result is then good to
-// microseconds, as the steps shrink faster than geometrically.
-constexpr double TIME_TOLERANCE_DAYS = 1e-8;
+// Secant steps shrink faster than geometrically: once a step is below 9 ms, the
+// estimate it gives is good to well under a millisecond.
+constexpr double TIME_TOLERANCE_DAYS = 1e-7;
 constexpr int MAX_STEPS = 60;
 // How far the altitude's turning point may stray from a transit in altitude and in
 // time: the declination's own motion shifts it by minutes and hundredths of a
@@ -119,7 +119,9 @@ public:
     // The crossing between two turning points of opposite sides, where the altitude
     // is monotonic: a first guess from a diurnal circle through both, then secant
     // steps kept inside the bracket.
-    double crossing(const TurningPoint& first, const TurningPoint& second) const {
+    // `correction` (days), added to the first guess, is what the last crossing of the
+    // same kind was off by; it then returns this one's.
+    double crossing(const TurningPoint& first, const TurningPoint& second, double& correction) const {
         const TurningPoint& upper = first.upper ? first : second;
         const TurningPoint& lower = first.upper ? second : first;
         const double mean = 0.5 * (upper.sin_altitude + lower.sin_altitude);
@@ -127,7 +129,8 @@ public:
         const double target = std::asin(upper.sin_altitude) - upper.excess_rad;
         const double angle = std::acos(std::clamp((std::sin(target) - mean) / amplitude, -1.0, 1.0));
         const double span = lower.ut1 - upper.ut1;
-        double x = upper.ut1 + angle / PI * span;
+        const double model = upper.ut1 + angle / PI * span;
+        double x = model + correction;
         // d(excess)/dt on that circle.
         double slope = -amplitude * std::sin(angle) * (PI / span) / std::cos(target);
 
@@ -140,7 +143,10 @@ public:
             ((fx > 0.0 ? 1.0 : -1.0) == low_sign ? low : high) = x;
             double next = x - fx / slope;
             // Converged steps may round onto x itself: a day number resolves 40 us.
-            if (std::abs(next - x) < TIME_TOLERANCE_DAYS) return next;
+            if (std::abs(next - x) < TIME_TOLERANCE_DAYS) {
+                correction = std::isfinite(model) ? next - model : 0.0;
+                return next;
+            }
             if (!std::isfinite(next) || !(next > low && next < high)) next = 0.5 * (low + high);
             if (high - low < TIME_TOLERANCE_DAYS) return next;
             const double f_next = excess(next);
@@ -162,14 +168,20 @@ std::vector<TurningPoint> transits(const Search& search, double first, double la
     std::vector<TurningPoint> found;
     const double start_angle = search.hour_angle(first);
     bool upper = start_angle < 0.0;
-    double rate = SIDEREAL_RATE_RAD_PER_UT1_DAY;
-    double ahead = (upper ? -start_angle : PI - start_angle);
-    double guess = first + ahead / rate;
+    // The Moon's parallax makes its hour angle's rate differ between the halves of the
+    // day: each kind keeps its own, and the last days' lengths with their drift.
+    double rates[2] = {SIDEREAL_RATE_RAD_PER_UT1_DAY, SIDEREAL_RATE_RAD_PER_UT1_DAY};
+    double guess = first + (upper ? -start_angle : PI - start_angle) / rates[0];
     while (true) {
-        found.push_back(search.meridian_passage(upper, guess, rate));
+        found.push_back(search.meridian_passage(upper, guess, rates[upper ? 1 : 0]));
+        const std::size_t n = found.size();
         if (found.back().ut1 > last) break;
-        guess = found.back().ut1 + PI / rate;
         upper = !upper;
+        if (n >= 5) {
+            guess = found[n - 2].ut1 + 2.0 * found[n - 1].ut1 - 3.0 * found[n - 3].ut1 + found[n - 5].ut1;
+        } else {
+            guess = found.back().ut1 + PI / rates[upper ? 1 : 0];
+        }
     }
     return found;
 }
@@ -238,10 +250,11 @@ Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& e
         const double high = k + 1 < turning.size() ? turning[k + 1].ut1 : turning[k].ut1 + TURNING_REACH_DAYS;
         turning[k] = search.turning_point_near(turning[k], low, high);
     }
+    double corrections[2] = {0.0, 0.0};  // sets, rises
     for (std::size_t k = 0; k + 1 < turning.size(); ++k) {
         const bool above = turning[k].excess_rad > 0.0;
         if (above == (turning[k + 1].excess_rad > 0.0)) continue;
-        const double ut1 = search.crossing(turning[k], turning[k + 1]);
+        const double ut1 = search.crossing(turning[k], turning[k + 1], corrections[above ? 0 : 1]);
         if (within(ut1)) events.push_back({ut1, above ? DiurnalEventKind::Set : DiurnalEventKind::Rise});
     }
     std::inplace_merge(events.begin(), events.begin() + static_cast<std::ptrdiff_t>(transit_count), events.end(),

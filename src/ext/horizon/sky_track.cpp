@@ -8,6 +8,7 @@
 #include "core/constants.hpp"
 #include "core/earth_rotation.hpp"
 #include "core/observer.hpp"
+#include "core/of_date_rotation.hpp"
 #include "ext/time/earth_orientation.hpp"
 #include "spk/spk_ephemeris.hpp"
 
@@ -15,10 +16,13 @@ namespace orbyx {
 namespace {
 
 // Sixteen days hold the Moon's geocentric path to well under a milliarcsecond with
-// 17 nodes, and the nutation in GAST (shortest sizeable period 13.7 days) with 9.
+// 17 nodes, the nutation in GAST (shortest sizeable period 13.7 days) with 10, and
+// the Earth's velocity to a percent with 5.
 constexpr double WINDOW_DAYS = 16.0;
 // The Earth rotation angle's rate; the angle itself is linear in UT1.
 constexpr double EARTH_TURNS_PER_UT1_DAY = 1.00273781191135448;
+constexpr double PER_DAY = 2.0 / WINDOW_DAYS;  // ds/dt
+constexpr double LIGHT_DAYS_PER_KM = 1.0 / (SPEED_OF_LIGHT_KM_PER_S * SECONDS_PER_DAY);
 
 double dot(const Vector3& a, const Vector3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
@@ -78,101 +82,141 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
                                                  double last_ut1_julian_day) {
     const auto window_count = static_cast<std::size_t>(
         std::max(1.0, std::ceil((last_ut1_julian_day - first_ut1_julian_day) / WINDOW_DAYS)));
-    std::vector<Instant> nodes;
-    nodes.reserve(window_count * PLACE_NODES);
+    const auto window_start = [&](std::size_t w) {
+        return first_ut1_julian_day + static_cast<double>(w) * WINDOW_DAYS;
+    };
+    std::vector<Instant> place_nodes, velocity_nodes;
+    place_nodes.reserve(window_count * PLACE_NODES);
+    velocity_nodes.reserve(window_count * VELOCITY_NODES);
     for (std::size_t w = 0; w < window_count; ++w) {
-        const double start = first_ut1_julian_day + static_cast<double>(w) * WINDOW_DAYS;
         for (std::size_t j = 0; j < PLACE_NODES; ++j) {
-            nodes.push_back({node_day<PLACE_NODES>(start, j), TimeScale::Ut1});
+            place_nodes.push_back({node_day<PLACE_NODES>(window_start(w), j), TimeScale::Ut1});
+        }
+        for (std::size_t j = 0; j < VELOCITY_NODES; ++j) {
+            velocity_nodes.push_back({node_day<VELOCITY_NODES>(window_start(w), j), TimeScale::Ut1});
         }
     }
     PositionOptions apparent{{OriginKind::Geocentric, {}}, CoordinateSystem::Equatorial,
                              ReferenceEpoch::OfDate};
     apparent.apparent = true;
-    const auto places = positions_km(engine, body, nodes, apparent);
+    const auto places = positions_km(engine, body, place_nodes, apparent);
     if (!places) return failure(places.error());
-    PositionOptions barycentric{{OriginKind::Barycentric, {}}, CoordinateSystem::Equatorial,
-                                ReferenceEpoch::OfDate};
-    barycentric.corrections.precession = barycentric.corrections.nutation = true;
-    const auto earth = positions_km(engine, Body::Earth, nodes, barycentric);
+    // The Earth's velocity is needed to a percent: in the kernel's axes, turned by the
+    // window's mean precession.
+    const PositionOptions barycentric{{OriginKind::Barycentric, {}}, CoordinateSystem::Equatorial,
+                                      ReferenceEpoch::J2000};
+    const auto earth = positions_km(engine, Body::Earth, velocity_nodes, barycentric);
     if (!earth) return failure(earth.error());
-
-    const Vector3 site_itrs = terrestrial_position_km(observer.longitude_east_deg * DEGREES_TO_RADIANS,
-                                                      observer.latitude_deg * DEGREES_TO_RADIANS,
-                                                      observer.height_m);
-    const double sin_lon = std::sin(observer.longitude_east_deg * DEGREES_TO_RADIANS);
-    const double cos_lon = std::cos(observer.longitude_east_deg * DEGREES_TO_RADIANS);
-    const double sin_lat = std::sin(observer.latitude_deg * DEGREES_TO_RADIANS);
-    const double cos_lat = std::cos(observer.latitude_deg * DEGREES_TO_RADIANS);
 
     SkyTrack track(first_ut1_julian_day);
     track.windows_.reserve(window_count);
-    constexpr double PER_DAY = 2.0 / WINDOW_DAYS;  // ds/dt
     for (std::size_t w = 0; w < window_count; ++w) {
         Window window;
-        window.start_ut1 = first_ut1_julian_day + static_cast<double>(w) * WINDOW_DAYS;
+        window.start_ut1 = window_start(w);
         window.rotation_at_start_rad = earth_rotation_angle(window.start_ut1);
-        const std::size_t first = w * PLACE_NODES;
+        const auto velocity = earth_velocity_over_c(*earth, w * VELOCITY_NODES, window.start_ut1);
+        if (!velocity) return failure(velocity.error());
+        const auto place = fitted_place(*places, w * PLACE_NODES, *velocity);
+        const auto offset = sidereal_offset(engine, window.start_ut1);
+        if (!offset) return failure(offset.error());
+        const auto site = site_of_date(engine, observer, window.start_ut1 + 0.5 * WINDOW_DAYS);
+        if (!site) return failure(site.error());
 
-        // The apparent direction is that of P + |P| v/c, P the deflected astrometric
-        // vector and v the Earth's barycentric velocity: scale it to that length.
-        using Place = Chebyshev<PLACE_NODES>;
-        const auto earth_series = fitted<PLACE_NODES>(*earth, first);
-        const std::array<std::array<double, 3>, PLACE_NODES> earth_rates = transposed<PLACE_NODES>(
-            {Place::derivative(earth_series[0]), Place::derivative(earth_series[1]),
-             Place::derivative(earth_series[2])});
-        std::vector<Vector3> scaled(PLACE_NODES);
-        for (std::size_t j = 0; j < PLACE_NODES; ++j) {
-            const auto rate = Place::evaluate(earth_rates, Place::node(j));
-            const double per_c = PER_DAY / (SECONDS_PER_DAY * SPEED_OF_LIGHT_KM_PER_S);
-            const Vector3 beta{rate[0] * per_c, rate[1] * per_c, rate[2] * per_c};
-            const Vector3& place = (*places)[first + j];
-            const double factor = 1.0 + dot(place, beta) / std::sqrt(dot(place, place));
-            scaled[j] = {place[0] * factor, place[1] * factor, place[2] * factor};
+        window.place = {};
+        window.rate = {};
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            const auto rate = Chebyshev<PLACE_NODES>::derivative(place[axis]);
+            for (std::size_t k = 0; k < PLACE_NODES; ++k) window.place[k][X + axis] = place[axis][k];
+            for (std::size_t k = 0; k < RATE_TERMS; ++k) window.rate[k][RATE_X + axis] = rate[k] * PER_DAY;
         }
-        const auto place_series = fitted<PLACE_NODES>(scaled, 0);
-
-        std::array<double, SIDEREAL_NODES> offsets;
-        for (std::size_t j = 0; j < SIDEREAL_NODES; ++j) {
-            const auto epochs =
-                engine.earth_rotation_epochs({node_day<SIDEREAL_NODES>(window.start_ut1, j), TimeScale::Ut1});
-            if (!epochs) return failure(epochs.error());
-            offsets[j] = wrapped_to_half_turn_rad(
-                greenwich_apparent_sidereal_time(epochs->ut1_julian_day, epochs->tt_julian_day) -
-                earth_rotation_angle(epochs->ut1_julian_day));
-        }
-        const auto sidereal_series = Chebyshev<SIDEREAL_NODES>::through(offsets);
-
-        const std::array<Place::Coefficients, 3> place_rates = {Place::derivative(place_series[0]),
-                                                                 Place::derivative(place_series[1]),
-                                                                 Place::derivative(place_series[2])};
-        window.series = {};
-        for (std::size_t k = 0; k < PLACE_NODES; ++k) {
-            for (std::size_t axis = 0; axis < 3; ++axis) {
-                window.series[k][X + axis] = place_series[axis][k];
-                window.series[k][RATE_X + axis] = place_rates[axis][k] * PER_DAY;
-            }
-            if (k < SIDEREAL_NODES) window.series[k][SIDEREAL_OFFSET] = sidereal_series[k];
-        }
-
-        // The pole drifts a few milliarcseconds a day: its value mid-window will do.
-        const auto orientation =
-            earth_orientation(engine, {window.start_ut1 + 0.5 * WINDOW_DAYS, TimeScale::Ut1});
-        if (!orientation) return failure(orientation.error());
-        const double xp = orientation->xp_arcsec * ARCSECONDS_TO_RADIANS;
-        const double yp = orientation->yp_arcsec * ARCSECONDS_TO_RADIANS;
-        const double sprime = tio_locator_rad(orientation->tt_julian_day);
-        const auto terrestrial = [&](const Vector3& itrs) { return remove_polar_motion(itrs, xp, yp, sprime); };
-        Site& site = window.site;
-        site.position_km = terrestrial(site_itrs);
-        const double spin = EARTH_ROTATION_RATE_RAD_PER_S / SPEED_OF_LIGHT_KM_PER_S;
-        site.velocity_over_c = {-spin * site.position_km[1], spin * site.position_km[0], 0.0};
-        site.up = terrestrial({cos_lat * cos_lon, cos_lat * sin_lon, sin_lat});
-        site.east = terrestrial({-sin_lon, cos_lon, 0.0});
-        site.meridian = terrestrial({cos_lon, sin_lon, 0.0});
+        for (std::size_t k = 0; k < SIDEREAL_NODES; ++k) window.place[k][SIDEREAL_OFFSET] = (*offset)[k];
+        window.site = *site;
         track.windows_.push_back(window);
     }
     return track;
+}
+
+// The Earth's barycentric velocity over c at a window's place nodes, in the true
+// equator of date to a few arcseconds (precession at mid-window).
+Result<std::array<Vector3, SkyTrack::PLACE_NODES>, EphemerisError> SkyTrack::earth_velocity_over_c(
+    const std::vector<Vector3>& positions, std::size_t first, double start_ut1) {
+    using Fit = Chebyshev<VELOCITY_NODES>;
+    const auto series = fitted<VELOCITY_NODES>(positions, first);
+    const std::array<std::array<double, 3>, VELOCITY_NODES> rates = transposed<VELOCITY_NODES>(
+        {Fit::derivative(series[0]), Fit::derivative(series[1]), Fit::derivative(series[2])});
+    const OfDateRotation precession(false, true, start_ut1 + 0.5 * WINDOW_DAYS);
+    constexpr double PER_C = PER_DAY / (SECONDS_PER_DAY * SPEED_OF_LIGHT_KM_PER_S);
+    std::array<Vector3, PLACE_NODES> velocities;
+    for (std::size_t j = 0; j < PLACE_NODES; ++j) {
+        const auto rate = Fit::evaluate(rates, Chebyshev<PLACE_NODES>::node(j));
+        const auto of_date = precession.apply({{0.0, 0.0, 0.0}, rate});
+        if (!of_date) return failure(EphemerisError::invalid_request(message(of_date.error())));
+        velocities[j] = {of_date->velocity[0] * PER_C, of_date->velocity[1] * PER_C,
+                         of_date->velocity[2] * PER_C};
+    }
+    return velocities;
+}
+
+// The apparent direction is that of P + |P| v/c, P the deflected astrometric vector
+// and v the Earth's velocity: the place is scaled to that length before fitting.
+std::array<Chebyshev<SkyTrack::PLACE_NODES>::Coefficients, 3> SkyTrack::fitted_place(
+    const std::vector<Vector3>& places, std::size_t first,
+    const std::array<Vector3, PLACE_NODES>& earth_velocity_over_c) {
+    std::vector<Vector3> scaled(PLACE_NODES);
+    for (std::size_t j = 0; j < PLACE_NODES; ++j) {
+        const Vector3& place = places[first + j];
+        const double factor = 1.0 + dot(place, earth_velocity_over_c[j]) / std::sqrt(dot(place, place));
+        scaled[j] = {place[0] * factor, place[1] * factor, place[2] * factor};
+    }
+    return fitted<PLACE_NODES>(scaled, 0);
+}
+
+// GAST less the Earth rotation angle across a window; the nutation series for two
+// nodes at a time.
+Result<Chebyshev<SkyTrack::SIDEREAL_NODES>::Coefficients, EphemerisError> SkyTrack::sidereal_offset(
+    const SpkEphemeris& engine, double start_ut1) {
+    std::array<EarthRotationEpochs, SIDEREAL_NODES> epochs;
+    for (std::size_t j = 0; j < SIDEREAL_NODES; ++j) {
+        const auto node = engine.earth_rotation_epochs({node_day<SIDEREAL_NODES>(start_ut1, j), TimeScale::Ut1});
+        if (!node) return failure(node.error());
+        epochs[j] = *node;
+    }
+    std::array<double, SIDEREAL_NODES> offsets;
+    for (std::size_t j = 0; j < SIDEREAL_NODES; ++j) {
+        if (j % 2 == 0 && j + 1 < SIDEREAL_NODES) {
+            prepare_nutations_iau2000b(epochs[j].tt_julian_day, epochs[j + 1].tt_julian_day);
+        }
+        offsets[j] = wrapped_to_half_turn_rad(
+            greenwich_apparent_sidereal_time(epochs[j].ut1_julian_day, epochs[j].tt_julian_day) -
+            earth_rotation_angle(epochs[j].ut1_julian_day));
+    }
+    return Chebyshev<SIDEREAL_NODES>::through(offsets);
+}
+
+// The site in the terrestrial intermediate frame: the pole drifts a few
+// milliarcseconds a day, so its value at one instant serves a window.
+Result<SkyTrack::Site, EphemerisError> SkyTrack::site_of_date(const SpkEphemeris& engine,
+                                                              const GeodeticObserver& observer,
+                                                              double ut1_julian_day) {
+    const auto orientation = earth_orientation(engine, {ut1_julian_day, TimeScale::Ut1});
+    if (!orientation) return failure(orientation.error());
+    const double xp = orientation->xp_arcsec * ARCSECONDS_TO_RADIANS;
+    const double yp = orientation->yp_arcsec * ARCSECONDS_TO_RADIANS;
+    const double sprime = tio_locator_rad(orientation->tt_julian_day);
+    const auto terrestrial = [&](const Vector3& itrs) { return remove_polar_motion(itrs, xp, yp, sprime); };
+
+    const double longitude = observer.longitude_east_deg * DEGREES_TO_RADIANS;
+    const double latitude = observer.latitude_deg * DEGREES_TO_RADIANS;
+    const double sin_lon = std::sin(longitude), cos_lon = std::cos(longitude);
+    const double sin_lat = std::sin(latitude), cos_lat = std::cos(latitude);
+    Site site;
+    site.position_km = terrestrial(terrestrial_position_km(longitude, latitude, observer.height_m));
+    const double spin = EARTH_ROTATION_RATE_RAD_PER_S / SPEED_OF_LIGHT_KM_PER_S;
+    site.velocity_over_c = {-spin * site.position_km[1], spin * site.position_km[0], 0.0};
+    site.up = terrestrial({cos_lat * cos_lon, cos_lat * sin_lon, sin_lat});
+    site.east = terrestrial({-sin_lon, cos_lon, 0.0});
+    site.meridian = terrestrial({cos_lon, sin_lon, 0.0});
+    return site;
 }
 
 SiteDirection SkyTrack::at(double ut1_julian_day) const {
@@ -182,27 +226,27 @@ SiteDirection SkyTrack::at(double ut1_julian_day) const {
     const Window& window = windows_[index];
     const double s = 2.0 * (ut1_julian_day - window.start_ut1) / WINDOW_DAYS - 1.0;
 
-    const auto value = Chebyshev<PLACE_NODES>::evaluate(window.series, s);
+    const auto value = Chebyshev<PLACE_NODES>::evaluate(window.place, s);
+    const auto velocity = Chebyshev<RATE_TERMS>::evaluate(window.rate, s);
     const double gast = window.rotation_at_start_rad +
                         EARTH_TURNS_PER_UT1_DAY * TWO_PI * (ut1_julian_day - window.start_ut1) +
                         value[SIDEREAL_OFFSET];
     const double sin_gast = std::sin(gast), cos_gast = std::cos(gast);
     const Vector3 geocentric = rotate_about_z({value[X], value[Y], value[Z]}, sin_gast, cos_gast);
-    const Vector3 rate = rotate_about_z({value[RATE_X], value[RATE_Y], value[RATE_Z]}, sin_gast, cos_gast);
+    const Vector3 rate = rotate_about_z({velocity[RATE_X], velocity[RATE_Y], velocity[RATE_Z]}, sin_gast, cos_gast);
 
     const Site& site = window.site;
     Vector3 p{geocentric[0] - site.position_km[0], geocentric[1] - site.position_km[1],
               geocentric[2] - site.position_km[2]};
     const double distance = std::sqrt(dot(p, p));
     // Light leaves the body earlier or later for the site than for the geocentre.
-    const double delay_days =
-        (distance - std::sqrt(dot(geocentric, geocentric))) / SPEED_OF_LIGHT_KM_PER_S / SECONDS_PER_DAY;
+    const double delay_days = (distance - std::sqrt(dot(geocentric, geocentric))) * LIGHT_DAYS_PER_KM;
     for (std::size_t axis = 0; axis < 3; ++axis) {
         p[axis] += distance * site.velocity_over_c[axis] - delay_days * rate[axis];
     }
     const double length = std::sqrt(dot(p, p));
-    const Vector3 u{p[0] / length, p[1] / length, p[2] / length};
-    return {dot(u, site.up), dot(u, site.east), dot(u, site.meridian), length};
+    const double inverse = 1.0 / length;
+    return {dot(p, site.up) * inverse, dot(p, site.east) * inverse, dot(p, site.meridian) * inverse, length};
 }
 
 }  // namespace orbyx

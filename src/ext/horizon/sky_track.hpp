@@ -39,7 +39,8 @@ public:
 
 private:
     static constexpr std::size_t PLACE_NODES = 17;
-    static constexpr std::size_t SIDEREAL_NODES = 9;
+    static constexpr std::size_t SIDEREAL_NODES = 10;
+    static constexpr std::size_t VELOCITY_NODES = 5;
 
     // The site in the terrestrial intermediate frame (polar motion removed), km.
     struct Site {
@@ -51,14 +52,29 @@ private:
     // One stretch of the span, as the Chebyshev coefficients of its series side by
     // side: the geocentric apparent vector (km, true equator and equinox of date,
     // scaled so that subtracting the site is exact to first order in the Earth's
-    // velocity), its rate (km/day), and GAST less the Earth rotation angle.
-    enum Lane : std::size_t { X, Y, Z, RATE_X, RATE_Y, RATE_Z, SIDEREAL_OFFSET, LANES = 8 };
+    // velocity) with GAST less the Earth rotation angle, and the vector's rate
+    // (km/day), needed to a percent only.
+    enum PlaceLane : std::size_t { X, Y, Z, SIDEREAL_OFFSET, PLACE_LANES };
+    enum RateLane : std::size_t { RATE_X, RATE_Y, RATE_Z, RATE_LANES = 4 };
+    static constexpr std::size_t RATE_TERMS = 6;
     struct Window {
         double start_ut1;
         double rotation_at_start_rad;
-        std::array<std::array<double, LANES>, PLACE_NODES> series;
+        std::array<std::array<double, PLACE_LANES>, PLACE_NODES> place;
+        std::array<std::array<double, RATE_LANES>, RATE_TERMS> rate;
         Site site;
     };
+
+    static Result<std::array<Vector3, PLACE_NODES>, EphemerisError> earth_velocity_over_c(
+        const std::vector<Vector3>& positions, std::size_t first, double start_ut1);
+    static std::array<Chebyshev<PLACE_NODES>::Coefficients, 3> fitted_place(
+        const std::vector<Vector3>& places, std::size_t first,
+        const std::array<Vector3, PLACE_NODES>& earth_velocity_over_c);
+    static Result<Chebyshev<SIDEREAL_NODES>::Coefficients, EphemerisError> sidereal_offset(
+        const SpkEphemeris& engine, double start_ut1);
+    static Result<Site, EphemerisError> site_of_date(const SpkEphemeris& engine,
+                                                     const GeodeticObserver& observer,
+                                                     double ut1_julian_day);
 
     explicit SkyTrack(double first_ut1) : first_ut1_(first_ut1) {}
 

@@ -44,19 +44,39 @@ std::optional<Twilight> twilight_argument(PyObject* value) {
     return std::nullopt;
 }
 
-// A list of (Instant, kind) tuples.
-PyObject* new_event_list(const std::vector<DiurnalEvent>& events, bool twilight) {
+// The NamedTuple `name` of orbyx_ext._horizon, where the results' fields are named.
+PyRef result_class(const char* name) {
+    PyRef module = PyRef::steal(PyImport_ImportModule("orbyx_ext._horizon"));
+    if (!module) return {};
+    return PyRef::steal(PyObject_GetAttrString(module.get(), name));
+}
+
+// A list of (instant, kind) NamedTuples of `class_name`, made as tuple.__new__ makes
+// them, without a Python frame each; the kinds share one str each.
+PyObject* new_event_list(const std::vector<DiurnalEvent>& events, const char* class_name, bool twilight) {
+    constexpr DiurnalEventKind KINDS[] = {DiurnalEventKind::Rise, DiurnalEventKind::Set,
+                                          DiurnalEventKind::UpperTransit, DiurnalEventKind::LowerTransit};
+    PyRef names[std::size(KINDS)];
+    for (std::size_t k = 0; k < std::size(KINDS); ++k) {
+        const std::string_view name = kind_name(KINDS[k], twilight);
+        names[k] = PyRef::steal(PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size())));
+        if (!names[k]) return nullptr;
+    }
+    PyRef result_type = result_class(class_name);
+    if (!result_type) return nullptr;
+    PyRef make = PyRef::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(&PyTuple_Type), "__new__"));
+    if (!make) return nullptr;
     PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(events.size())));
     if (!list) return nullptr;
     for (std::size_t i = 0; i < events.size(); ++i) {
         PyRef instant = PyRef::steal(new_instant({events[i].ut1_julian_day, TimeScale::Ut1}));
         if (!instant) return nullptr;
-        const std::string_view kind = kind_name(events[i].kind, twilight);
-        PyRef name = PyRef::steal(PyUnicode_FromStringAndSize(kind.data(), static_cast<Py_ssize_t>(kind.size())));
-        if (!name) return nullptr;
-        PyObject* pair = PyTuple_Pack(2, instant.get(), name.get());
-        if (pair == nullptr) return nullptr;
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), pair);
+        PyRef fields =
+            PyRef::steal(PyTuple_Pack(2, instant.get(), names[static_cast<std::size_t>(events[i].kind)].get()));
+        if (!fields) return nullptr;
+        PyObject* event = PyObject_CallFunctionObjArgs(make.get(), result_type.get(), fields.get(), nullptr);
+        if (event == nullptr) return nullptr;
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), event);
     }
     return list.release();
 }
@@ -87,7 +107,7 @@ PyObject* horizon_events_function(PyObject*, PyObject* const* args, Py_ssize_t n
     if (engine == nullptr) return nullptr;
     const auto events = diurnal_events(*engine, *body, *observer, *start, *end, target, true);
     if (!python::succeeded(events)) return nullptr;
-    return new_event_list(*events, false);
+    return new_event_list(*events, "HorizonEvent", false);
 }
 
 PyObject* twilight_events_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -113,7 +133,7 @@ PyObject* twilight_events_function(PyObject*, PyObject* const* args, Py_ssize_t 
     const auto events =
         diurnal_events(*engine, Body::Sun, *observer, *start, *end, twilight_horizon(twilight), false);
     if (!python::succeeded(events)) return nullptr;
-    return new_event_list(*events, true);
+    return new_event_list(*events, "TwilightEvent", true);
 }
 
 }  // namespace orbyx::ext

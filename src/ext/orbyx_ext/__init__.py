@@ -2,9 +2,9 @@
 conversions between time scales through an engine's time kernels, and complete
 horizon events: rises, sets, transits and twilights."""
 from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
-from orbyx_ext._horizon import HorizonEvent, TwilightEvent, horizon_events, twilight_events
+from orbyx_ext._horizon import HorizonEvent, TwilightEvent
 from orbyx_ext._time import CalendarDate, ConvertedInstant, calendar_from_instant, convert
-from orbyx_ext._native import instant_from_calendar
+from orbyx_ext._native import horizon_events, instant_from_calendar, twilight_events
 
 __all__ = [
     "CalendarDate",

@@ -10,6 +10,7 @@
 #include "core/observer.hpp"
 #include "core/of_date_rotation.hpp"
 #include "ext/time/earth_orientation.hpp"
+#include "spk/apparent_formulas.hpp"
 #include "spk/spk_ephemeris.hpp"
 
 namespace orbyx {
@@ -39,11 +40,11 @@ double node_day(double start, std::size_t j) {
     return start + 0.5 * WINDOW_DAYS * (1.0 + Chebyshev<N>::node(j));
 }
 
-// The same instants' positions in one batch through the engine.
-Result<std::vector<Vector3>, EphemerisError> positions_km(SpkEphemeris& engine, Body body,
+// The bodies' positions at the instants in one batch through the engine, instant by
+// instant.
+Result<std::vector<Vector3>, EphemerisError> positions_km(SpkEphemeris& engine, std::span<const Body> bodies,
                                                           const std::vector<Instant>& instants,
                                                           const PositionOptions& options) {
-    const Body bodies[] = {body};
     const auto batch = engine.check_positions(bodies, instants, options);
     if (!batch) return failure(batch.error());
     std::vector<Position> values(batch->entry_count);
@@ -54,14 +55,14 @@ Result<std::vector<Vector3>, EphemerisError> positions_km(SpkEphemeris& engine, 
     return vectors;
 }
 
-// Each axis's coefficients, from the N vectors at the nodes from `first` on.
+// Each axis's coefficients, from the N vectors at the nodes: `first`, then every `stride`.
 template <std::size_t N>
 std::array<typename Chebyshev<N>::Coefficients, 3> fitted(const std::vector<Vector3>& values,
-                                                          std::size_t first) {
+                                                          std::size_t first, std::size_t stride = 1) {
     std::array<typename Chebyshev<N>::Coefficients, 3> series;
     for (std::size_t axis = 0; axis < 3; ++axis) {
         std::array<double, N> at_nodes;
-        for (std::size_t j = 0; j < N; ++j) at_nodes[j] = values[first + j][axis];
+        for (std::size_t j = 0; j < N; ++j) at_nodes[j] = values[first + j * stride][axis];
         series[axis] = Chebyshev<N>::through(at_nodes);
     }
     return series;
@@ -72,6 +73,26 @@ std::array<std::array<double, 3>, N> transposed(const std::array<std::array<doub
     std::array<std::array<double, 3>, N> rows;
     for (std::size_t k = 0; k < N; ++k) rows[k] = {axes[0][k], axes[1][k], axes[2][k]};
     return rows;
+}
+
+// `place` bent by the Sun's gravity, for the Sun at `sun` (both geocentric, km, and
+// both aberrated alike, which leaves the angle between them as it was).
+Vector3 deflected_by_the_sun(const Vector3& place, const Vector3& sun) {
+    const double distance = std::sqrt(dot(place, place));
+    const double sun_distance = std::sqrt(dot(sun, sun));
+    const Vector3 p{place[0] / distance, place[1] / distance, place[2] / distance};
+    const Vector3 e{-sun[0] / sun_distance, -sun[1] / sun_distance, -sun[2] / sun_distance};
+    const Vector3 from_sun{place[0] - sun[0], place[1] - sun[1], place[2] - sun[2]};
+    const double from_sun_length = std::sqrt(dot(from_sun, from_sun));
+    const Vector3 q{from_sun[0] / from_sun_length, from_sun[1] / from_sun_length, from_sun[2] / from_sun_length};
+    const double w = 1.0 + dot(q, e);
+    if (w < apparent_detail::BEHIND_THE_SUN) return place;
+    const double f = apparent_detail::SUN_SCHWARZSCHILD_RADIUS_KM / sun_distance / w;
+    const double qp = dot(q, p), pe = dot(p, e);
+    const Vector3 bent{p[0] + f * (e[0] * qp - q[0] * pe), p[1] + f * (e[1] * qp - q[1] * pe),
+                       p[2] + f * (e[2] * qp - q[2] * pe)};
+    const double scale = distance / std::sqrt(dot(bent, bent));
+    return {bent[0] * scale, bent[1] * scale, bent[2] * scale};
 }
 
 }  // namespace
@@ -96,19 +117,25 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
             velocity_nodes.push_back({node_day<VELOCITY_NODES>(window_start(w), j), TimeScale::Ut1});
         }
     }
+    // The apparent place but for the Sun's deflection, which grows too sharply near
+    // conjunction to interpolate: it is added at each evaluation, from the Sun's place.
+    // The Moon, near the Earth as the Sun sees it, is bent by less than a microarcsecond.
     PositionOptions apparent{{OriginKind::Geocentric, {}}, CoordinateSystem::Equatorial,
                              ReferenceEpoch::OfDate};
-    apparent.apparent = true;
-    const auto places = positions_km(engine, body, place_nodes, apparent);
+    apparent.corrections = {.light_time = true, .aberration = true, .precession = true, .nutation = true};
+    const bool deflected = body != Body::Sun && body != Body::Moon;
+    const Body bodies[] = {body, Body::Sun};
+    const auto places = positions_km(engine, std::span(bodies, deflected ? 2 : 1), place_nodes, apparent);
     if (!places) return failure(places.error());
     // The Earth's velocity is needed to a percent: in the kernel's axes, turned by the
     // window's mean precession.
     const PositionOptions barycentric{{OriginKind::Barycentric, {}}, CoordinateSystem::Equatorial,
                                       ReferenceEpoch::J2000};
-    const auto earth = positions_km(engine, Body::Earth, velocity_nodes, barycentric);
+    const Body earth_body[] = {Body::Earth};
+    const auto earth = positions_km(engine, earth_body, velocity_nodes, barycentric);
     if (!earth) return failure(earth.error());
 
-    SkyTrack track(first_ut1_julian_day);
+    SkyTrack track(first_ut1_julian_day, deflected);
     track.windows_.reserve(window_count);
     for (std::size_t w = 0; w < window_count; ++w) {
         Window window;
@@ -116,18 +143,24 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
         window.rotation_at_start_rad = earth_rotation_angle(window.start_ut1);
         const auto velocity = earth_velocity_over_c(*earth, w * VELOCITY_NODES, window.start_ut1);
         if (!velocity) return failure(velocity.error());
-        const auto place = fitted_place(*places, w * PLACE_NODES, *velocity);
+        const std::size_t stride = deflected ? 2 : 1;
+        const auto place = fitted_place(*places, w * PLACE_NODES * stride, stride, *velocity);
+        const auto sun = deflected ? fitted<PLACE_NODES>(*places, w * PLACE_NODES * stride + 1, stride)
+                                   : std::array<Chebyshev<PLACE_NODES>::Coefficients, 3>{};
         const auto offset = sidereal_offset(engine, window.start_ut1);
         if (!offset) return failure(offset.error());
         const auto site = site_of_date(engine, observer, window.start_ut1 + 0.5 * WINDOW_DAYS);
         if (!site) return failure(site.error());
 
         window.place = {};
-        window.rate = {};
+        window.slow = {};
         for (std::size_t axis = 0; axis < 3; ++axis) {
             const auto rate = Chebyshev<PLACE_NODES>::derivative(place[axis]);
             for (std::size_t k = 0; k < PLACE_NODES; ++k) window.place[k][X + axis] = place[axis][k];
-            for (std::size_t k = 0; k < RATE_TERMS; ++k) window.rate[k][RATE_X + axis] = rate[k] * PER_DAY;
+            for (std::size_t k = 0; k < SLOW_TERMS; ++k) {
+                window.slow[k][RATE_X + axis] = rate[k] * PER_DAY;
+                window.slow[k][SUN_X + axis] = sun[axis][k];
+            }
         }
         for (std::size_t k = 0; k < SIDEREAL_NODES; ++k) window.place[k][SIDEREAL_OFFSET] = (*offset)[k];
         window.site = *site;
@@ -160,11 +193,11 @@ Result<std::array<Vector3, SkyTrack::PLACE_NODES>, EphemerisError> SkyTrack::ear
 // The apparent direction is that of P + |P| v/c, P the deflected astrometric vector
 // and v the Earth's velocity: the place is scaled to that length before fitting.
 std::array<Chebyshev<SkyTrack::PLACE_NODES>::Coefficients, 3> SkyTrack::fitted_place(
-    const std::vector<Vector3>& places, std::size_t first,
+    const std::vector<Vector3>& places, std::size_t first, std::size_t stride,
     const std::array<Vector3, PLACE_NODES>& earth_velocity_over_c) {
     std::vector<Vector3> scaled(PLACE_NODES);
     for (std::size_t j = 0; j < PLACE_NODES; ++j) {
-        const Vector3& place = places[first + j];
+        const Vector3& place = places[first + j * stride];
         const double factor = 1.0 + dot(place, earth_velocity_over_c[j]) / std::sqrt(dot(place, place));
         scaled[j] = {place[0] * factor, place[1] * factor, place[2] * factor};
     }
@@ -227,13 +260,16 @@ SiteDirection SkyTrack::at(double ut1_julian_day) const {
     const double s = 2.0 * (ut1_julian_day - window.start_ut1) / WINDOW_DAYS - 1.0;
 
     const auto value = Chebyshev<PLACE_NODES>::evaluate(window.place, s);
-    const auto velocity = Chebyshev<RATE_TERMS>::evaluate(window.rate, s);
+    const auto slow = Chebyshev<SLOW_TERMS>::evaluate(window.slow, s);
     const double gast = window.rotation_at_start_rad +
                         EARTH_TURNS_PER_UT1_DAY * TWO_PI * (ut1_julian_day - window.start_ut1) +
                         value[SIDEREAL_OFFSET];
     const double sin_gast = std::sin(gast), cos_gast = std::cos(gast);
-    const Vector3 geocentric = rotate_about_z({value[X], value[Y], value[Z]}, sin_gast, cos_gast);
-    const Vector3 rate = rotate_about_z({velocity[RATE_X], velocity[RATE_Y], velocity[RATE_Z]}, sin_gast, cos_gast);
+    const Vector3 geocentric = rotate_about_z(
+        deflects_ ? deflected_by_the_sun({value[X], value[Y], value[Z]}, {slow[SUN_X], slow[SUN_Y], slow[SUN_Z]})
+                  : Vector3{value[X], value[Y], value[Z]},
+        sin_gast, cos_gast);
+    const Vector3 rate = rotate_about_z({slow[RATE_X], slow[RATE_Y], slow[RATE_Z]}, sin_gast, cos_gast);
 
     const Site& site = window.site;
     Vector3 p{geocentric[0] - site.position_km[0], geocentric[1] - site.position_km[1],

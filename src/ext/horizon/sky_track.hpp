@@ -26,8 +26,9 @@ struct SiteDirection {
 
 // A body's apparent place seen from a site over a span of UT1 days, fast to
 // evaluate anywhere in it. The engine gives the smooth geocentric apparent place at
-// a few nodes; the site's own parallax, light time and diurnal aberration, which
-// turn with the Earth, are added exactly at each evaluation.
+// a few nodes; the Sun's deflection, sharp near conjunction, and the site's own
+// parallax, light time and diurnal aberration, which turn with the Earth, are added
+// at each evaluation.
 class SkyTrack {
 public:
     static Result<SkyTrack, EphemerisError> build(SpkEphemeris& engine, Body body,
@@ -50,25 +51,26 @@ private:
     };
 
     // One stretch of the span, as the Chebyshev coefficients of its series side by
-    // side: the geocentric apparent vector (km, true equator and equinox of date,
-    // scaled so that subtracting the site is exact to first order in the Earth's
-    // velocity) with GAST less the Earth rotation angle, and the vector's rate
-    // (km/day), needed to a percent only.
+    // side: the geocentric apparent vector but for the Sun's deflection (km, true
+    // equator and equinox of date, scaled so that subtracting the site is exact to
+    // first order in the Earth's velocity) and GAST less the Earth rotation angle;
+    // then, in fewer terms, the vector's rate (km/day, needed to a percent) and the
+    // Sun's apparent vector (km, needed to a few milliarcseconds).
     enum PlaceLane : std::size_t { X, Y, Z, SIDEREAL_OFFSET, PLACE_LANES };
-    enum RateLane : std::size_t { RATE_X, RATE_Y, RATE_Z, RATE_LANES = 4 };
-    static constexpr std::size_t RATE_TERMS = 6;
+    enum SlowLane : std::size_t { RATE_X, RATE_Y, RATE_Z, SUN_X, SUN_Y, SUN_Z, SLOW_LANES };
+    static constexpr std::size_t SLOW_TERMS = 8;
     struct Window {
         double start_ut1;
         double rotation_at_start_rad;
         std::array<std::array<double, PLACE_LANES>, PLACE_NODES> place;
-        std::array<std::array<double, RATE_LANES>, RATE_TERMS> rate;
+        std::array<std::array<double, SLOW_LANES>, SLOW_TERMS> slow;
         Site site;
     };
 
     static Result<std::array<Vector3, PLACE_NODES>, EphemerisError> earth_velocity_over_c(
         const std::vector<Vector3>& positions, std::size_t first, double start_ut1);
     static std::array<Chebyshev<PLACE_NODES>::Coefficients, 3> fitted_place(
-        const std::vector<Vector3>& places, std::size_t first,
+        const std::vector<Vector3>& places, std::size_t first, std::size_t stride,
         const std::array<Vector3, PLACE_NODES>& earth_velocity_over_c);
     static Result<Chebyshev<SIDEREAL_NODES>::Coefficients, EphemerisError> sidereal_offset(
         const SpkEphemeris& engine, double start_ut1);
@@ -76,9 +78,10 @@ private:
                                                      const GeodeticObserver& observer,
                                                      double ut1_julian_day);
 
-    explicit SkyTrack(double first_ut1) : first_ut1_(first_ut1) {}
+    SkyTrack(double first_ut1, bool deflects) : first_ut1_(first_ut1), deflects_(deflects) {}
 
     double first_ut1_;
+    bool deflects_;
     std::vector<Window> windows_;
 };
 

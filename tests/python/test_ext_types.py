@@ -18,6 +18,12 @@ date: orbyx_ext.CalendarDate = orbyx_ext.calendar_from_instant(converted.instant
 second: float = date.second
 moment: datetime.datetime = orbyx_ext.datetime_from_instant(converted.instant)
 again: orbyx.Instant = orbyx_ext.instant_from_datetime(moment)
+site = orbyx.GeodeticObserver(18.9553, 69.6492, 0.0)
+events: list[orbyx_ext.HorizonEvent] = orbyx_ext.horizon_events(engine, "moon", site, instant, again)
+planet: list[orbyx_ext.HorizonEvent] = orbyx_ext.horizon_events(engine, "mars", site, instant, again, altitude_deg=-0.5)
+first: orbyx.Instant = events[0].instant
+dawns: list[orbyx_ext.TwilightEvent] = orbyx_ext.twilight_events(engine, site, instant, again, twilight="nautical")
+kind: str = dawns[0].kind
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx
@@ -25,6 +31,8 @@ import orbyx_ext
 
 orbyx_ext.instant_from_calendar(2027.0, 1, 1)
 year: str = orbyx_ext.calendar_from_instant(orbyx.Instant.tt(2460000.5)).year
+orbyx_ext.horizon_events(orbyx.open("de421.bsp", "0" * 64), "sun", (0.0, 45.0, 0.0), orbyx.Instant.tt(2460000.5),
+                         orbyx.Instant.tt(2460001.5))
 '''
 
 
@@ -39,3 +47,4 @@ def test_mypy_accepts_every_function_and_reports_misuse(tmp_path, monkeypatch):
     assert status == 1
     assert 'Argument 1 to "instant_from_calendar" has incompatible type "float"; expected "int"' in out
     assert 'Incompatible types in assignment (expression has type "int", variable has type "str")' in out
+    assert 'Argument 3 to "horizon_events" has incompatible type "tuple[float, float, float]"' in out

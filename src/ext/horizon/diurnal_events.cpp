@@ -22,6 +22,7 @@ constexpr double MOON_RADIUS_KM = 1737.4;
 constexpr double PAD_DAYS = 1.0;
 constexpr double TRACK_MARGIN_DAYS = 0.5;
 constexpr double SIDEREAL_RATE_RAD_PER_UT1_DAY = 6.300387486754831;
+constexpr double MIN_TRANSIT_GAP_DAYS = 0.25;
 // Secant steps shrink faster than geometrically: once a step is below 9 ms, the
 // estimate it gives is good to well under a millisecond.
 constexpr double TIME_TOLERANCE_DAYS = 1e-7;
@@ -164,7 +165,7 @@ private:
 };
 
 // Upper and lower transits alternately, from before `first` to after `last`.
-std::vector<TurningPoint> transits(const Search& search, double first, double last) {
+Result<std::vector<TurningPoint>, EphemerisError> transits(const Search& search, double first, double last) {
     std::vector<TurningPoint> found;
     const double start_angle = search.hour_angle(first);
     bool upper = start_angle < 0.0;
@@ -175,6 +176,10 @@ std::vector<TurningPoint> transits(const Search& search, double first, double la
     while (true) {
         found.push_back(search.meridian_passage(upper, guess, rates[upper ? 1 : 0]));
         const std::size_t n = found.size();
+        // Transits are hours apart; anything else would repeat forever.
+        if (!std::isfinite(found.back().ut1) || (n >= 2 && found[n - 1].ut1 < found[n - 2].ut1 + MIN_TRANSIT_GAP_DAYS)) {
+            return failure(EphemerisError::evaluation("the body's transits could not be followed"));
+        }
         if (found.back().ut1 > last) break;
         upper = !upper;
         if (n >= 5) {
@@ -230,7 +235,9 @@ Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& e
                                        end_ut1 + PAD_DAYS + TRACK_MARGIN_DAYS);
     if (!track) return failure(track.error());
     const Search search(*track, target);
-    std::vector<TurningPoint> turning = transits(search, start_ut1 - PAD_DAYS, end_ut1 + PAD_DAYS);
+    auto found = transits(search, start_ut1 - PAD_DAYS, end_ut1 + PAD_DAYS);
+    if (!found) return failure(found.error());
+    std::vector<TurningPoint>& turning = *found;
 
     const auto within = [&](double ut1) { return ut1 >= start_ut1 && ut1 < end_ut1; };
     if (with_transits) {

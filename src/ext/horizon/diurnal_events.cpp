@@ -27,6 +27,7 @@ constexpr double MIN_TRANSIT_GAP_DAYS = 0.25;
 // estimate it gives is good to well under a millisecond.
 constexpr double TIME_TOLERANCE_DAYS = 1e-7;
 constexpr int MAX_STEPS = 60;
+constexpr double TRUSTED_STEP_DAYS = 1e-5;
 // How far the altitude's turning point may stray from a transit in altitude and in
 // time: the declination's own motion shifts it by minutes and hundredths of a
 // degree; beyond this margin the transit decides alone.
@@ -74,9 +75,13 @@ public:
     TurningPoint meridian_passage(bool upper, double guess, double& rate) const {
         const double target_rad = upper ? 0.0 : PI;
         double t0 = guess;
-        double e0 = wrapped_to_half_turn_rad(hour_angle(t0) - target_rad);
+        SiteDirection d = track_.at(t0);
+        double e0 = wrapped_to_half_turn_rad(hour_angle(d) - target_rad);
         double t1 = t0 - e0 / rate;
-        SiteDirection d{};
+        // A guess within a second needs no second look: the rate, the last transit's
+        // of the same kind, is good to far better than a part in a thousand, and the
+        // altitude is stationary at transit.
+        if (std::abs(t1 - t0) < TRUSTED_STEP_DAYS) return turning_point(t1, d, upper);
         for (int step = 0; step < MAX_STEPS; ++step) {
             d = track_.at(t1);
             const double e1 = wrapped_to_half_turn_rad(hour_angle(d) - target_rad);

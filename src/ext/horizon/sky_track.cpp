@@ -95,6 +95,8 @@ Vector3 deflected_by_the_sun(const Vector3& place, const Vector3& sun) {
     return {bent[0] * scale, bent[1] * scale, bent[2] * scale};
 }
 
+bool deflects(Body body) { return body != Body::Sun && body != Body::Moon; }
+
 }  // namespace
 
 Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body,
@@ -135,7 +137,7 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
     const auto earth = positions_km(engine, earth_body, velocity_nodes, barycentric);
     if (!earth) return failure(earth.error());
 
-    SkyTrack track(first_ut1_julian_day, deflected);
+    SkyTrack track(first_ut1_julian_day, body);
     track.windows_.reserve(window_count);
     for (std::size_t w = 0; w < window_count; ++w) {
         Window window;
@@ -260,22 +262,26 @@ SiteDirection SkyTrack::at(double ut1_julian_day) const {
     const double s = 2.0 * (ut1_julian_day - window.start_ut1) / WINDOW_DAYS - 1.0;
 
     const auto value = Chebyshev<PLACE_NODES>::evaluate(window.place, s);
-    const auto slow = Chebyshev<SLOW_TERMS>::evaluate(window.slow, s);
+    Vector3 place{value[X], value[Y], value[Z]};
+    Vector3 rate{0.0, 0.0, 0.0};
+    if (body_ != Body::Sun) {
+        const auto slow = Chebyshev<SLOW_TERMS>::evaluate(window.slow, s);
+        rate = {slow[RATE_X], slow[RATE_Y], slow[RATE_Z]};
+        if (deflects(body_)) place = deflected_by_the_sun(place, {slow[SUN_X], slow[SUN_Y], slow[SUN_Z]});
+    }
     const double gast = window.rotation_at_start_rad +
                         EARTH_TURNS_PER_UT1_DAY * TWO_PI * (ut1_julian_day - window.start_ut1) +
                         value[SIDEREAL_OFFSET];
     const double sin_gast = std::sin(gast), cos_gast = std::cos(gast);
-    const Vector3 geocentric = rotate_about_z(
-        deflects_ ? deflected_by_the_sun({value[X], value[Y], value[Z]}, {slow[SUN_X], slow[SUN_Y], slow[SUN_Z]})
-                  : Vector3{value[X], value[Y], value[Z]},
-        sin_gast, cos_gast);
-    const Vector3 rate = rotate_about_z({slow[RATE_X], slow[RATE_Y], slow[RATE_Z]}, sin_gast, cos_gast);
+    const Vector3 geocentric = rotate_about_z(place, sin_gast, cos_gast);
+    rate = rotate_about_z(rate, sin_gast, cos_gast);
 
     const Site& site = window.site;
     Vector3 p{geocentric[0] - site.position_km[0], geocentric[1] - site.position_km[1],
               geocentric[2] - site.position_km[2]};
     const double distance = std::sqrt(dot(p, p));
-    // Light leaves the body earlier or later for the site than for the geocentre.
+    // Light leaves the body earlier or later for the site than for the geocentre; for
+    // the Sun that moves its place by under a milliarcsecond, and is left out.
     const double delay_days = (distance - std::sqrt(dot(geocentric, geocentric))) * LIGHT_DAYS_PER_KM;
     for (std::size_t axis = 0; axis < 3; ++axis) {
         p[axis] += distance * site.velocity_over_c[axis] - delay_days * rate[axis];

@@ -78,10 +78,10 @@ private:
                                                      const GeodeticObserver& observer,
                                                      double ut1_julian_day);
 
-    SkyTrack(double first_ut1, bool deflects) : first_ut1_(first_ut1), deflects_(deflects) {}
+    SkyTrack(double first_ut1, Body body) : first_ut1_(first_ut1), body_(body) {}
 
     double first_ut1_;
-    bool deflects_;
+    Body body_;
     std::vector<Window> windows_;
 };
 

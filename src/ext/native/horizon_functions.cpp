@@ -76,6 +76,9 @@ PyObject* new_event_list(const std::vector<DiurnalEvent>& events, const char* cl
         if (!fields) return nullptr;
         PyObject* event = PyObject_CallFunctionObjArgs(make.get(), result_type.get(), fields.get(), nullptr);
         if (event == nullptr) return nullptr;
+        // It holds an Instant and a str, which can close no cycle: the collector need
+        // not walk a year of them at every pass.
+        PyObject_GC_UnTrack(event);
         PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), event);
     }
     return list.release();

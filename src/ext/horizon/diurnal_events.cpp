@@ -23,11 +23,14 @@ constexpr double PAD_DAYS = 1.0;
 constexpr double TRACK_MARGIN_DAYS = 0.5;
 constexpr double SIDEREAL_RATE_RAD_PER_UT1_DAY = 6.300387486754831;
 constexpr double MIN_TRANSIT_GAP_DAYS = 0.25;
-// Secant steps shrink faster than geometrically: once a step is below 9 ms, the
-// estimate it gives is good to well under a millisecond.
-constexpr double TIME_TOLERANCE_DAYS = 1e-7;
-constexpr int MAX_STEPS = 60;
+// Newton's steps on the interpolated place converge quadratically: once a step is
+// below a second, its own result is good to well under a millisecond; a search
+// without a usable slope stops at 9 ms.
 constexpr double TRUSTED_STEP_DAYS = 1e-5;
+constexpr double TIME_TOLERANCE_DAYS = 1e-7;
+// An altitude moving at 0.05 rad/day (0.1"/s) or more.
+constexpr double STEEP_RAD_PER_DAY = 0.05;
+constexpr int MAX_STEPS = 60;
 // How far the altitude's turning point may stray from a transit in altitude and in
 // time: the declination's own motion shifts it by minutes and hundredths of a
 // degree; beyond this margin the transit decides alone.
@@ -52,6 +55,9 @@ public:
           radius_km_(target.limb_radius_km) {}
 
     static double hour_angle(const SiteDirection& d) { return std::atan2(-d.east, d.meridian); }
+    static double hour_angle_rate(const SiteDirection& d) {
+        return (d.east * d.meridian_rate - d.meridian * d.east_rate) / (d.east * d.east + d.meridian * d.meridian);
+    }
     double hour_angle(double ut1) const { return hour_angle(track_.at(ut1)); }
 
     double target_rad(double distance_km) const {
@@ -69,33 +75,23 @@ public:
 
     double excess(double ut1) const { return turning_point(ut1, true).excess_rad; }
 
-    // The upper or lower transit near `guess`; `rate` (radians per day) seeds the
-    // secant and returns the local rate. The altitude is the last one evaluated,
-    // within a millisecond of the transit.
-    TurningPoint meridian_passage(bool upper, double guess, double& rate) const {
+    // The upper or lower transit near `guess`, by Newton's steps on the hour angle.
+    // The altitude is the last one evaluated, within a second of the transit, where
+    // it is stationary.
+    TurningPoint meridian_passage(bool upper, double guess) const {
         const double target_rad = upper ? 0.0 : PI;
-        double t0 = guess;
-        SiteDirection d = track_.at(t0);
-        double e0 = wrapped_to_half_turn_rad(hour_angle(d) - target_rad);
-        double t1 = t0 - e0 / rate;
-        // A guess within a second needs no second look: the rate, the last transit's
-        // of the same kind, is good to far better than a part in a thousand, and the
-        // altitude is stationary at transit.
-        if (std::abs(t1 - t0) < TRUSTED_STEP_DAYS) return turning_point(t1, d, upper);
+        double t = guess;
+        SiteDirection d{};
         for (int step = 0; step < MAX_STEPS; ++step) {
-            d = track_.at(t1);
-            const double e1 = wrapped_to_half_turn_rad(hour_angle(d) - target_rad);
-            const double slope = (e1 - e0) / (t1 - t0);
-            if (std::isfinite(slope) && slope > 0.0) rate = slope;
-            const double t2 = t1 - e1 / rate;
-            if (std::abs(t2 - t1) < TIME_TOLERANCE_DAYS || e1 == 0.0) return turning_point(t2, d, upper);
-            t0 = t1;
-            e0 = e1;
-            t1 = t2;
+            d = track_.at(t);
+            double rate = hour_angle_rate(d);
+            if (!(rate > 0.0)) rate = SIDEREAL_RATE_RAD_PER_UT1_DAY;
+            const double change = -wrapped_to_half_turn_rad(hour_angle(d) - target_rad) / rate;
+            t += change;
+            if (std::abs(change) < TRUSTED_STEP_DAYS) break;
         }
-        return turning_point(t1, d, upper);
+        return turning_point(t, d, upper);
     }
-
     // The altitude's extreme next to a transit, within reach and inside (low, high).
     TurningPoint turning_point_near(const TurningPoint& transit, double low, double high) const {
         const double sign = transit.upper ? 1.0 : -1.0;
@@ -123,10 +119,9 @@ public:
     }
 
     // The crossing between two turning points of opposite sides, where the altitude
-    // is monotonic: a first guess from a diurnal circle through both, then secant
-    // steps kept inside the bracket.
-    // `correction` (days), added to the first guess, is what the last crossing of the
-    // same kind was off by; it then returns this one's.
+    // is monotonic: a first guess from a diurnal circle through both, then Newton's
+    // steps, kept inside the bracket. `correction` (days), added to the guess, is
+    // what the last crossing of the same kind was off by; it returns this one's.
     double crossing(const TurningPoint& first, const TurningPoint& second, double& correction) const {
         const TurningPoint& upper = first.upper ? first : second;
         const TurningPoint& lower = first.upper ? second : first;
@@ -134,32 +129,33 @@ public:
         const double amplitude = 0.5 * (upper.sin_altitude - lower.sin_altitude);
         const double target = std::asin(upper.sin_altitude) - upper.excess_rad;
         const double angle = std::acos(std::clamp((std::sin(target) - mean) / amplitude, -1.0, 1.0));
-        const double span = lower.ut1 - upper.ut1;
-        const double model = upper.ut1 + angle / PI * span;
-        double x = model + correction;
-        // d(excess)/dt on that circle.
-        double slope = -amplitude * std::sin(angle) * (PI / span) / std::cos(target);
+        const double model = upper.ut1 + angle / PI * (lower.ut1 - upper.ut1);
 
         double low = first.ut1, high = second.ut1;
-        const double low_sign = first.excess_rad > 0.0 ? 1.0 : -1.0;
+        const bool low_above = first.excess_rad > 0.0;
+        double x = model + correction;
         if (!(x > low && x < high)) x = 0.5 * (low + high);
-        double fx = excess(x);
         for (int step = 0; step < MAX_STEPS; ++step) {
-            if (fx == 0.0) return x;
-            ((fx > 0.0 ? 1.0 : -1.0) == low_sign ? low : high) = x;
-            double next = x - fx / slope;
-            // Converged steps may round onto x itself: a day number resolves 40 us.
-            if (std::abs(next - x) < TIME_TOLERANCE_DAYS) {
-                correction = std::isfinite(model) ? next - model : 0.0;
-                return next;
+            const SiteDirection d = track_.at(x);
+            const double sin_altitude = std::clamp(d.up, -1.0, 1.0);
+            const double f = std::asin(sin_altitude) - target_rad(d.distance_km);
+            if (f == 0.0) break;
+            ((f > 0.0) == low_above ? low : high) = x;
+            const double slope = d.up_rate / std::sqrt(1.0 - sin_altitude * sin_altitude);
+            const double change = -f / slope;
+            // Newton's error is the step squared times half the altitude's curvature
+            // over its slope, a few per day unless the slope nearly vanishes.
+            const double trusted = std::abs(slope) > STEEP_RAD_PER_DAY ? TRUSTED_STEP_DAYS : TIME_TOLERANCE_DAYS;
+            // A converged step may round onto x, an end of the bracket: a day number
+            // resolves 40 us.
+            if (std::abs(change) < trusted) {
+                x = std::clamp(x + change, low, high);
+                break;
             }
-            if (!std::isfinite(next) || !(next > low && next < high)) next = 0.5 * (low + high);
-            if (high - low < TIME_TOLERANCE_DAYS) return next;
-            const double f_next = excess(next);
-            slope = (f_next - fx) / (next - x);
-            x = next;
-            fx = f_next;
+            x = std::isfinite(change) && x + change > low && x + change < high ? x + change : 0.5 * (low + high);
+            if (high - low < TIME_TOLERANCE_DAYS) break;
         }
+        if (std::isfinite(model)) correction = x - model;
         return x;
     }
 
@@ -174,12 +170,9 @@ Result<std::vector<TurningPoint>, EphemerisError> transits(const Search& search,
     std::vector<TurningPoint> found;
     const double start_angle = search.hour_angle(first);
     bool upper = start_angle < 0.0;
-    // The Moon's parallax makes its hour angle's rate differ between the halves of the
-    // day: each kind keeps its own, and the last days' lengths with their drift.
-    double rates[2] = {SIDEREAL_RATE_RAD_PER_UT1_DAY, SIDEREAL_RATE_RAD_PER_UT1_DAY};
-    double guess = first + (upper ? -start_angle : PI - start_angle) / rates[0];
+    double guess = first + (upper ? -start_angle : PI - start_angle) / SIDEREAL_RATE_RAD_PER_UT1_DAY;
     while (true) {
-        found.push_back(search.meridian_passage(upper, guess, rates[upper ? 1 : 0]));
+        found.push_back(search.meridian_passage(upper, guess));
         const std::size_t n = found.size();
         // Transits are hours apart; anything else would repeat forever.
         if (!std::isfinite(found.back().ut1) || (n >= 2 && found[n - 1].ut1 < found[n - 2].ut1 + MIN_TRANSIT_GAP_DAYS)) {
@@ -187,10 +180,12 @@ Result<std::vector<TurningPoint>, EphemerisError> transits(const Search& search,
         }
         if (found.back().ut1 > last) break;
         upper = !upper;
+        // The last days' lengths, with their drift, carry the Moon's parallax, which
+        // makes the upper and lower halves of its day differ.
         if (n >= 5) {
             guess = found[n - 2].ut1 + 2.0 * found[n - 1].ut1 - 3.0 * found[n - 3].ut1 + found[n - 5].ut1;
         } else {
-            guess = found.back().ut1 + PI / rates[upper ? 1 : 0];
+            guess = found.back().ut1 + PI / SIDEREAL_RATE_RAD_PER_UT1_DAY;
         }
     }
     return found;

@@ -263,32 +263,35 @@ SiteDirection SkyTrack::at(double ut1_julian_day) const {
 
     const auto value = Chebyshev<PLACE_NODES>::evaluate(window.place, s);
     Vector3 place{value[X], value[Y], value[Z]};
-    Vector3 rate{0.0, 0.0, 0.0};
-    if (body_ != Body::Sun) {
-        const auto slow = Chebyshev<SLOW_TERMS>::evaluate(window.slow, s);
-        rate = {slow[RATE_X], slow[RATE_Y], slow[RATE_Z]};
-        if (deflects(body_)) place = deflected_by_the_sun(place, {slow[SUN_X], slow[SUN_Y], slow[SUN_Z]});
-    }
+    const auto slow = Chebyshev<SLOW_TERMS>::evaluate(window.slow, s);
+    if (deflects(body_)) place = deflected_by_the_sun(place, {slow[SUN_X], slow[SUN_Y], slow[SUN_Z]});
     const double gast = window.rotation_at_start_rad +
                         EARTH_TURNS_PER_UT1_DAY * TWO_PI * (ut1_julian_day - window.start_ut1) +
                         value[SIDEREAL_OFFSET];
     const double sin_gast = std::sin(gast), cos_gast = std::cos(gast);
     const Vector3 geocentric = rotate_about_z(place, sin_gast, cos_gast);
-    rate = rotate_about_z(rate, sin_gast, cos_gast);
+    const Vector3 rate = rotate_about_z({slow[RATE_X], slow[RATE_Y], slow[RATE_Z]}, sin_gast, cos_gast);
 
     const Site& site = window.site;
     Vector3 p{geocentric[0] - site.position_km[0], geocentric[1] - site.position_km[1],
               geocentric[2] - site.position_km[2]};
     const double distance = std::sqrt(dot(p, p));
-    // Light leaves the body earlier or later for the site than for the geocentre; for
-    // the Sun that moves its place by under a milliarcsecond, and is left out.
+    // Light leaves the body earlier or later for the site than for the geocentre.
     const double delay_days = (distance - std::sqrt(dot(geocentric, geocentric))) * LIGHT_DAYS_PER_KM;
     for (std::size_t axis = 0; axis < 3; ++axis) {
         p[axis] += distance * site.velocity_over_c[axis] - delay_days * rate[axis];
     }
     const double length = std::sqrt(dot(p, p));
     const double inverse = 1.0 / length;
-    return {dot(p, site.up) * inverse, dot(p, site.east) * inverse, dot(p, site.meridian) * inverse, length};
+    const Vector3 u{p[0] * inverse, p[1] * inverse, p[2] * inverse};
+    // The body's own motion plus the Earth's turning under it, across the line of sight.
+    constexpr double SPIN = EARTH_TURNS_PER_UT1_DAY * TWO_PI;
+    Vector3 motion{rate[0] + SPIN * geocentric[1], rate[1] - SPIN * geocentric[0], rate[2]};
+    const double along = dot(motion, u);
+    for (std::size_t axis = 0; axis < 3; ++axis) motion[axis] = (motion[axis] - along * u[axis]) * inverse;
+    return {dot(u, site.up),         dot(u, site.east),         dot(u, site.meridian),
+            dot(motion, site.up),    dot(motion, site.east),    dot(motion, site.meridian),
+            length};
 }
 
 }  // namespace orbyx

@@ -16,11 +16,14 @@ class SpkEphemeris;
 
 // Where a body stands against a site's horizon: the unit topocentric direction's
 // components along the site's vertical, east and meridian (towards the equator's
-// side of the pole), and the distance.
+// side of the pole), their rates per day, and the distance.
 struct SiteDirection {
     double up;
     double east;
     double meridian;
+    double up_rate;
+    double east_rate;
+    double meridian_rate;
     double distance_km;
 };
 

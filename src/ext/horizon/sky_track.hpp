@@ -42,11 +42,9 @@ public:
     SiteDirection at(double ut1_julian_day) const;
 
 private:
-    static constexpr std::size_t PLACE_NODES = 17;
-    static constexpr std::size_t SIDEREAL_NODES = 10;
-    static constexpr std::size_t VELOCITY_NODES = 5;
+    static constexpr std::size_t NODES = 17;
 
-    // The site in the terrestrial intermediate frame (polar motion removed), km.
+    // The site and its axes in the ITRS, km.
     struct Site {
         Vector3 position_km;
         Vector3 velocity_over_c;
@@ -56,35 +54,36 @@ private:
     // One stretch of the span, as the Chebyshev coefficients of its series side by
     // side: the geocentric apparent vector but for the Sun's deflection (km, true
     // equator and equinox of date, scaled so that subtracting the site is exact to
-    // first order in the Earth's velocity) and GAST less the Earth rotation angle;
-    // then, in fewer terms, the vector's rate (km/day, needed to a percent) and the
-    // Sun's apparent vector (km, needed to a few milliarcseconds).
-    enum PlaceLane : std::size_t { X, Y, Z, SIDEREAL_OFFSET, PLACE_LANES };
+    // first order in the Earth's velocity), GAST less the Earth rotation angle and the
+    // pole's offsets; then, in fewer terms, the vector's rate (km/day, needed to a
+    // percent) and the Sun's apparent vector (km, needed to a few milliarcseconds).
+    enum PlaceLane : std::size_t { X, Y, Z, SIDEREAL_OFFSET, POLE_X, POLE_Y, PLACE_LANES };
     enum SlowLane : std::size_t { RATE_X, RATE_Y, RATE_Z, SUN_X, SUN_Y, SUN_Z, SLOW_LANES };
     static constexpr std::size_t SLOW_TERMS = 8;
     struct Window {
         double start_ut1;
         double rotation_at_start_rad;
-        std::array<std::array<double, PLACE_LANES>, PLACE_NODES> place;
+        std::array<std::array<double, PLACE_LANES>, NODES> place;
         std::array<std::array<double, SLOW_LANES>, SLOW_TERMS> slow;
-        Site site;
     };
 
-    static Result<std::array<Vector3, PLACE_NODES>, EphemerisError> earth_velocity_over_c(
-        const std::vector<Vector3>& positions, std::size_t first, double start_ut1);
-    static std::array<Chebyshev<PLACE_NODES>::Coefficients, 3> fitted_place(
+    static std::array<Chebyshev<NODES>::Coefficients, 3> fitted_place(
         const std::vector<Vector3>& places, std::size_t first, std::size_t stride,
-        const std::array<Vector3, PLACE_NODES>& earth_velocity_over_c);
-    static Result<Chebyshev<SIDEREAL_NODES>::Coefficients, EphemerisError> sidereal_offset(
-        const SpkEphemeris& engine, double start_ut1);
-    static Result<Site, EphemerisError> site_of_date(const SpkEphemeris& engine,
-                                                     const GeodeticObserver& observer,
-                                                     double ut1_julian_day);
+        const std::array<Chebyshev<NODES>::Coefficients, 3>& sun, double per_day);
+    static Result<std::array<Chebyshev<NODES>::Coefficients, 3>, EphemerisError> earth_orientation_series(
+        const SpkEphemeris& engine, const std::vector<Instant>& nodes, std::size_t first);
+    static Site site_vectors(const GeodeticObserver& observer);
 
-    SkyTrack(double first_ut1, Body body) : first_ut1_(first_ut1), body_(body) {}
+    SkyTrack(double first_ut1, double window_days, Body body)
+        : first_ut1_(first_ut1), window_days_(window_days), body_(body) {}
+
+    // The UT1 day of a window's node.
+    double node_day(std::size_t window, std::size_t node) const;
 
     double first_ut1_;
+    double window_days_;
     Body body_;
+    Site site_;
     std::vector<Window> windows_;
 };
 

@@ -8,6 +8,7 @@
 #include "core/constants.hpp"
 #include "core/earth_rotation.hpp"
 #include "core/observer.hpp"
+#include "core/of_date_rotation.hpp"
 #include "ext/time/earth_orientation.hpp"
 #include "spk/apparent_formulas.hpp"
 #include "spk/spk_ephemeris.hpp"
@@ -108,13 +109,14 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
     }
     // The apparent place but for the Sun's deflection, which grows too sharply near
     // conjunction to interpolate: it is added at each evaluation, from the Sun's place,
-    // whose motion also gives the Earth's velocity.
+    // whose motion also gives the Earth's velocity. In the kernel's axes: each node's
+    // nutation, needed for its sidereal time anyway, turns them to the date.
     PositionOptions apparent{{OriginKind::Geocentric, {}}, CoordinateSystem::Equatorial,
-                             ReferenceEpoch::OfDate};
-    apparent.corrections = {.light_time = true, .aberration = true, .precession = true, .nutation = true};
+                             ReferenceEpoch::J2000};
+    apparent.corrections = {.light_time = true, .aberration = true};
     const Body bodies[] = {body, Body::Sun};
     const std::size_t stride = body == Body::Sun ? 1 : 2;
-    const auto places = positions_km(engine, std::span(bodies, stride), nodes, apparent);
+    auto places = positions_km(engine, std::span(bodies, stride), nodes, apparent);
     if (!places) return failure(places.error());
 
     track.site_ = site_vectors(observer);
@@ -124,10 +126,10 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
         Window window;
         window.start_ut1 = track.node_day(w, 0) - 0.5 * track.window_days_ * (1.0 + Chebyshev<NODES>::node(0));
         window.rotation_at_start_rad = earth_rotation_angle(window.start_ut1);
+        const auto orientation = earth_orientation_series(engine, nodes, w * NODES, *places, stride);
+        if (!orientation) return failure(orientation.error());
         const auto sun = fitted<NODES>(*places, w * NODES * stride + stride - 1, stride);
         const auto place = fitted_place(*places, w * NODES * stride, stride, sun, per_day);
-        const auto orientation = earth_orientation_series(engine, nodes, w * NODES);
-        if (!orientation) return failure(orientation.error());
 
         window.place = {};
         window.slow = {};
@@ -176,9 +178,12 @@ std::array<Chebyshev<NODES>::Coefficients, 3> SkyTrack::fitted_place(
 }
 
 // GAST less the Earth rotation angle, and the pole's offsets (radians), at a
-// window's nodes; the nutation series for two nodes at a time.
-Result<std::array<Chebyshev<NODES>::Coefficients, 3>, EphemerisError> SkyTrack::earth_orientation_series(
-    const SpkEphemeris& engine, const std::vector<Instant>& nodes, std::size_t first) {
+// window's nodes, whose places (`stride` bodies a node) it turns from the kernel's
+// axes to the true equator and equinox of date; the nutation series for two nodes
+// at a time.
+Result<std::array<Chebyshev<SkyTrack::NODES>::Coefficients, 3>, EphemerisError> SkyTrack::earth_orientation_series(
+    const SpkEphemeris& engine, const std::vector<Instant>& nodes, std::size_t first,
+    std::vector<Vector3>& places, std::size_t stride) {
     std::array<EarthOrientation, NODES> orientations;
     for (std::size_t j = 0; j < NODES; ++j) {
         const auto node = earth_orientation(engine, nodes[first + j]);
@@ -191,11 +196,20 @@ Result<std::array<Chebyshev<NODES>::Coefficients, 3>, EphemerisError> SkyTrack::
         if (j % 2 == 0 && j + 1 < NODES) {
             prepare_nutations_iau2000b(node.tt_julian_day, orientations[j + 1].tt_julian_day);
         }
+        const Nutation nutation = nutation_iau2000b(node.tt_julian_day);
         sidereal_offsets[j] = wrapped_to_half_turn_rad(
-            greenwich_apparent_sidereal_time(node.ut1_julian_day, node.tt_julian_day) -
+            greenwich_apparent_sidereal_time(node.ut1_julian_day, node.tt_julian_day, nutation) -
             earth_rotation_angle(node.ut1_julian_day));
         xp[j] = node.xp_arcsec * ARCSECONDS_TO_RADIANS;
         yp[j] = node.yp_arcsec * ARCSECONDS_TO_RADIANS;
+        // At TT rather than the places' TDB: 2 ms apart, precession moves by 3e-9 arcsec.
+        const OfDateRotation to_date(nutation, true, node.tt_julian_day);
+        for (std::size_t b = 0; b < stride; ++b) {
+            Vector3& place = places[(first + j) * stride + b];
+            const auto turned = to_date.apply({place, {0.0, 0.0, 0.0}});
+            if (!turned) return failure(EphemerisError::invalid_request(message(turned.error())));
+            place = turned->position;
+        }
     }
     return std::array<Chebyshev<NODES>::Coefficients, 3>{Chebyshev<NODES>::through(sidereal_offsets),
                                                            Chebyshev<NODES>::through(xp),

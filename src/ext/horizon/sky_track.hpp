@@ -71,7 +71,8 @@ private:
         const std::vector<Vector3>& places, std::size_t first, std::size_t stride,
         const std::array<Chebyshev<NODES>::Coefficients, 3>& sun, double per_day);
     static Result<std::array<Chebyshev<NODES>::Coefficients, 3>, EphemerisError> earth_orientation_series(
-        const SpkEphemeris& engine, const std::vector<Instant>& nodes, std::size_t first);
+        const SpkEphemeris& engine, const std::vector<Instant>& nodes, std::size_t first,
+        std::vector<Vector3>& places, std::size_t stride);
     static Site site_vectors(const GeodeticObserver& observer);
 
     SkyTrack(double first_ut1, double window_days, Body body)

@@ -180,10 +180,12 @@ Result<std::vector<TurningPoint>, EphemerisError> transits(const Search& search,
         }
         if (found.back().ut1 > last) break;
         upper = !upper;
-        // The last days' lengths, with their drift, carry the Moon's parallax, which
-        // makes the upper and lower halves of its day differ.
+        // The next half day like the last two of its parity, and their drift: the
+        // Moon's parallax makes the upper and lower halves of its day differ.
         if (n >= 5) {
-            guess = found[n - 2].ut1 + 2.0 * found[n - 1].ut1 - 3.0 * found[n - 3].ut1 + found[n - 5].ut1;
+            const double previous = found[n - 2].ut1 - found[n - 3].ut1;
+            const double before = found[n - 4].ut1 - found[n - 5].ut1;
+            guess = found[n - 1].ut1 + 2.0 * previous - before;
         } else {
             guess = found.back().ut1 + PI / SIDEREAL_RATE_RAD_PER_UT1_DAY;
         }

@@ -102,10 +102,19 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
     SkyTrack track(first_ut1_julian_day, body == Body::Moon ? MOON_WINDOW_DAYS : WINDOW_DAYS, body);
     const auto window_count = static_cast<std::size_t>(
         std::max(1.0, std::ceil((last_ut1_julian_day - first_ut1_julian_day) / track.window_days_)));
+    // The nodes' Earth orientation first: their TT days then spare the batch the
+    // tables' conversion from UT1.
+    std::vector<EarthOrientation> orientations;
     std::vector<Instant> nodes;
+    orientations.reserve(window_count * NODES);
     nodes.reserve(window_count * NODES);
     for (std::size_t w = 0; w < window_count; ++w) {
-        for (std::size_t j = 0; j < NODES; ++j) nodes.push_back({track.node_day(w, j), TimeScale::Ut1});
+        for (std::size_t j = 0; j < NODES; ++j) {
+            const auto node = earth_orientation(engine, {track.node_day(w, j), TimeScale::Ut1});
+            if (!node) return failure(node.error());
+            orientations.push_back(*node);
+            nodes.push_back({node->tt_julian_day, TimeScale::Tt});
+        }
     }
     // The apparent place but for the Sun's deflection, which grows too sharply near
     // conjunction to interpolate: it is added at each evaluation, from the Sun's place,
@@ -126,7 +135,7 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
         Window window;
         window.start_ut1 = track.node_day(w, 0) - 0.5 * track.window_days_ * (1.0 + Chebyshev<NODES>::node(0));
         window.rotation_at_start_rad = earth_rotation_angle(window.start_ut1);
-        const auto orientation = earth_orientation_series(engine, nodes, w * NODES, *places, stride);
+        const auto orientation = earth_orientation_series(orientations, w * NODES, *places, stride);
         if (!orientation) return failure(orientation.error());
         const auto sun = fitted<NODES>(*places, w * NODES * stride + stride - 1, stride);
         const auto place = fitted_place(*places, w * NODES * stride, stride, sun, per_day);
@@ -182,19 +191,13 @@ std::array<Chebyshev<NODES>::Coefficients, 3> SkyTrack::fitted_place(
 // axes to the true equator and equinox of date; the nutation series for two nodes
 // at a time.
 Result<std::array<Chebyshev<SkyTrack::NODES>::Coefficients, 3>, EphemerisError> SkyTrack::earth_orientation_series(
-    const SpkEphemeris& engine, const std::vector<Instant>& nodes, std::size_t first,
-    std::vector<Vector3>& places, std::size_t stride) {
-    std::array<EarthOrientation, NODES> orientations;
-    for (std::size_t j = 0; j < NODES; ++j) {
-        const auto node = earth_orientation(engine, nodes[first + j]);
-        if (!node) return failure(node.error());
-        orientations[j] = *node;
-    }
+    const std::vector<EarthOrientation>& orientations, std::size_t first, std::vector<Vector3>& places,
+    std::size_t stride) {
     std::array<double, NODES> sidereal_offsets, xp, yp;
     for (std::size_t j = 0; j < NODES; ++j) {
-        const EarthOrientation& node = orientations[j];
+        const EarthOrientation& node = orientations[first + j];
         if (j % 2 == 0 && j + 1 < NODES) {
-            prepare_nutations_iau2000b(node.tt_julian_day, orientations[j + 1].tt_julian_day);
+            prepare_nutations_iau2000b(node.tt_julian_day, orientations[first + j + 1].tt_julian_day);
         }
         const Nutation nutation = nutation_iau2000b(node.tt_julian_day);
         sidereal_offsets[j] = wrapped_to_half_turn_rad(

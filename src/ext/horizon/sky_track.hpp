@@ -9,6 +9,7 @@
 #include "core/result.hpp"
 #include "core/types.hpp"
 #include "ext/horizon/chebyshev_series.hpp"
+#include "ext/time/earth_orientation.hpp"
 
 namespace orbyx {
 
@@ -71,8 +72,8 @@ private:
         const std::vector<Vector3>& places, std::size_t first, std::size_t stride,
         const std::array<Chebyshev<NODES>::Coefficients, 3>& sun, double per_day);
     static Result<std::array<Chebyshev<NODES>::Coefficients, 3>, EphemerisError> earth_orientation_series(
-        const SpkEphemeris& engine, const std::vector<Instant>& nodes, std::size_t first,
-        std::vector<Vector3>& places, std::size_t stride);
+        const std::vector<EarthOrientation>& orientations, std::size_t first, std::vector<Vector3>& places,
+        std::size_t stride);
     static Site site_vectors(const GeodeticObserver& observer);
 
     SkyTrack(double first_ut1, double window_days, Body body)

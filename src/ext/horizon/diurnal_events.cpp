@@ -175,7 +175,8 @@ Result<std::vector<TurningPoint>, EphemerisError> transits(const Search& search,
         found.push_back(search.meridian_passage(upper, guess));
         const std::size_t n = found.size();
         // Transits are hours apart; anything else would repeat forever.
-        if (!std::isfinite(found.back().ut1) || (n >= 2 && found[n - 1].ut1 < found[n - 2].ut1 + MIN_TRANSIT_GAP_DAYS)) {
+        const bool advanced = n < 2 || found[n - 1].ut1 >= found[n - 2].ut1 + MIN_TRANSIT_GAP_DAYS;
+        if (!std::isfinite(found.back().ut1) || !advanced) {
             return failure(EphemerisError::evaluation("the body's transits could not be followed"));
         }
         if (found.back().ut1 > last) break;
@@ -266,8 +267,11 @@ Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& e
         const double ut1 = search.crossing(turning[k], turning[k + 1], corrections[above ? 0 : 1]);
         if (within(ut1)) events.push_back({ut1, above ? DiurnalEventKind::Set : DiurnalEventKind::Rise});
     }
+    const auto earlier = [](const DiurnalEvent& a, const DiurnalEvent& b) {
+        return a.ut1_julian_day < b.ut1_julian_day;
+    };
     std::inplace_merge(events.begin(), events.begin() + static_cast<std::ptrdiff_t>(transit_count), events.end(),
-                       [](const DiurnalEvent& a, const DiurnalEvent& b) { return a.ut1_julian_day < b.ut1_julian_day; });
+                       earlier);
     return events;
 }
 

@@ -16,10 +16,9 @@
 namespace orbyx {
 namespace {
 
-// 17 nodes hold the Moon's geocentric path over 16 days, the Sun's and the planets'
-// over 32, to well under a milliarcsecond, and the nutation in GAST (sizeable
-// periods down to 9.1 days) to a milliarcsecond over either.
-constexpr std::size_t NODES = 17;
+// The track's 17 nodes a window hold the Moon's geocentric path over 16 days, the
+// Sun's and the planets' over 32, to well under a milliarcsecond, and the nutation
+// in GAST (sizeable periods down to 9.1 days) to a milliarcsecond over either.
 constexpr double MOON_WINDOW_DAYS = 16.0;
 constexpr double WINDOW_DAYS = 32.0;
 // The Earth rotation angle's rate; the angle itself is linear in UT1.
@@ -133,9 +132,9 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
     track.windows_.reserve(window_count);
     for (std::size_t w = 0; w < window_count; ++w) {
         Window window;
-        window.start_ut1 = track.node_day(w, 0) - 0.5 * track.window_days_ * (1.0 + Chebyshev<NODES>::node(0));
+        window.start_ut1 = first_ut1_julian_day + static_cast<double>(w) * track.window_days_;
         window.rotation_at_start_rad = earth_rotation_angle(window.start_ut1);
-        const auto orientation = earth_orientation_series(orientations, w * NODES, *places, stride);
+        const auto orientation = orientation_and_places_of_date(orientations, w * NODES, *places, stride);
         if (!orientation) return failure(orientation.error());
         const auto sun = fitted<NODES>(*places, w * NODES * stride + stride - 1, stride);
         const auto place = fitted_place(*places, w * NODES * stride, stride, sun, per_day);
@@ -151,7 +150,9 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
             }
         }
         for (std::size_t k = 0; k < NODES; ++k) {
-            for (std::size_t lane = 0; lane < 3; ++lane) window.place[k][SIDEREAL_OFFSET + lane] = (*orientation)[lane][k];
+            for (std::size_t lane = 0; lane < 3; ++lane) {
+                window.place[k][SIDEREAL_OFFSET + lane] = (*orientation)[lane][k];
+            }
         }
         track.windows_.push_back(window);
     }
@@ -166,7 +167,7 @@ double SkyTrack::node_day(std::size_t window, std::size_t node) const {
 // The apparent direction is that of P + |P| v/c, P the astrometric vector and v the
 // Earth's velocity, which the Sun's apparent motion gives to a part in a thousand:
 // the place is scaled to that length before fitting.
-std::array<Chebyshev<NODES>::Coefficients, 3> SkyTrack::fitted_place(
+std::array<Chebyshev<SkyTrack::NODES>::Coefficients, 3> SkyTrack::fitted_place(
     const std::vector<Vector3>& places, std::size_t first, std::size_t stride,
     const std::array<Chebyshev<NODES>::Coefficients, 3>& sun, double per_day) {
     std::array<Vector3, NODES> sun_rate;  // row k: each axis's c_k
@@ -190,7 +191,8 @@ std::array<Chebyshev<NODES>::Coefficients, 3> SkyTrack::fitted_place(
 // window's nodes, whose places (`stride` bodies a node) it turns from the kernel's
 // axes to the true equator and equinox of date; the nutation series for two nodes
 // at a time.
-Result<std::array<Chebyshev<SkyTrack::NODES>::Coefficients, 3>, EphemerisError> SkyTrack::earth_orientation_series(
+Result<std::array<Chebyshev<SkyTrack::NODES>::Coefficients, 3>, EphemerisError>
+SkyTrack::orientation_and_places_of_date(
     const std::vector<EarthOrientation>& orientations, std::size_t first, std::vector<Vector3>& places,
     std::size_t stride) {
     std::array<double, NODES> sidereal_offsets, xp, yp;

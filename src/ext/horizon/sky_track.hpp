@@ -71,7 +71,7 @@ private:
     static std::array<Chebyshev<NODES>::Coefficients, 3> fitted_place(
         const std::vector<Vector3>& places, std::size_t first, std::size_t stride,
         const std::array<Chebyshev<NODES>::Coefficients, 3>& sun, double per_day);
-    static Result<std::array<Chebyshev<NODES>::Coefficients, 3>, EphemerisError> earth_orientation_series(
+    static Result<std::array<Chebyshev<NODES>::Coefficients, 3>, EphemerisError> orientation_and_places_of_date(
         const std::vector<EarthOrientation>& orientations, std::size_t first, std::vector<Vector3>& places,
         std::size_t stride);
     static Site site_vectors(const GeodeticObserver& observer);

@@ -1,6 +1,7 @@
 #include "ext/horizon/diurnal_events.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "core/angle_reduction.hpp"
@@ -120,9 +121,10 @@ public:
 
     // The crossing between two turning points of opposite sides, where the altitude
     // is monotonic: a first guess from a diurnal circle through both, then Newton's
-    // steps, kept inside the bracket. `correction` (days), added to the guess, is
-    // what the last crossing of the same kind was off by; it returns this one's.
-    double crossing(const TurningPoint& first, const TurningPoint& second, double& correction) const {
+    // steps, kept inside the bracket. What the circle missed by at the last two
+    // crossings of the same kind (days), extrapolated, corrects the guess; it returns
+    // with this one's.
+    double crossing(const TurningPoint& first, const TurningPoint& second, std::array<double, 2>& misses) const {
         const TurningPoint& upper = first.upper ? first : second;
         const TurningPoint& lower = first.upper ? second : first;
         const double mean = 0.5 * (upper.sin_altitude + lower.sin_altitude);
@@ -133,7 +135,7 @@ public:
 
         double low = first.ut1, high = second.ut1;
         const bool low_above = first.excess_rad > 0.0;
-        double x = model + correction;
+        double x = model + 2.0 * misses[1] - misses[0];
         if (!(x > low && x < high)) x = 0.5 * (low + high);
         for (int step = 0; step < MAX_STEPS; ++step) {
             const SiteDirection d = track_.at(x);
@@ -155,7 +157,7 @@ public:
             x = std::isfinite(change) && x + change > low && x + change < high ? x + change : 0.5 * (low + high);
             if (high - low < TIME_TOLERANCE_DAYS) break;
         }
-        if (std::isfinite(model)) correction = x - model;
+        if (std::isfinite(model)) misses = {misses[1], x - model};
         return x;
     }
 
@@ -260,11 +262,11 @@ Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& e
         const double high = k + 1 < turning.size() ? turning[k + 1].ut1 : turning[k].ut1 + TURNING_REACH_DAYS;
         turning[k] = search.turning_point_near(turning[k], low, high);
     }
-    double corrections[2] = {0.0, 0.0};  // sets, rises
+    std::array<double, 2> misses[2] = {{0.0, 0.0}, {0.0, 0.0}};  // sets, rises
     for (std::size_t k = 0; k + 1 < turning.size(); ++k) {
         const bool above = turning[k].excess_rad > 0.0;
         if (above == (turning[k + 1].excess_rad > 0.0)) continue;
-        const double ut1 = search.crossing(turning[k], turning[k + 1], corrections[above ? 0 : 1]);
+        const double ut1 = search.crossing(turning[k], turning[k + 1], misses[above ? 0 : 1]);
         if (within(ut1)) events.push_back({ut1, above ? DiurnalEventKind::Set : DiurnalEventKind::Rise});
     }
     const auto earlier = [](const DiurnalEvent& a, const DiurnalEvent& b) {

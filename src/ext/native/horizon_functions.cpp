@@ -51,8 +51,27 @@ PyRef result_class(const char* name) {
     return PyRef::steal(PyObject_GetAttrString(module.get(), name));
 }
 
-// A list of (instant, kind) NamedTuples of `class_name`, made as tuple.__new__ makes
-// them, without a Python frame each; the kinds share one str each.
+// One (instant, kind) NamedTuple of `type`. CPython makes it as tuple.__new__ would,
+// without a Python call; PyPy, whose tuples the C API only mirrors, through
+// tuple.__new__ itself.
+PyObject* new_event(PyTypeObject* type, PyObject* make, PyObject* instant, PyObject* kind) {
+#ifdef PYPY_VERSION
+    PyRef fields = PyRef::steal(PyTuple_Pack(2, instant, kind));
+    if (!fields) return nullptr;
+    return PyObject_CallFunctionObjArgs(make, reinterpret_cast<PyObject*>(type), fields.get(), nullptr);
+#else
+    (void)make;
+    PyObject* event = type->tp_alloc(type, 2);
+    if (event == nullptr) return nullptr;
+    Py_INCREF(instant);
+    Py_INCREF(kind);
+    PyTuple_SET_ITEM(event, 0, instant);
+    PyTuple_SET_ITEM(event, 1, kind);
+    return event;
+#endif
+}
+
+// A list of (instant, kind) NamedTuples of `class_name`; the kinds share one str each.
 PyObject* new_event_list(const std::vector<DiurnalEvent>& events, const char* class_name, bool twilight) {
     constexpr DiurnalEventKind KINDS[] = {DiurnalEventKind::Rise, DiurnalEventKind::Set,
                                           DiurnalEventKind::UpperTransit, DiurnalEventKind::LowerTransit};
@@ -64,6 +83,11 @@ PyObject* new_event_list(const std::vector<DiurnalEvent>& events, const char* cl
     }
     PyRef result_type = result_class(class_name);
     if (!result_type) return nullptr;
+    if (!PyType_Check(result_type.get()) ||
+        !PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(result_type.get()), &PyTuple_Type)) {
+        PyErr_Format(PyExc_TypeError, "orbyx_ext._horizon.%s is not a NamedTuple", class_name);
+        return nullptr;
+    }
     PyRef make = PyRef::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(&PyTuple_Type), "__new__"));
     if (!make) return nullptr;
     PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(events.size())));
@@ -71,10 +95,8 @@ PyObject* new_event_list(const std::vector<DiurnalEvent>& events, const char* cl
     for (std::size_t i = 0; i < events.size(); ++i) {
         PyRef instant = PyRef::steal(new_instant({events[i].ut1_julian_day, TimeScale::Ut1}));
         if (!instant) return nullptr;
-        PyRef fields =
-            PyRef::steal(PyTuple_Pack(2, instant.get(), names[static_cast<std::size_t>(events[i].kind)].get()));
-        if (!fields) return nullptr;
-        PyObject* event = PyObject_CallFunctionObjArgs(make.get(), result_type.get(), fields.get(), nullptr);
+        PyObject* event = new_event(reinterpret_cast<PyTypeObject*>(result_type.get()), make.get(), instant.get(),
+                                    names[static_cast<std::size_t>(events[i].kind)].get());
         if (event == nullptr) return nullptr;
         // It holds an Instant and a str, which can close no cycle: the collector need
         // not walk a year of them at every pass.

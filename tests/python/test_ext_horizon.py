@@ -171,6 +171,24 @@ def test_a_year_of_planet_events_matches_skyfield(engine, sky, body, site):
           f"lower transits {lower:.4f} s")
 
 
+def test_near_the_pole_every_crossing_is_found(engine, sky):
+    """At 89 degrees the Moon's own motion in declination outruns the Earth's turning
+    under it, and its altitude turns far from the transits: every crossing of
+    skyfield's altitude sampled every 15 minutes for a year is one of ours, and each
+    of ours is a crossing."""
+    longitude, latitude, altitude = 15.0, 89.0, orbyx.SUN_UPPER_LIMB_ALTITUDE_DEG
+    mine = ours(engine, "moon", longitude, latitude, altitude)
+    step = 900.0 * SECOND
+    grid = START_UT1 + np.arange(0.0, DAYS, step)
+    sign = np.sign(altitude_excess_deg(sky, "moon", longitude, latitude, grid, altitude))
+    changes = grid[:-1][np.diff(sign) != 0] + 0.5 * step
+    crossings = np.sort(np.concatenate([mine["rise"], mine["set"]]))
+    assert all(np.min(np.abs(crossings - change)) <= 0.5 * step for change in changes)
+    for kind in ("rise", "set"):
+        assert crosses(sky, "moon", longitude, latitude, mine[kind], kind, altitude).all()
+    print(f"moon at {latitude}: {len(crossings)} crossings, {len(changes)} in the scan")
+
+
 @pytest.mark.parametrize("body, radius_km", [("sun", 695700.0), ("moon", 1737.4)])
 def test_sun_and_moon_rise_and_set_by_the_upper_limb_under_refraction(engine, sky, body, radius_km):
     """By default the centre stands 34' plus the semidiameter at its distance below

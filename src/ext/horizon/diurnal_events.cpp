@@ -32,9 +32,10 @@ constexpr double TIME_TOLERANCE_DAYS = 1e-7;
 // An altitude moving at 0.05 rad/day (0.1"/s) or more.
 constexpr double STEEP_RAD_PER_DAY = 0.05;
 constexpr int MAX_STEPS = 60;
-// How far the altitude's turning point may stray from a transit in altitude and in
-// time: the declination's own motion shifts it by minutes and hundredths of a
-// degree; beyond this margin the transit decides alone.
+// The body's own motion in declination moves the altitude's turning point off the
+// transit, by the altitude's rate there over its diurnal curvature: minutes and
+// hundredths of a degree but near the poles. Within this margin of the target, plus
+// that estimate, the turning point is sought, at least this far either way.
 constexpr double TURNING_MARGIN_RAD = 1.0 * DEGREES_TO_RADIANS;
 constexpr double TURNING_REACH_DAYS = 0.15;
 constexpr double GOLDEN = 0.6180339887498949;
@@ -46,14 +47,19 @@ struct TurningPoint {
     bool upper;
     double excess_rad;
     double sin_altitude;
+    // How far beyond this altitude, and how long from now, the altitude may still
+    // turn (estimates; infinite on the pole).
+    double overshoot_rad;
+    double reach_days;
 };
 
 class Search {
 public:
-    Search(const SkyTrack& track, const HorizonTarget& target)
+    Search(const SkyTrack& track, const HorizonTarget& target, double latitude_deg)
         : track_(track),
           altitude_rad_(target.altitude_deg * DEGREES_TO_RADIANS),
-          radius_km_(target.limb_radius_km) {}
+          radius_km_(target.limb_radius_km),
+          cos_latitude_(std::cos(latitude_deg * DEGREES_TO_RADIANS)) {}
 
     static double hour_angle(const SiteDirection& d) { return std::atan2(-d.east, d.meridian); }
     static double hour_angle_rate(const SiteDirection& d) {
@@ -68,7 +74,14 @@ public:
 
     TurningPoint turning_point(double ut1, const SiteDirection& d, bool upper) const {
         const double sin_altitude = std::clamp(d.up, -1.0, 1.0);
-        return {ut1, upper, std::asin(sin_altitude) - target_rad(d.distance_km), sin_altitude};
+        // sin(altitude) turns at rate^2 / (2 curvature) beyond, rate / curvature later.
+        const double curvature = SIDEREAL_RATE_RAD_PER_UT1_DAY * SIDEREAL_RATE_RAD_PER_UT1_DAY * cos_latitude_ *
+                                 std::sqrt(d.east * d.east + d.meridian * d.meridian);
+        const double cos_altitude = std::max(std::sqrt(1.0 - sin_altitude * sin_altitude), 1e-3);
+        const bool turns = curvature > 0.0;
+        const double overshoot = turns ? d.up_rate * d.up_rate / (2.0 * curvature) / cos_altitude : INFINITY;
+        const double reach = turns ? std::abs(d.up_rate) / curvature : INFINITY;
+        return {ut1, upper, std::asin(sin_altitude) - target_rad(d.distance_km), sin_altitude, overshoot, reach};
     }
     TurningPoint turning_point(double ut1, bool upper) const {
         return turning_point(ut1, track_.at(ut1), upper);
@@ -96,8 +109,9 @@ public:
     // The altitude's extreme next to a transit, within reach and inside (low, high).
     TurningPoint turning_point_near(const TurningPoint& transit, double low, double high) const {
         const double sign = transit.upper ? 1.0 : -1.0;
-        double a = std::max(low, transit.ut1 - TURNING_REACH_DAYS);
-        double b = std::min(high, transit.ut1 + TURNING_REACH_DAYS);
+        const double reach = std::max(TURNING_REACH_DAYS, 2.0 * transit.reach_days);
+        double a = std::max(low, transit.ut1 - reach);
+        double b = std::min(high, transit.ut1 + reach);
         double c = b - GOLDEN * (b - a), d = a + GOLDEN * (b - a);
         double fc = sign * excess(c), fd = sign * excess(d);
         while (b - a > TIME_TOLERANCE_DAYS) {
@@ -165,6 +179,7 @@ private:
     const SkyTrack& track_;
     double altitude_rad_;
     double radius_km_;
+    double cos_latitude_;
 };
 
 // Upper and lower transits alternately, from before `first` to after `last`.
@@ -239,7 +254,7 @@ Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& e
     const auto track = SkyTrack::build(engine, body, observer, start_ut1 - PAD_DAYS - TRACK_MARGIN_DAYS,
                                        end_ut1 + PAD_DAYS + TRACK_MARGIN_DAYS);
     if (!track) return failure(track.error());
-    const Search search(*track, target);
+    const Search search(*track, target, observer.latitude_deg);
     auto found = transits(search, start_ut1 - PAD_DAYS, end_ut1 + PAD_DAYS);
     if (!found) return failure(found.error());
     std::vector<TurningPoint>& turning = *found;
@@ -257,7 +272,7 @@ Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& e
     // Near the target the altitude's own extreme, not the transit, bounds the
     // stretch where it is monotonic: a short dip below the horizon lives there.
     for (std::size_t k = 0; k < turning.size(); ++k) {
-        if (std::abs(turning[k].excess_rad) >= TURNING_MARGIN_RAD) continue;
+        if (std::abs(turning[k].excess_rad) >= TURNING_MARGIN_RAD + turning[k].overshoot_rad) continue;
         const double low = k > 0 ? turning[k - 1].ut1 : turning[k].ut1 - TURNING_REACH_DAYS;
         const double high = k + 1 < turning.size() ? turning[k + 1].ut1 : turning[k].ut1 + TURNING_REACH_DAYS;
         turning[k] = search.turning_point_near(turning[k], low, high);

@@ -35,6 +35,12 @@ places = orbyx_ext.horizontal(engine, ["sun", "moon"], site, [instant, again], t
 circle: orbyx_ext.HourAngle = orbyx_ext.hour_angle(engine, "mars", site, instant)
 sidereal_time: orbyx_ext.LocalSiderealTime = orbyx_ext.local_sidereal_time(engine, site, instant)
 sky_source: str = place.source + places.source + circle.source + sidereal_time.source
+site = orbyx.GeodeticObserver(18.9553, 69.6492, 0.0)
+events: list[orbyx_ext.HorizonEvent] = orbyx_ext.horizon_events(engine, "moon", site, instant, again)
+planet: list[orbyx_ext.HorizonEvent] = orbyx_ext.horizon_events(engine, "mars", site, instant, again, altitude_deg=-0.5)
+first: orbyx.Instant = events[0].instant
+dawns: list[orbyx_ext.TwilightEvent] = orbyx_ext.twilight_events(engine, site, instant, again, twilight="nautical")
+kind: str = dawns[0].kind
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx
@@ -43,6 +49,8 @@ import orbyx_ext
 orbyx_ext.instant_from_calendar(2027.0, 1, 1)
 year: str = orbyx_ext.calendar_from_instant(orbyx.Instant.tt(2460000.5)).year
 orbyx_ext.horizontal(orbyx.open("de421.bsp", "0" * 64), 3, orbyx.GeodeticObserver(0.0, 0.0, 0.0), orbyx.Instant.tt(0.0))
+orbyx_ext.horizon_events(orbyx.open("de421.bsp", "0" * 64), "sun", (0.0, 45.0, 0.0), orbyx.Instant.tt(2460000.5),
+                         orbyx.Instant.tt(2460001.5))
 '''
 
 
@@ -58,3 +66,4 @@ def test_mypy_accepts_every_function_and_reports_misuse(tmp_path, monkeypatch):
     assert 'Argument 1 to "instant_from_calendar" has incompatible type "float"; expected "int"' in out
     assert 'Incompatible types in assignment (expression has type "int", variable has type "str")' in out
     assert 'Argument 2 to "horizontal" has incompatible type "int"' in out
+    assert 'Argument 3 to "horizon_events" has incompatible type "tuple[float, float, float]"' in out

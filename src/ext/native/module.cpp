@@ -1,4 +1,5 @@
 #include "ext/native/crossing_functions.hpp"
+#include "ext/native/horizon_functions.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/phenomena_functions.hpp"
 #include "ext/native/sky_functions.hpp"
@@ -30,6 +31,10 @@ PyMethodDef functions[] = {
      HORIZONTAL_BATCH_DOC},
     {"local_sidereal_time", as_method(guarded<local_sidereal_time_function>), METH_FASTCALL | METH_KEYWORDS,
      LOCAL_SIDEREAL_TIME_DOC},
+    {"horizon_events", as_method(guarded<horizon_events_function>), METH_FASTCALL | METH_KEYWORDS,
+     HORIZON_EVENTS_DOC},
+    {"twilight_events", as_method(guarded<twilight_events_function>), METH_FASTCALL | METH_KEYWORDS,
+     TWILIGHT_EVENTS_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -1,12 +1,14 @@
 """Conveniences on top of orbyx: instants from and to calendar dates and datetimes,
 conversions between time scales through an engine's time kernels (with a ΔT model
-beyond them), the places of bodies in a site's sky, how bodies look (elongation,
-phase, illuminated fraction, angular diameter, the Moon's age), and the crossings,
-node passages and stations of a body's apparent ecliptic track."""
+beyond them), the places of bodies in a site's sky, complete horizon events (rises,
+sets, transits and twilights), how bodies look (elongation, phase, illuminated
+fraction, angular diameter, the Moon's age), and the crossings, node passages and
+stations of a body's apparent ecliptic track."""
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
                                   longitude_crossings, stations)
 from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
-from orbyx_ext._native import instant_from_calendar
+from orbyx_ext._horizon import HorizonEvent, TwilightEvent
+from orbyx_ext._native import horizon_events, instant_from_calendar, twilight_events
 from orbyx_ext._phenomena import MoonAge, Phenomena, moon_age, phenomena
 from orbyx_ext._sky import (HorizontalPlace, HourAngle, LocalSiderealTime, horizontal, hour_angle,
                             local_sidereal_time)
@@ -16,6 +18,7 @@ __all__ = [
     "CalendarDate",
     "ConvertedInstant",
     "EclipticPassage",
+    "HorizonEvent",
     "HorizontalPlace",
     "HourAngle",
     "LocalSiderealTime",
@@ -23,10 +26,12 @@ __all__ = [
     "MoonAge",
     "Phenomena",
     "Station",
+    "TwilightEvent",
     "calendar_from_instant",
     "convert",
     "datetime_from_instant",
     "ecliptic_passages",
+    "horizon_events",
     "horizontal",
     "hour_angle",
     "instant_from_calendar",
@@ -36,4 +41,5 @@ __all__ = [
     "moon_age",
     "phenomena",
     "stations",
+    "twilight_events",
 ]

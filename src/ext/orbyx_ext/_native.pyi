@@ -5,6 +5,8 @@ import numpy.typing as npt
 
 import orbyx
 
+from orbyx_ext._horizon import HorizonEvent, TwilightEvent
+
 def convert(engine: orbyx.Engine, instant: orbyx.Instant, time_scale: str) -> tuple[orbyx.Instant, str]: ...
 def instant_from_calendar(year: int, month: int, day: int, hour: int = 0, minute: int = 0,
                           second: float = 0.0, time_scale: str = "utc",
@@ -29,3 +31,8 @@ def horizontal_batch(engine: orbyx.Engine, body: Sequence[str], observer: orbyx.
                      ) -> tuple[npt.NDArray[np.float64], str]: ...
 def local_sidereal_time(engine: orbyx.Engine, observer: orbyx.GeodeticObserver,
                         instant: orbyx.Instant) -> tuple[float, str]: ...
+def horizon_events(engine: orbyx.Engine, body: str, observer: orbyx.GeodeticObserver,
+                   start: orbyx.Instant, end: orbyx.Instant,
+                   altitude_deg: float | None = None) -> list[HorizonEvent]: ...
+def twilight_events(engine: orbyx.Engine, observer: orbyx.GeodeticObserver, start: orbyx.Instant,
+                    end: orbyx.Instant, twilight: str = "civil") -> list[TwilightEvent]: ...

@@ -8,14 +8,14 @@
 #include "core/constants.hpp"
 #include "core/observer.hpp"
 #include "ext/horizon/sky_track.hpp"
+#include "ext/time/earth_orientation.hpp"
 #include "spk/spk_ephemeris.hpp"
 
 namespace orbyx {
 namespace {
 
 constexpr double REFRACTION_AT_HORIZON_DEG = 34.0 / 60.0;
-// IAU 2015 Resolution B3 nominal solar radius; IAU WGCCRE mean lunar radius.
-constexpr double SUN_RADIUS_KM = 695700.0;
+// IAU WGCCRE mean lunar radius.
 constexpr double MOON_RADIUS_KM = 1737.4;
 
 // Transits bracket every crossing, so the span searched reaches past both ends by
@@ -215,7 +215,10 @@ Result<std::vector<TurningPoint>, EphemerisError> transits(const Search& search,
 
 HorizonTarget almanac_horizon(Body body) {
     switch (body) {
-        case Body::Sun: return {-REFRACTION_AT_HORIZON_DEG, SUN_RADIUS_KM};
+        // Almanacs take the Sun's semidiameter as 16' whatever its distance; near the
+        // polar circles, where the Sun grazes the horizon, the 0.3' it varies by moves
+        // a rise by half a minute.
+        case Body::Sun: return {SUN_UPPER_LIMB_ALTITUDE_DEG, 0.0};
         case Body::Moon: return {-REFRACTION_AT_HORIZON_DEG, MOON_RADIUS_KM};
         default: return {-REFRACTION_AT_HORIZON_DEG, 0.0};
     }
@@ -243,13 +246,15 @@ Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& e
     if (const auto valid = validate_observer(observer); !valid) {
         return failure(EphemerisError::invalid_request(message(valid.error())));
     }
-    const auto first = engine.earth_rotation_epochs(start);
+    // Beyond the time tables the Earth turns by the ΔT model, as everywhere in the companion.
+    const auto first = earth_orientation(engine, start);
     if (!first) return failure(first.error());
-    const auto last = engine.earth_rotation_epochs(end);
+    const auto last = earth_orientation(engine, end);
     if (!last) return failure(last.error());
     const double start_ut1 = first->ut1_julian_day, end_ut1 = last->ut1_julian_day;
+    if (end_ut1 < start_ut1) return failure(EphemerisError::invalid_request("search end is before its start"));
     std::vector<DiurnalEvent> events;
-    if (!(end_ut1 > start_ut1)) return events;
+    if (end_ut1 == start_ut1) return events;
 
     const auto track = SkyTrack::build(engine, body, observer, start_ut1 - PAD_DAYS - TRACK_MARGIN_DAYS,
                                        end_ut1 + PAD_DAYS + TRACK_MARGIN_DAYS);

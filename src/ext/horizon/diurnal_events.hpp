@@ -24,8 +24,9 @@ struct HorizonTarget {
     double limb_radius_km = 0.0;
 };
 
-// Almanac practice: the Sun's and the Moon's upper limb under 34' of refraction, a
-// planet's centre under the same.
+// Almanac practice: the Sun's centre 50' below the horizon (its upper limb under
+// 34' of refraction, at a semidiameter of 16'), the Moon's upper limb under 34' of
+// refraction at its distance, a planet's centre under the same.
 HorizonTarget almanac_horizon(Body body);
 
 enum class Twilight { Civil, Nautical, Astronomical };

@@ -13,9 +13,10 @@ inline constexpr const char HORIZON_EVENTS_DOC[] =
     "horizon_events(engine, body, observer, start, end, altitude_deg=None)\n--\n\n"
     "Every rise, set, upper and lower transit of the body for the site within [start, end),\n"
     "in time order, as HorizonEvent(instant, kind) with UT1 instants and kinds \"rise\",\n"
-    "\"set\", \"upper_transit\" and \"lower_transit\". By default the Sun and the Moon rise and set by\n"
-    "their upper limb under 34' of refraction and the planets by their centre under the\n"
-    "same; a given altitude_deg is the centre's.";
+    "\"set\", \"upper_transit\" and \"lower_transit\". By default the Sun rises and sets by its\n"
+    "centre 50' below the horizon, as almanacs have it; the Moon by its upper limb under 34'\n"
+    "of refraction, its semidiameter from its distance; the planets by their centre under\n"
+    "34'. A given altitude_deg is the centre's.";
 inline constexpr const char TWILIGHT_EVENTS_DOC[] =
     "twilight_events(engine, observer, start, end, twilight=\"civil\")\n--\n\n"
     "Every dawn and dusk of the twilight (\"civil\", \"nautical\" or \"astronomical\": the\n"

@@ -6,9 +6,9 @@
 
 #include "ext/horizon/diurnal_events.hpp"
 #include "ext/native/orbyx_classes.hpp"
+#include "ext/native/shared_conversions.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_use.hpp"
-#include "python/names.hpp"
 
 namespace orbyx::ext {
 namespace {
@@ -78,7 +78,7 @@ PyObject* new_event_list(const std::vector<DiurnalEvent>& events, const char* cl
     PyRef names[std::size(KINDS)];
     for (std::size_t k = 0; k < std::size(KINDS); ++k) {
         const std::string_view name = kind_name(KINDS[k], twilight);
-        names[k] = PyRef::steal(PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size())));
+        names[k] = PyRef::steal(new_text(name));
         if (!names[k]) return nullptr;
     }
     PyRef result_type = result_class(class_name);
@@ -99,8 +99,8 @@ PyObject* new_event_list(const std::vector<DiurnalEvent>& events, const char* cl
                                     names[static_cast<std::size_t>(events[i].kind)].get());
         if (event == nullptr) return nullptr;
         // It holds an Instant and a str, which can close no cycle: the collector need
-        // not walk a year of them at every pass.
-        PyObject_GC_UnTrack(event);
+        // not walk a year of them at every pass. A class given a __dict__ could.
+        if (Py_TYPE(event)->tp_dictoffset == 0) PyObject_GC_UnTrack(event);
         PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), event);
     }
     return list.release();
@@ -114,7 +114,7 @@ PyObject* horizon_events_function(PyObject*, PyObject* const* args, Py_ssize_t n
     if (!check_engine_argument(parameters[0], HORIZON_EVENTS, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Exclusive);
     if (!use) return nullptr;
-    const auto body = python::extract_parsed_name(parameters[1], python::parse_body);
+    const auto body = body_argument(parameters[1], HORIZON_EVENTS, 1);
     if (!body) return nullptr;
     const auto observer = orbyx_observer_argument(parameters[2], HORIZON_EVENTS, 2);
     if (!observer) return nullptr;

@@ -128,7 +128,8 @@ std::optional<LunarPointKind> parse_lunar_point(std::string_view name) {
 }
 
 LunarPoint point_opposite(const LunarPoint& point) {
-    return {reduced_to_circle_deg(point.longitude_deg + 180.0), -point.latitude_deg,
+    // 0 - latitude rather than -latitude: a south node's latitude stays +0.
+    return {reduced_to_circle_deg(point.longitude_deg + 180.0), 0.0 - point.latitude_deg,
             point.longitude_speed_deg_per_day};
 }
 

@@ -52,7 +52,9 @@ EclipticDirection on_true_equinox(EclipticDirection mean, double tdb_julian_day)
     return {reduced_to_circle_deg(mean.longitude_deg + dpsi_deg), mean.latitude_deg};
 }
 
-// The Moon's geometric geocentric state on the true ecliptic and equinox of date.
+// The Moon's geometric geocentric state on the true ecliptic and equinox of date, the
+// axes of the engine's ecliptic-of-date places: the nutation in longitude alone turns
+// the osculating node by up to 17".
 Result<CartesianState, EphemerisError> moon_state_of_date(SpkEphemeris& engine, double tdb_seconds) {
     auto& kernels = engine.kernels();
     const SharedLengthChecks length_checks(kernels);

@@ -29,6 +29,8 @@ passages: list[orbyx_ext.EclipticPassage] = orbyx_ext.ecliptic_passages(engine, 
 turns: list[orbyx_ext.Station] = orbyx_ext.stations(engine, "mercury", instant, again, "fagan_bradley")
 when: orbyx.Instant = turns[0].instant
 direction: str = crossings[0].direction + passages[0].direction
+node: orbyx_ext.LunarPoint = orbyx_ext.lunar_point(engine, "true_node", instant, sidereal_mode="lahiri")
+node_speed: float = node.longitude_speed_deg_per_day + orbyx_ext.lunar_point(engine, "mean_apogee", again).latitude_deg
 site = orbyx.GeodeticObserver(2.35, 48.85, 35.0)
 place: orbyx_ext.HorizontalPlace = orbyx_ext.horizontal(engine, "sun", site, instant, pressure_mbar=1010.0)
 places = orbyx_ext.horizontal(engine, ["sun", "moon"], site, [instant, again], temperature_c=5.0)

@@ -2,12 +2,13 @@
 conversions between time scales through an engine's time kernels (with a ΔT model
 beyond them), the places of bodies in a site's sky, complete horizon events (rises,
 sets, transits and twilights), how bodies look (elongation, phase, illuminated
-fraction, angular diameter, the Moon's age), and the crossings, node passages and
-stations of a body's apparent ecliptic track."""
+fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, and the
+crossings, node passages and stations of a body's apparent ecliptic track."""
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
                                   longitude_crossings, stations)
 from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
 from orbyx_ext._horizon import HorizonEvent, TwilightEvent
+from orbyx_ext._lunar_points import LunarPoint, lunar_point
 from orbyx_ext._native import horizon_events, instant_from_calendar, twilight_events
 from orbyx_ext._phenomena import MoonAge, Phenomena, moon_age, phenomena
 from orbyx_ext._sky import (HorizontalPlace, HourAngle, LocalSiderealTime, horizontal, hour_angle,
@@ -23,6 +24,7 @@ __all__ = [
     "HourAngle",
     "LocalSiderealTime",
     "LongitudeCrossing",
+    "LunarPoint",
     "MoonAge",
     "Phenomena",
     "Station",
@@ -38,6 +40,7 @@ __all__ = [
     "instant_from_datetime",
     "local_sidereal_time",
     "longitude_crossings",
+    "lunar_point",
     "moon_age",
     "phenomena",
     "stations",

@@ -1,0 +1,168 @@
+#include "ext/lunar_points/lunar_point.hpp"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "core/angle_reduction.hpp"
+#include "core/ayanamsha.hpp"
+#include "core/constants.hpp"
+#include "core/nutation.hpp"
+#include "core/of_date_rotation.hpp"
+#include "ext/lunar_points/mean_lunar_elements.hpp"
+#include "ext/lunar_points/osculating_orbit.hpp"
+#include "ext/time/scale_conversion.hpp"
+#include "spk/ecliptic_of_date_search.hpp"
+#include "spk/relative_state.hpp"
+#include "spk/spk_ephemeris.hpp"
+
+namespace orbyx {
+namespace {
+
+constexpr std::int32_t MOON_NAIF_ID = 301;
+constexpr std::int32_t EARTH_NAIF_ID = 399;
+
+// The osculating apogee swings through its fortnightly terms at up to some 6 degrees
+// a day: over this half-step the central difference errs by under 1e-7 degree a day,
+// and rounding by far less.
+constexpr double RATE_HALF_STEP_SECONDS = 60.0;
+// Kept off the kernel's ends by more than any rounding of the day.
+constexpr double RANGE_END_MARGIN_SECONDS = 1.0;
+
+constexpr std::array<std::pair<std::string_view, LunarPointKind>, 8> NAMES = {{
+    {"mean_node", LunarPointKind::MeanNode},
+    {"true_node", LunarPointKind::TrueNode},
+    {"mean_south_node", LunarPointKind::MeanSouthNode},
+    {"true_south_node", LunarPointKind::TrueSouthNode},
+    {"mean_apogee", LunarPointKind::MeanApogee},
+    {"osculating_apogee", LunarPointKind::OsculatingApogee},
+    {"mean_perigee", LunarPointKind::MeanPerigee},
+    {"osculating_perigee", LunarPointKind::OsculatingPerigee},
+}};
+
+bool is_opposite(LunarPointKind kind) {
+    return kind == LunarPointKind::MeanSouthNode || kind == LunarPointKind::TrueSouthNode ||
+           kind == LunarPointKind::MeanPerigee || kind == LunarPointKind::OsculatingPerigee;
+}
+
+// The mean points come on the mean equinox of date; the ecliptic does not nutate, so
+// on the true equinox only their longitude moves, by the nutation in longitude.
+EclipticDirection on_true_equinox(EclipticDirection mean, double tdb_julian_day) {
+    const double dpsi_deg = nutation_iau2000b(tdb_julian_day).dpsi_rad * RADIANS_TO_DEGREES;
+    return {reduced_to_circle_deg(mean.longitude_deg + dpsi_deg), mean.latitude_deg};
+}
+
+// The Moon's geometric geocentric state on the true ecliptic and equinox of date, the
+// axes of the engine's ecliptic-of-date places: the nutation in longitude alone turns
+// the osculating node by up to 17".
+Result<CartesianState, EphemerisError> moon_state_of_date(SpkEphemeris& engine, double tdb_seconds) {
+    auto& kernels = engine.kernels();
+    const SharedLengthChecks length_checks(kernels);
+    const auto earth = observer_barycentric_state(kernels, EARTH_NAIF_ID, std::nullopt, tdb_seconds);
+    if (!earth) return failure(to_ephemeris_error(earth.error()));
+    std::optional<StateVector> sun;
+    const auto moon =
+        corrected_relative_state(kernels, MOON_NAIF_ID, EARTH_NAIF_ID, Corrections{}, *earth, sun, tdb_seconds);
+    if (!moon) return failure(to_ephemeris_error(moon.error()));
+    const auto of_date =
+        OfDateRotation(true, false, julian_day_from_seconds(tdb_seconds)).apply(*moon);
+    if (!of_date) return failure(EphemerisError::evaluation(message(of_date.error())));
+    return *of_date;
+}
+
+bool is_mean(LunarPointKind kind) {
+    return kind == LunarPointKind::MeanNode || kind == LunarPointKind::MeanSouthNode ||
+           kind == LunarPointKind::MeanApogee || kind == LunarPointKind::MeanPerigee;
+}
+
+// The north node or apogee the kind refers to, tropical, at `seconds` past J2000: TDB
+// for the osculating points; for the mean ones TT, within 2 ms of TDB, in which time
+// no mean point moves a microarcsecond. So the mean points need no kernel and reach
+// beyond its range.
+Result<EclipticDirection, EphemerisError> reference_point(SpkEphemeris& engine, LunarPointKind kind,
+                                                          double seconds) {
+    const double julian_day = julian_day_from_seconds(seconds);
+    switch (kind) {
+        case LunarPointKind::MeanNode:
+        case LunarPointKind::MeanSouthNode:
+            return on_true_equinox(mean_lunar_node(julian_day), julian_day);
+        case LunarPointKind::MeanApogee:
+        case LunarPointKind::MeanPerigee:
+            return on_true_equinox(mean_lunar_apogee(julian_day), julian_day);
+        default: break;
+    }
+    const auto state = moon_state_of_date(engine, seconds);
+    if (!state) return failure(state.error());
+    const bool node = kind == LunarPointKind::TrueNode || kind == LunarPointKind::TrueSouthNode;
+    return node ? osculating_node(*state) : osculating_apogee(*state);
+}
+
+// The seconds reference_point reads the instant at, and the span its rate may sample.
+struct SampledSpan {
+    double seconds;
+    double first_seconds;
+    double last_seconds;
+};
+
+Result<SampledSpan, EphemerisError> sampled_span(const SpkEphemeris& engine, LunarPointKind kind,
+                                                 const Instant& evaluable, double tt_julian_day) {
+    if (is_mean(kind)) {
+        const double seconds = seconds_since_j2000(tt_julian_day);
+        return SampledSpan{seconds, seconds - RATE_HALF_STEP_SECONDS, seconds + RATE_HALF_STEP_SECONDS};
+    }
+    const auto tdb_seconds = engine.tdb_seconds(evaluable);
+    if (!tdb_seconds) return failure(tdb_seconds.error());
+    const DateRange& covered = engine.supported_range();
+    return SampledSpan{*tdb_seconds,
+                       std::max(*tdb_seconds - RATE_HALF_STEP_SECONDS,
+                                seconds_since_j2000(covered.start_julian_day) + RANGE_END_MARGIN_SECONDS),
+                       std::min(*tdb_seconds + RATE_HALF_STEP_SECONDS,
+                                seconds_since_j2000(covered.end_julian_day) - RANGE_END_MARGIN_SECONDS)};
+}
+
+}  // namespace
+
+std::optional<LunarPointKind> parse_lunar_point(std::string_view name) {
+    for (const auto& [known, kind] : NAMES) {
+        if (known == name) return kind;
+    }
+    return std::nullopt;
+}
+
+LunarPoint point_opposite(const LunarPoint& point) {
+    // 0 - latitude rather than -latitude: a south node's latitude stays +0.
+    return {reduced_to_circle_deg(point.longitude_deg + 180.0), 0.0 - point.latitude_deg,
+            point.longitude_speed_deg_per_day};
+}
+
+Result<LunarPoint, EphemerisError> lunar_point(SpkEphemeris& engine, LunarPointKind kind, const Instant& instant,
+                                               std::optional<SiderealMode> mode) {
+    const auto evaluable = evaluable_instant(engine, instant);
+    if (!evaluable) return failure(evaluable.error());
+    const auto tt_julian_day = engine.instant_as_tt(*evaluable);
+    if (!tt_julian_day) return failure(tt_julian_day.error());
+    const auto span = sampled_span(engine, kind, *evaluable, *tt_julian_day);
+    if (!span) return failure(span.error());
+
+    const auto at = reference_point(engine, kind, span->seconds);
+    if (!at) return failure(at.error());
+    const auto before = reference_point(engine, kind, span->first_seconds);
+    if (!before) return failure(before.error());
+    const auto after = reference_point(engine, kind, span->last_seconds);
+    if (!after) return failure(after.error());
+    // Divided by the span actually sampled, which the kernel's ends may shorten.
+    const double rate = angular_error_deg(after->longitude_deg, before->longitude_deg) /
+                        ((span->last_seconds - span->first_seconds) / SECONDS_PER_DAY);
+    LunarPoint point{at->longitude_deg, at->latitude_deg, rate};
+    if (is_opposite(kind)) point = point_opposite(point);
+    if (!mode) return point;
+
+    const auto ayanamsha = ayanamsha_deg(*mode, *tt_julian_day);
+    if (!ayanamsha) return failure(EphemerisError::invalid_request(message(ayanamsha.error())));
+    const auto ayanamsha_rate = ayanamsha_rate_deg_per_day(*tt_julian_day);
+    if (!ayanamsha_rate) return failure(EphemerisError::invalid_request(message(ayanamsha_rate.error())));
+    return LunarPoint{reduced_to_circle_deg(point.longitude_deg - *ayanamsha), point.latitude_deg,
+                      point.longitude_speed_deg_per_day - *ayanamsha_rate};
+}
+
+}  // namespace orbyx

@@ -1,0 +1,57 @@
+#include "ext/native/lunar_point_functions.hpp"
+
+#include <optional>
+
+#include "core/format.hpp"
+#include "ext/lunar_points/lunar_point.hpp"
+#include "ext/native/orbyx_classes.hpp"
+#include "ext/native/shared_conversions.hpp"
+#include "python/arguments.hpp"
+#include "python/engine_use.hpp"
+#include "python/errors.hpp"
+#include "python/names.hpp"
+
+namespace orbyx::ext {
+namespace {
+
+using python::Access;
+using python::EngineUse;
+using python::Parameters;
+using python::Signature;
+
+const char* const LUNAR_POINT_PARAMETERS[] = {"engine", "point", "instant", "sidereal_mode"};
+const Signature LUNAR_POINT = {"lunar_point", LUNAR_POINT_PARAMETERS, 4, 3};
+
+std::optional<LunarPointKind> point_argument(PyObject* value, const Signature& signature, std::size_t index) {
+    const auto text = python::extract_str(value, signature, index);
+    if (!text) return std::nullopt;
+    const auto kind = parse_lunar_point(*text);
+    if (!kind) python::raise_value_error("unknown lunar point " + quote(*text));
+    return kind;
+}
+
+}  // namespace
+
+PyObject* lunar_point_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Parameters<4> parameters;
+    if (!python::bind(LUNAR_POINT, args, nargs, kwnames, parameters)) return nullptr;
+    if (!check_engine_argument(parameters[0], LUNAR_POINT, 0)) return nullptr;
+    EngineUse use(parameters[0], Access::Shared);
+    if (!use) return nullptr;
+    const auto kind = point_argument(parameters[1], LUNAR_POINT, 1);
+    if (!kind) return nullptr;
+    const auto instant = orbyx_instant_argument(parameters[2], LUNAR_POINT, 2);
+    if (!instant) return nullptr;
+    std::optional<SiderealMode> mode;
+    if (parameters[3] != nullptr && parameters[3] != Py_None) {
+        mode = python::extract_parsed_name(parameters[3], python::parse_sidereal_mode);
+        if (!mode) return nullptr;
+    }
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    const auto point = lunar_point(*engine, *kind, *instant, mode);
+    if (!python::succeeded(point)) return nullptr;
+    return Py_BuildValue("(ddd)", point->longitude_deg, point->latitude_deg, point->longitude_speed_deg_per_day);
+}
+
+}  // namespace orbyx::ext

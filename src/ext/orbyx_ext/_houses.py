@@ -6,13 +6,14 @@ import orbyx
 from orbyx_ext import _native
 
 JulianDay = Union[orbyx.Instant, float]
+Cusps = tuple[float, float, float, float, float, float, float, float, float, float, float, float]
 
 
 class HouseCusps(NamedTuple):
     # The system that divided: the fallback where it was used.
     system: str
     # Twelve ecliptic longitudes, house 1 first.
-    cusps: tuple[float, float, float, float, float, float, float, float, float, float, float, float]
+    cusps: Cusps
     # All angles in degrees on the true ecliptic and equator of date; longitudes in [0, 360).
     ascendant_deg: float
     midheaven_deg: float

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/angle_reduction.hpp"
@@ -27,10 +28,11 @@ struct ChartSky {
     }
 
     // Half the arc above the horizon of the daily circle at this declination, as an
-    // angle of right ascension; NaN where that circle never meets the horizon.
+    // angle of right ascension. Asked only of circles that meet the horizon, whose
+    // product may still pass 1 by a rounding.
     double diurnal_semi_arc(double sin_declination) const {
         const double tan_declination = sin_declination / std::sqrt(1.0 - sin_declination * sin_declination);
-        return 0.5 * PI + std::asin(tan_latitude * tan_declination);
+        return 0.5 * PI + std::asin(std::clamp(tan_latitude * tan_declination, -1.0, 1.0));
     }
 };
 

@@ -47,6 +47,7 @@ def compared(swe, system, latitudes_deg):
         for ut1, longitude in zip(UT1_DAYS, LONGITUDES_DEG):
             site = orbyx.GeodeticObserver(float(longitude), float(latitude))
             houses = orbyx_ext.house_cusps(site, float(ut1), float(ut1) + DELTA_T_DAYS, system)
+            assert houses.system == system and not houses.fallback_used
             cusps, ascmc, _, _ = swe.houses_armc_ex2(houses.ramc_deg, float(latitude),
                                                       houses.true_obliquity_deg, SWISS_CODES[system])
             ours.append([*houses.cusps, houses.ascendant_deg, houses.midheaven_deg, houses.vertex_deg,

@@ -28,7 +28,8 @@ constexpr std::array<std::pair<std::string_view, AnyHouseSystem>, 13> NAMES = {{
 std::string normalised_house_system_name(std::string_view name) {
     const auto first = name.find_first_not_of(" \t\n\r\f\v");
     const auto last = name.find_last_not_of(" \t\n\r\f\v");
-    std::string out(first == std::string_view::npos ? std::string_view{} : name.substr(first, last - first + 1));
+    if (first == std::string_view::npos) return {};
+    std::string out(name.substr(first, last - first + 1));
     for (char& c : out) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }

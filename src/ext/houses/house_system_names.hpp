@@ -6,7 +6,8 @@
 
 namespace orbyx {
 
-// Every division the companion offers: orbyx's four first, then its own.
+// Every division the companion offers: orbyx's four first, then its own. The Python
+// layer names them by this order.
 enum class AnyHouseSystem {
     Placidus,
     Campanus,

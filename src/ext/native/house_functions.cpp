@@ -1,11 +1,12 @@
 #include "ext/native/house_functions.hpp"
 
+#include <algorithm>
+#include <array>
 #include <optional>
 #include <string>
 
 #include "ext/houses/chart_houses.hpp"
 #include "ext/native/orbyx_classes.hpp"
-#include "ext/native/shared_conversions.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_use.hpp"  // succeeded
 #include "python/errors.hpp"
@@ -29,15 +30,21 @@ std::optional<AnyHouseSystem> system_argument(PyObject* value) {
     return system;
 }
 
+// One bytes object of twenty native doubles: on PyPy each object handed over costs
+// more than the division itself, so the Python layer unpacks them.
 PyObject* new_houses(const ChartHouses& houses) {
-    PyRef name = PyRef::steal(new_text(house_system_name(houses.system)));
-    if (!name) return nullptr;
-    const auto& c = houses.cusps_deg;
-    return Py_BuildValue("(O(dddddddddddd)ddddddO)", name.get(), c[0], c[1], c[2], c[3], c[4], c[5],
-                         c[6], c[7], c[8], c[9], c[10], c[11], houses.ascendant_deg,
-                         houses.midheaven_deg, houses.ramc_deg, houses.true_obliquity_deg,
-                         houses.vertex_deg, houses.east_point_deg,
-                         houses.fallback_used ? Py_True : Py_False);
+    std::array<double, 20> values{};
+    std::copy(houses.cusps_deg.begin(), houses.cusps_deg.end(), values.begin());
+    values[12] = houses.ascendant_deg;
+    values[13] = houses.midheaven_deg;
+    values[14] = houses.ramc_deg;
+    values[15] = houses.true_obliquity_deg;
+    values[16] = houses.vertex_deg;
+    values[17] = houses.east_point_deg;
+    values[18] = static_cast<double>(houses.system);
+    values[19] = houses.fallback_used ? 1.0 : 0.0;
+    return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(values.data()),
+                                     static_cast<Py_ssize_t>(sizeof(values)));
 }
 
 }  // namespace

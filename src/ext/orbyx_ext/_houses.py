@@ -1,4 +1,5 @@
 """Named result of the native house_cusps."""
+import struct
 from typing import NamedTuple, Optional, Union
 
 import orbyx
@@ -7,6 +8,11 @@ from orbyx_ext import _native
 
 JulianDay = Union[orbyx.Instant, float]
 Cusps = tuple[float, float, float, float, float, float, float, float, float, float, float, float]
+
+# The native call's systems, by the index it reports.
+SYSTEMS = ("placidus", "campanus", "equal", "whole_sign", "koch", "regiomontanus", "porphyry",
+           "alcabitius", "topocentric", "morinus", "meridian", "vehlow", "sripati")
+_unpack_doubles = struct.Struct("20d").unpack
 
 
 class HouseCusps(NamedTuple):
@@ -35,4 +41,5 @@ def house_cusps(observer: orbyx.GeodeticObserver, ut1: JulianDay, tt: JulianDay,
     the East Point. Where the system is undefined for the site (Placidus and Koch near
     the poles) the `fallback` system divides instead and `fallback_used` is True;
     without one, ValueError."""
-    return HouseCusps(*_native.house_cusps(observer, ut1, tt, system, fallback))
+    v = _unpack_doubles(_native.house_cusps(observer, ut1, tt, system, fallback))
+    return HouseCusps(SYSTEMS[int(v[18])], v[:12], v[12], v[13], v[14], v[15], v[16], v[17], v[19] != 0.0)

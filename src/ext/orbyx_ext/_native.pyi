@@ -6,7 +6,6 @@ import numpy.typing as npt
 import orbyx
 
 from orbyx_ext._horizon import HorizonEvent, TwilightEvent
-from orbyx_ext._houses import Cusps
 
 def convert(engine: orbyx.Engine, instant: orbyx.Instant, time_scale: str) -> tuple[orbyx.Instant, str]: ...
 def instant_from_calendar(year: int, month: int, day: int, hour: int = 0, minute: int = 0,
@@ -38,5 +37,4 @@ def horizon_events(engine: orbyx.Engine, body: str, observer: orbyx.GeodeticObse
 def twilight_events(engine: orbyx.Engine, observer: orbyx.GeodeticObserver, start: orbyx.Instant,
                     end: orbyx.Instant, twilight: str = "civil") -> list[TwilightEvent]: ...
 def house_cusps(observer: orbyx.GeodeticObserver, ut1: orbyx.Instant | float, tt: orbyx.Instant | float,
-                system: str, fallback: str | None = None
-                ) -> tuple[str, Cusps, float, float, float, float, float, float, bool]: ...
+                system: str, fallback: str | None = None) -> bytes: ...

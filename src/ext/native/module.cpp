@@ -1,6 +1,7 @@
 #include "ext/native/crossing_functions.hpp"
 #include "ext/native/horizon_functions.hpp"
 #include "ext/native/lunar_point_functions.hpp"
+#include "ext/native/house_functions.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/phenomena_functions.hpp"
 #include "ext/native/sky_functions.hpp"
@@ -37,6 +38,8 @@ PyMethodDef functions[] = {
      HORIZON_EVENTS_DOC},
     {"twilight_events", as_method(guarded<twilight_events_function>), METH_FASTCALL | METH_KEYWORDS,
      TWILIGHT_EVENTS_DOC},
+    {"house_cusps", as_method(guarded<house_cusps_function>), METH_FASTCALL | METH_KEYWORDS,
+     HOUSE_CUSPS_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

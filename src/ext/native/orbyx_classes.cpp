@@ -1,5 +1,7 @@
 #include "ext/native/orbyx_classes.hpp"
 
+#include <cmath>
+
 #include "python/errors.hpp"
 #include "python/value_object.hpp"
 #include "registry/registry.hpp"
@@ -66,6 +68,30 @@ std::optional<GeodeticObserver> orbyx_observer_argument(PyObject* value,
         return std::nullopt;
     }
     return python::value_of<GeodeticObserver>(value);
+}
+
+std::optional<double> julian_day_argument(PyObject* value) {
+    double julian_day = 0.0;
+    if (Py_TYPE(value) == instant_class) {
+        if (!python::holds_value(value)) {
+            python::raise_type_error("orbyx.Instant object holds no value");
+            return std::nullopt;
+        }
+        julian_day = python::value_of<Instant>(value).julian_day;
+    } else {
+        const auto number = python::extract_float(value);
+        if (!number) {
+            PyErr_Clear();  // the host's own conversion message says less than this one
+            python::raise_value_error("expected an Instant or a finite Julian day float");
+            return std::nullopt;
+        }
+        julian_day = *number;
+    }
+    if (!std::isfinite(julian_day)) {
+        python::raise_value_error("Julian day must be finite");
+        return std::nullopt;
+    }
+    return julian_day;
 }
 
 PyObject* new_instant(const Instant& instant) {

@@ -2,12 +2,14 @@
 conversions between time scales through an engine's time kernels (with a ΔT model
 beyond them), the places of bodies in a site's sky, complete horizon events (rises,
 sets, transits and twilights), how bodies look (elongation, phase, illuminated
-fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, and the
-crossings, node passages and stations of a body's apparent ecliptic track."""
+fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, the
+crossings, node passages and stations of a body's apparent ecliptic track, and house
+cusps in more systems."""
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
                                   longitude_crossings, stations)
 from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
 from orbyx_ext._horizon import HorizonEvent, TwilightEvent
+from orbyx_ext._houses import HouseCusps, house_cusps
 from orbyx_ext._lunar_points import LunarPoint, lunar_point
 from orbyx_ext._native import horizon_events, instant_from_calendar, twilight_events
 from orbyx_ext._phenomena import MoonAge, Phenomena, moon_age, phenomena
@@ -21,6 +23,7 @@ __all__ = [
     "EclipticPassage",
     "HorizonEvent",
     "HorizontalPlace",
+    "HouseCusps",
     "HourAngle",
     "LocalSiderealTime",
     "LongitudeCrossing",
@@ -35,6 +38,7 @@ __all__ = [
     "ecliptic_passages",
     "horizon_events",
     "horizontal",
+    "house_cusps",
     "hour_angle",
     "instant_from_calendar",
     "instant_from_datetime",

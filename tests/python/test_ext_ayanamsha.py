@@ -75,3 +75,18 @@ def test_instants_are_read_in_tt(tmp_path):
 def test_bad_arguments_are_refused_with_one_clear_sentence(arguments, error, message):
     with pytest.raises(error, match=message):
         orbyx_ext.ayanamsha(*arguments)
+
+
+@pytest.mark.parametrize("name", ["krishnamurti", "b1950"])
+def test_sidereal_lunar_points_match_swiss_ephemeris_in_the_companion_modes(swe, tmp_path, name):
+    # The mean node itself agrees to 0.23"; a wrong nutation would move it by up to 17",
+    # and its rate by up to 5e-5 degree a day.
+    engine = open_de421(tmp_path)
+    swe.set_sid_mode(getattr(swe, "SIDM_" + name.upper()))
+    flags = swe.FLG_MOSEPH | swe.FLG_SPEED | swe.FLG_SIDEREAL
+    # Off J2000 itself, where Swiss Ephemeris' sidereal rate drops the nutation's.
+    for day in DAYS[::20] + 0.3:
+        ours = orbyx_ext.lunar_point(engine, "mean_node", orbyx.Instant.tt(day), sidereal_mode=name)
+        (longitude, _, _, speed, _, _), _ = swe.calc(day, swe.MEAN_NODE, flags)
+        assert arcsec_apart(ours.longitude_deg, longitude) < 0.25
+        assert ours.longitude_speed_deg_per_day == pytest.approx(speed, abs=1e-5)

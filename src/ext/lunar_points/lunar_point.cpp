@@ -134,7 +134,7 @@ Result<AyanamshaAndRate, EphemerisError> ayanamsha_and_rate(SiderealMode mode, d
     return AyanamshaAndRate{*ayanamsha, *rate};
 }
 
-// Its nutation moves a companion ayanamsha's rate by up to 1e-5 degree a day, so the
+// Its nutation moves a companion ayanamsha's rate by up to 5e-5 degree a day, so the
 // rate is a central difference like the points' own.
 Result<AyanamshaAndRate, EphemerisError> ayanamsha_and_rate(const AyanamshaDefinition& definition,
                                                             double tt_julian_day) {

@@ -24,15 +24,14 @@ AyanamshaEpoch reference_epoch(SiderealMode mode) {
     return {23.25, -0.43782340862422997};
 }
 
-// IAU 2006 general precession in longitude p_A, arcseconds.
-double general_precession_arcsec(double t) {
-    return t * (5028.796195 + t * (1.1054348 + t * (0.00007964 + t * (-0.000023857 + t * (-0.0000000383)))));
-}
-
 // Arcseconds per Julian century to degrees per day.
 constexpr double ARCSEC_PER_CENTURY_PER_DEG_PER_DAY = 131490000.0;
 
 }  // namespace
+
+double general_precession_arcsec(double t) {
+    return t * (5028.796195 + t * (1.1054348 + t * (0.00007964 + t * (-0.000023857 + t * (-0.0000000383)))));
+}
 
 Result<double, CoordinateError> ayanamsha_deg(SiderealMode mode, double tt_julian_day) {
     if (!std::isfinite(tt_julian_day)) return failure(CoordinateError::NonFiniteState);

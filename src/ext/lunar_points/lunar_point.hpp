@@ -2,10 +2,12 @@
 
 #include <optional>
 #include <string_view>
+#include <variant>
 
 #include "core/errors.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
+#include "ext/ayanamsha/ayanamsha_of_date.hpp"
 
 namespace orbyx {
 
@@ -26,7 +28,11 @@ enum class LunarPointKind {
 // The name used at the Python surface, such as "mean_node"; nothing for another name.
 std::optional<LunarPointKind> parse_lunar_point(std::string_view name);
 
-// Degrees on the true ecliptic and equinox of date, sidereal when a mode is given.
+// A module mode subtracts its ayanamsha from the mean equinox, keeping the nutation; a
+// companion ayanamsha is subtracted from the true equinox, as Swiss Ephemeris does.
+using SiderealOrigin = std::variant<SiderealMode, AyanamshaDefinition>;
+
+// Degrees on the true ecliptic and equinox of date, sidereal when an origin is given.
 struct LunarPoint {
     double longitude_deg;
     double latitude_deg;
@@ -37,6 +43,6 @@ LunarPoint point_opposite(const LunarPoint& point);
 
 // The point at `instant`, read as every computation of the companion reads instants.
 Result<LunarPoint, EphemerisError> lunar_point(SpkEphemeris& engine, LunarPointKind kind, const Instant& instant,
-                                               std::optional<SiderealMode> mode);
+                                               std::optional<SiderealOrigin> origin);
 
 }  // namespace orbyx

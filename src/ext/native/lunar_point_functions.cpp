@@ -30,6 +30,19 @@ std::optional<LunarPointKind> point_argument(PyObject* value, const Signature& s
     return kind;
 }
 
+// The module's modes by name or member, or one of the companion's named ayanamshas.
+std::optional<SiderealOrigin> origin_argument(PyObject* value) {
+    const auto name = python::extract_name(value);
+    if (!name) return std::nullopt;
+    if (const auto definition = named_ayanamsha(*name)) return SiderealOrigin{*definition};
+    const auto mode = python::parse_sidereal_mode(*name);
+    if (!mode) {
+        python::raise_value_error(mode.error());
+        return std::nullopt;
+    }
+    return SiderealOrigin{*mode};
+}
+
 }  // namespace
 
 PyObject* lunar_point_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -42,14 +55,14 @@ PyObject* lunar_point_function(PyObject*, PyObject* const* args, Py_ssize_t narg
     if (!kind) return nullptr;
     const auto instant = orbyx_instant_argument(parameters[2], LUNAR_POINT, 2);
     if (!instant) return nullptr;
-    std::optional<SiderealMode> mode;
+    std::optional<SiderealOrigin> origin;
     if (parameters[3] != nullptr && parameters[3] != Py_None) {
-        mode = python::extract_parsed_name(parameters[3], python::parse_sidereal_mode);
-        if (!mode) return nullptr;
+        origin = origin_argument(parameters[3]);
+        if (!origin) return nullptr;
     }
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
-    const auto point = lunar_point(*engine, *kind, *instant, mode);
+    const auto point = lunar_point(*engine, *kind, *instant, origin);
     if (!python::succeeded(point)) return nullptr;
     return Py_BuildValue("(ddd)", point->longitude_deg, point->latitude_deg, point->longitude_speed_deg_per_day);
 }

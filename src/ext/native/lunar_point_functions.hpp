@@ -12,7 +12,8 @@ inline constexpr const char LUNAR_POINT_DOC[] =
     "\"mean_south_node\", \"true_south_node\", \"mean_apogee\", \"osculating_apogee\",\n"
     "\"mean_perigee\" or \"osculating_perigee\", as (longitude_deg, latitude_deg,\n"
     "longitude_speed_deg_per_day) on the true ecliptic and equinox of date, sidereal in\n"
-    "`sidereal_mode` if given. The true points are those of the two-body orbit through the\n"
+    "`sidereal_mode` if given: the module's \"lahiri\" or \"fagan_bradley\" (nutation kept),\n"
+    "or one of orbyx_ext.ayanamsha's names, subtracted with its nutation. The true points are those of the two-body orbit through the\n"
     "Moon's geometric geocentric state.";
 
 }  // namespace orbyx::ext

@@ -1,3 +1,4 @@
+#include "ext/native/ayanamsha_functions.hpp"
 #include "ext/native/crossing_functions.hpp"
 #include "ext/native/horizon_functions.hpp"
 #include "ext/native/lunar_point_functions.hpp"
@@ -23,6 +24,7 @@ PyMethodDef functions[] = {
      METH_FASTCALL | METH_KEYWORDS, CALENDAR_FROM_INSTANT_DOC},
     {"phenomena", as_method(guarded<phenomena_function>), METH_FASTCALL | METH_KEYWORDS, PHENOMENA_DOC},
     {"moon_age", as_method(guarded<moon_age_function>), METH_FASTCALL | METH_KEYWORDS, MOON_AGE_DOC},
+    {"ayanamsha", as_method(guarded<ayanamsha_function>), METH_FASTCALL | METH_KEYWORDS, AYANAMSHA_DOC},
     {"lunar_point", as_method(guarded<lunar_point_function>), METH_FASTCALL | METH_KEYWORDS, LUNAR_POINT_DOC},
     {"longitude_crossings", as_method(guarded<longitude_crossings_function>),
      METH_FASTCALL | METH_KEYWORDS, LONGITUDE_CROSSINGS_DOC},

@@ -52,6 +52,8 @@ bool check_engine_argument(PyObject* value, const python::Signature& signature, 
     return check_argument(value, engine_class, "orbyx.Engine", signature, index);
 }
 
+bool is_orbyx_instant(PyObject* value) { return Py_TYPE(value) == instant_class; }
+
 std::optional<Instant> orbyx_instant_argument(PyObject* value,
                                               const python::Signature& signature,
                                               std::size_t index) {

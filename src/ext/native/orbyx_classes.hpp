@@ -19,6 +19,9 @@ bool load_orbyx_classes();
 // state; TypeError naming the argument otherwise.
 bool check_engine_argument(PyObject* value, const python::Signature& signature, std::size_t index);
 
+// Whether `value` is an orbyx.Instant, for arguments that also take a plain day.
+bool is_orbyx_instant(PyObject* value);
+
 // The value of an orbyx.Instant argument; empty with TypeError naming it otherwise.
 std::optional<Instant> orbyx_instant_argument(PyObject* value,
                                               const python::Signature& signature,

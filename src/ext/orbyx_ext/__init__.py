@@ -2,9 +2,10 @@
 conversions between time scales through an engine's time kernels (with a ΔT model
 beyond them), the places of bodies in a site's sky, complete horizon events (rises,
 sets, transits and twilights), how bodies look (elongation, phase, illuminated
-fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, the
-crossings, node passages and stations of a body's apparent ecliptic track, and house
+fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, more
+ayanamshas, the crossings, node passages and stations of a body's apparent ecliptic track, and house
 cusps in more systems."""
+from orbyx_ext._ayanamsha import UserAyanamsha, ayanamsha
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
                                   longitude_crossings, stations)
 from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
@@ -32,6 +33,8 @@ __all__ = [
     "Phenomena",
     "Station",
     "TwilightEvent",
+    "UserAyanamsha",
+    "ayanamsha",
     "calendar_from_instant",
     "convert",
     "datetime_from_instant",

@@ -6,26 +6,15 @@ pyswisseph: houses_ex on the same UT day, latitude and longitude (its own sidere
 time, obliquity and division). Koch sites stay within +-60 degrees, the others within
 +-85. Medians of timeit repeats.
 """
-import numpy as np
 import swisseph as swe
 from common import interpreter, median_seconds
+from house_cusps import COUNT, work
 
 import orbyx
 import orbyx_ext
 
-COUNT = 10_000
 SWISS_CODES = {"koch": b"K", "regiomontanus": b"R", "porphyry": b"O", "alcabitius": b"B",
                "topocentric": b"T", "morinus": b"M", "meridian": b"X", "vehlow": b"V", "sripati": b"S"}
-DELTA_T_DAYS = 69.2 / 86400.0
-
-
-def work(latitude_limit_deg, seed=1404):
-    rng = np.random.default_rng(seed)
-    ut1 = rng.uniform(2433282.5, 2469807.5, COUNT)  # 1950..2050
-    longitude = rng.uniform(-180.0, 180.0, COUNT)
-    latitude = rng.uniform(-latitude_limit_deg, latitude_limit_deg, COUNT)
-    return [(float(d), float(d) + DELTA_T_DAYS, float(lon), float(lat))
-            for d, lon, lat in zip(ut1, longitude, latitude)]
 
 
 def main():

@@ -114,6 +114,38 @@ def test_koch_and_placidus_refuse_polar_sites_unless_a_fallback_is_named(swe, la
         orbyx_ext.house_cusps(site, 2460676.3, 2460676.3008, "placidus", fallback="koch")
 
 
+@pytest.mark.parametrize("mode", ["krishnamurti", "raman", orbyx_ext.UserAyanamsha(2435553.5, 23.25)])
+def test_sidereal_houses_move_as_swiss_ephemeris_moves_them(swe, mode):
+    # Swiss Ephemeris's own sidereal time and Delta T differ from orbyx's, so what is
+    # compared is how far each moves the longitudes from its own tropical houses: its
+    # ayanamsha with nutation, to 0.01". Whole signs become sidereal signs. (In its
+    # J2000, J1900 and B1950 modes it projects houses, not planets, onto that epoch's
+    # ecliptic; the companion subtracts the ayanamsha from both alike.)
+    if isinstance(mode, str):
+        swe.set_sid_mode(getattr(swe, "SIDM_" + mode.upper()))
+    else:
+        swe.set_sid_mode(swe.SIDM_USER, *mode)
+    site = orbyx.GeodeticObserver(77.2, 28.6)
+    for ut1 in UT1_DAYS[:8]:
+        for system in ("koch", "whole_sign"):
+            code = SWISS_CODES[system]
+            tropical = orbyx_ext.house_cusps(site, ut1, ut1 + DELTA_T_DAYS, system)
+            sidereal = orbyx_ext.house_cusps(site, ut1, ut1 + DELTA_T_DAYS, system, sidereal_mode=mode)
+            swiss_cusps, swiss_angles = swe.houses_ex(ut1, 28.6, 77.2, code, swe.FLG_SIDEREAL)
+            swiss_tropical_cusps, swiss_tropical_angles = swe.houses_ex(ut1, 28.6, 77.2, code)
+            ours_moved = np.subtract([tropical.ascendant_deg, tropical.vertex_deg, tropical.east_point_deg],
+                                     [sidereal.ascendant_deg, sidereal.vertex_deg, sidereal.east_point_deg])
+            swiss_moved = np.subtract(np.take(swiss_tropical_angles, [0, 3, 4]), np.take(swiss_angles, [0, 3, 4]))
+            assert degrees_apart(ours_moved, swiss_moved).max() * 3600.0 < 0.01
+            assert (sidereal.ramc_deg, sidereal.true_obliquity_deg) == (tropical.ramc_deg,
+                                                                       tropical.true_obliquity_deg)
+            if system == "whole_sign":
+                assert sidereal.cusps == swiss_cusps
+            else:
+                assert degrees_apart(np.subtract(tropical.cusps, sidereal.cusps),
+                                     np.subtract(swiss_tropical_cusps, swiss_cusps)).max() * 3600.0 < 0.01
+
+
 def test_arguments_are_checked():
     site = orbyx.GeodeticObserver(2.35, 48.85)
     with pytest.raises(ValueError, match='^unknown house system "koch2"$'):

@@ -1,5 +1,6 @@
 #include "ext/houses/chart_houses.hpp"
 
+#include <cmath>
 #include <string>
 
 #include "core/angle_reduction.hpp"
@@ -72,6 +73,25 @@ Result<ChartHouses, EphemerisError> chart_houses(const GeodeticObserver& observe
                        houses->true_obliquity_deg,
                        circle_deg(vertex_longitude(sky)),
                        circle_deg(east_point_longitude(sky))};
+}
+
+ChartHouses in_sidereal_zodiac(const ChartHouses& tropical, double ayanamsha_deg) {
+    const auto moved = [ayanamsha_deg](double longitude_deg) {
+        return reduced_to_circle_deg(longitude_deg - ayanamsha_deg);
+    };
+    ChartHouses sidereal = tropical;
+    for (double& cusp : sidereal.cusps_deg) cusp = moved(cusp);
+    sidereal.ascendant_deg = moved(tropical.ascendant_deg);
+    sidereal.midheaven_deg = moved(tropical.midheaven_deg);
+    sidereal.vertex_deg = moved(tropical.vertex_deg);
+    sidereal.east_point_deg = moved(tropical.east_point_deg);
+    if (sidereal.system == AnyHouseSystem::WholeSign) {
+        const double first_sign_deg = 30.0 * std::floor(sidereal.ascendant_deg / 30.0);
+        for (std::size_t house = 0; house < 12; ++house) {
+            sidereal.cusps_deg[house] = reduced_to_circle_deg(first_sign_deg + 30.0 * static_cast<double>(house));
+        }
+    }
+    return sidereal;
 }
 
 }  // namespace orbyx

@@ -26,4 +26,9 @@ Result<ChartHouses, EphemerisError> chart_houses(const GeodeticObserver& observe
                                                  std::optional<AnyHouseSystem> fallback,
                                                  double ut1_julian_day, double tt_julian_day);
 
+// The same houses measured from a sidereal origin `ayanamsha_deg` east of the true
+// equinox: every longitude moves, the RAMC and obliquity do not, and whole signs are
+// the signs of the sidereal zodiac.
+ChartHouses in_sidereal_zodiac(const ChartHouses& tropical, double ayanamsha_deg);
+
 }  // namespace orbyx

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <utility>
-#include <variant>
 
 #include "core/angle_reduction.hpp"
-#include "core/ayanamsha.hpp"
 #include "core/constants.hpp"
 #include "core/nutation.hpp"
 #include "core/of_date_rotation.hpp"
@@ -121,33 +119,6 @@ Result<SampledSpan, EphemerisError> sampled_span(const SpkEphemeris& engine, Lun
                                 seconds_since_j2000(covered.end_julian_day) - RANGE_END_MARGIN_SECONDS)};
 }
 
-struct AyanamshaAndRate {
-    double value_deg;
-    double rate_deg_per_day;
-};
-
-Result<AyanamshaAndRate, EphemerisError> ayanamsha_and_rate(SiderealMode mode, double tt_julian_day) {
-    const auto ayanamsha = ayanamsha_deg(mode, tt_julian_day);
-    if (!ayanamsha) return failure(EphemerisError::invalid_request(message(ayanamsha.error())));
-    const auto rate = ayanamsha_rate_deg_per_day(tt_julian_day);
-    if (!rate) return failure(EphemerisError::invalid_request(message(rate.error())));
-    return AyanamshaAndRate{*ayanamsha, *rate};
-}
-
-// Its nutation moves a companion ayanamsha's rate by up to 5e-5 degree a day, so the
-// rate is a central difference like the points' own.
-Result<AyanamshaAndRate, EphemerisError> ayanamsha_and_rate(const AyanamshaDefinition& definition,
-                                                            double tt_julian_day) {
-    constexpr double HALF_STEP_DAYS = RATE_HALF_STEP_SECONDS / SECONDS_PER_DAY;
-    const auto ayanamsha = ayanamsha_of_date_deg(definition, tt_julian_day, true);
-    if (!ayanamsha) return failure(ayanamsha.error());
-    const auto before = ayanamsha_of_date_deg(definition, tt_julian_day - HALF_STEP_DAYS, true);
-    if (!before) return failure(before.error());
-    const auto after = ayanamsha_of_date_deg(definition, tt_julian_day + HALF_STEP_DAYS, true);
-    if (!after) return failure(after.error());
-    return AyanamshaAndRate{*ayanamsha, angular_error_deg(*after, *before) / (2.0 * HALF_STEP_DAYS)};
-}
-
 }  // namespace
 
 std::optional<LunarPointKind> parse_lunar_point(std::string_view name) {
@@ -185,11 +156,10 @@ Result<LunarPoint, EphemerisError> lunar_point(SpkEphemeris& engine, LunarPointK
     if (is_opposite(kind)) point = point_opposite(point);
     if (!origin) return point;
 
-    const auto ayanamsha = std::visit([&](const auto& chosen) { return ayanamsha_and_rate(chosen, *tt_julian_day); },
-                                      *origin);
-    if (!ayanamsha) return failure(ayanamsha.error());
-    return LunarPoint{reduced_to_circle_deg(point.longitude_deg - ayanamsha->value_deg), point.latitude_deg,
-                      point.longitude_speed_deg_per_day - ayanamsha->rate_deg_per_day};
+    const auto offset = sidereal_offset(*origin, *tt_julian_day);
+    if (!offset) return failure(offset.error());
+    return LunarPoint{reduced_to_circle_deg(point.longitude_deg - offset->value_deg), point.latitude_deg,
+                      point.longitude_speed_deg_per_day - offset->rate_deg_per_day};
 }
 
 }  // namespace orbyx

@@ -2,12 +2,11 @@
 
 #include <optional>
 #include <string_view>
-#include <variant>
 
 #include "core/errors.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
-#include "ext/ayanamsha/ayanamsha_of_date.hpp"
+#include "ext/ayanamsha/sidereal_origin.hpp"
 
 namespace orbyx {
 
@@ -27,10 +26,6 @@ enum class LunarPointKind {
 
 // The name used at the Python surface, such as "mean_node"; nothing for another name.
 std::optional<LunarPointKind> parse_lunar_point(std::string_view name);
-
-// A module mode subtracts its ayanamsha from the mean equinox, keeping the nutation; a
-// companion ayanamsha is subtracted from the true equinox, as Swiss Ephemeris does.
-using SiderealOrigin = std::variant<SiderealMode, AyanamshaDefinition>;
 
 // Degrees on the true ecliptic and equinox of date, sidereal when an origin is given.
 struct LunarPoint {

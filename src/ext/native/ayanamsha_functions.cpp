@@ -2,8 +2,7 @@
 
 #include <optional>
 
-#include "core/format.hpp"
-#include "ext/ayanamsha/ayanamsha_of_date.hpp"
+#include "ext/native/ayanamsha_arguments.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/time/scale_conversion.hpp"
 #include "python/arguments.hpp"
@@ -20,25 +19,6 @@ using python::Signature;
 
 const char* const AYANAMSHA_PARAMETERS[] = {"ayanamsha", "instant", "nutation", "engine"};
 const Signature AYANAMSHA = {"ayanamsha", AYANAMSHA_PARAMETERS, 4, 2};
-
-std::optional<AyanamshaDefinition> definition_argument(PyObject* value) {
-    if (PyUnicode_Check(value)) {
-        const auto name = python::extract_str(value, AYANAMSHA, 0);
-        if (!name) return std::nullopt;
-        const auto definition = named_ayanamsha(*name);
-        if (!definition) python::raise_value_error("unknown ayanamsha " + quote(*name));
-        return definition;
-    }
-    if (!PyTuple_Check(value) || PyTuple_Size(value) != 2) {
-        python::raise_wrong_argument_type(AYANAMSHA, 0, "str or (reference_tt_day, value_deg) tuple", value);
-        return std::nullopt;
-    }
-    const auto reference = python::extract_float(PyTuple_GetItem(value, 0), AYANAMSHA, 0);
-    if (!reference) return std::nullopt;
-    const auto degrees = python::extract_float(PyTuple_GetItem(value, 1), AYANAMSHA, 0);
-    if (!degrees) return std::nullopt;
-    return AyanamshaDefinition{*reference, *degrees};
-}
 
 std::optional<bool> nutation_argument(PyObject* value) {
     if (value == nullptr) return true;
@@ -77,7 +57,7 @@ std::optional<double> tt_day_argument(PyObject* value, PyObject* engine_value) {
 PyObject* ayanamsha_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     Parameters<4> parameters;
     if (!python::bind(AYANAMSHA, args, nargs, kwnames, parameters)) return nullptr;
-    const auto definition = definition_argument(parameters[0]);
+    const auto definition = ayanamsha_argument(parameters[0], AYANAMSHA, 0);
     if (!definition) return nullptr;
     const auto tt_day = tt_day_argument(parameters[1], parameters[3]);
     if (!tt_day) return nullptr;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ext/houses/chart_houses.hpp"
+#include "ext/native/ayanamsha_arguments.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_use.hpp"  // succeeded
@@ -17,8 +18,8 @@ namespace {
 using python::Parameters;
 using python::Signature;
 
-const char* const PARAMETERS[] = {"observer", "ut1", "tt", "system", "fallback"};
-const Signature HOUSE_CUSPS = {"house_cusps", PARAMETERS, 5, 4};
+const char* const PARAMETERS[] = {"observer", "ut1", "tt", "system", "fallback", "sidereal_mode"};
+const Signature HOUSE_CUSPS = {"house_cusps", PARAMETERS, 6, 4};
 
 std::optional<AnyHouseSystem> system_argument(PyObject* value) {
     const auto name = python::extract_name(value);
@@ -50,7 +51,7 @@ PyObject* new_houses(const ChartHouses& houses) {
 }  // namespace
 
 PyObject* house_cusps_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<5> parameters;
+    Parameters<6> parameters;
     if (!python::bind(HOUSE_CUSPS, args, nargs, kwnames, parameters)) return nullptr;
     const auto observer = orbyx_observer_argument(parameters[0], HOUSE_CUSPS, 0);
     if (!observer) return nullptr;
@@ -65,9 +66,17 @@ PyObject* house_cusps_function(PyObject*, PyObject* const* args, Py_ssize_t narg
         fallback = system_argument(parameters[4]);
         if (!fallback) return nullptr;
     }
+    std::optional<SiderealOrigin> origin;
+    if (parameters[5] != nullptr && parameters[5] != Py_None) {
+        origin = sidereal_origin_argument(parameters[5], HOUSE_CUSPS, 5);
+        if (!origin) return nullptr;
+    }
     const auto houses = chart_houses(*observer, *system, fallback, *ut1, *tt);
     if (!python::succeeded(houses)) return nullptr;
-    return new_houses(*houses);
+    if (!origin) return new_houses(*houses);
+    const auto offset = sidereal_offset(*origin, *tt);
+    if (!python::succeeded(offset)) return nullptr;
+    return new_houses(in_sidereal_zodiac(*houses, offset->value_deg));
 }
 
 }  // namespace orbyx::ext

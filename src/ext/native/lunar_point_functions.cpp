@@ -4,12 +4,12 @@
 
 #include "core/format.hpp"
 #include "ext/lunar_points/lunar_point.hpp"
+#include "ext/native/ayanamsha_arguments.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_use.hpp"
 #include "python/errors.hpp"
-#include "python/names.hpp"
 
 namespace orbyx::ext {
 namespace {
@@ -30,19 +30,6 @@ std::optional<LunarPointKind> point_argument(PyObject* value, const Signature& s
     return kind;
 }
 
-// The module's modes by name or member, or one of the companion's named ayanamshas.
-std::optional<SiderealOrigin> origin_argument(PyObject* value) {
-    const auto name = python::extract_name(value);
-    if (!name) return std::nullopt;
-    if (const auto definition = named_ayanamsha(*name)) return SiderealOrigin{*definition};
-    const auto mode = python::parse_sidereal_mode(*name);
-    if (!mode) {
-        python::raise_value_error(mode.error());
-        return std::nullopt;
-    }
-    return SiderealOrigin{*mode};
-}
-
 }  // namespace
 
 PyObject* lunar_point_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -57,7 +44,7 @@ PyObject* lunar_point_function(PyObject*, PyObject* const* args, Py_ssize_t narg
     if (!instant) return nullptr;
     std::optional<SiderealOrigin> origin;
     if (parameters[3] != nullptr && parameters[3] != Py_None) {
-        origin = origin_argument(parameters[3]);
+        origin = sidereal_origin_argument(parameters[3], LUNAR_POINT, 3);
         if (!origin) return nullptr;
     }
     SpkEphemeris* engine = use.engine();

@@ -43,7 +43,8 @@ planet: list[orbyx_ext.HorizonEvent] = orbyx_ext.horizon_events(engine, "mars", 
 first: orbyx.Instant = events[0].instant
 dawns: list[orbyx_ext.TwilightEvent] = orbyx_ext.twilight_events(engine, site, instant, again, twilight="nautical")
 kind: str = dawns[0].kind
-houses: orbyx_ext.HouseCusps = orbyx_ext.house_cusps(site, instant, 2460676.5, "koch", fallback="porphyry")
+houses: orbyx_ext.HouseCusps = orbyx_ext.house_cusps(site, instant, 2460676.5, "koch", fallback="porphyry",
+                                                     sidereal_mode=orbyx_ext.UserAyanamsha(2415020.0, 22.5))
 cusp_of_house_one: float = houses.cusps[0] + houses.vertex_deg
 shift: float = orbyx_ext.ayanamsha("krishnamurti", 2460676.5) + orbyx_ext.ayanamsha(
     orbyx_ext.UserAyanamsha(2415020.0, 22.5), converted.instant, nutation=False, engine=engine)

@@ -46,7 +46,7 @@ kind: str = dawns[0].kind
 houses: orbyx_ext.HouseCusps = orbyx_ext.house_cusps(site, instant, 2460676.5, "koch", fallback="porphyry")
 cusp_of_house_one: float = houses.cusps[0] + houses.vertex_deg
 shift: float = orbyx_ext.ayanamsha("krishnamurti", 2460676.5) + orbyx_ext.ayanamsha(
-    orbyx_ext.UserAyanamsha(2415020.0, 22.5), converted.instant, nutation=False, engine=engine)
+    orbyx_ext.UserAyanamsha(2415020.0, 22.5, "iau1976"), converted.instant, nutation=False, engine=engine)
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx

@@ -5,7 +5,7 @@
 #include "core/angle_reduction.hpp"
 #include "core/of_date_rotation.hpp"
 #include "core/spherical.hpp"
-#include "ext/ayanamsha/annual_aberration.hpp"
+#include "ext/ayanamsha/star_light_path.hpp"
 
 namespace orbyx {
 namespace {
@@ -34,8 +34,8 @@ std::optional<StarAyanamsha> named_star_ayanamsha(std::string_view name) {
     return std::nullopt;
 }
 
-// The star's place as seen, aberration included, as Swiss Ephemeris measures its true
-// ayanamshas; light bending is 0.004" at most this far from the Sun.
+// The star's place as seen, light bending and aberration included, as Swiss Ephemeris
+// measures its true ayanamshas.
 Result<double, EphemerisError> star_ayanamsha_deg(const StarAyanamsha& ayanamsha, double tt_julian_day,
                                                   bool with_nutation) {
     if (!std::isfinite(tt_julian_day)) {
@@ -46,9 +46,7 @@ Result<double, EphemerisError> star_ayanamsha_deg(const StarAyanamsha& ayanamsha
     if (!of_date) return failure(EphemerisError::invalid_request(message(of_date.error())));
     const auto place = to_spherical(*of_date);
     if (!place) return failure(EphemerisError::invalid_request(message(place.error())));
-    const double seen_longitude_deg =
-        place->longitude_deg +
-        annual_aberration_in_longitude_deg(place->longitude_deg, place->latitude_deg, tt_julian_day);
+    const double seen_longitude_deg = seen_star_longitude_deg(place->longitude_deg, place->latitude_deg, tt_julian_day);
     return reduced_to_circle_deg(seen_longitude_deg - ayanamsha.sidereal_longitude_deg);
 }
 

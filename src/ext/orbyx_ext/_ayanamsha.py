@@ -21,8 +21,9 @@ def ayanamsha(ayanamsha: Union[str, UserAyanamsha], instant: Union[float, orbyx.
     are carried from their epoch by a general precession in longitude (IAU 2006 unless
     the UserAyanamsha names "iau1976"). "true_chitra" (Spica at 180 deg), "true_revati"
     (zeta Piscium at 359 deg 50'), "true_pushya" (delta Cancri at 106 deg) and
-    "galactic_centre" (Sgr A* at 240 deg) keep a star, seen with its proper motion and
-    aberration, at a fixed sidereal longitude. With `nutation` it is measured from the
+    "galactic_centre" (Sgr A* at 240 deg) keep a star, moved by its proper motion and
+    seen through the Sun's light bending and the aberration, at a fixed sidereal
+    longitude. With `nutation` it is measured from the
     true equinox (the IAU 2000B nutation in longitude added), else from the mean one.
     `instant` is a TT Julian day or an orbyx.Instant; a UTC or UT1 instant needs
     `engine` to convert it to TT."""

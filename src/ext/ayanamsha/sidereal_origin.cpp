@@ -15,9 +15,9 @@ Result<SiderealOffset, EphemerisError> offset_of(SiderealMode mode, double tt_ju
     return SiderealOffset{*ayanamsha, *rate};
 }
 
-// Its nutation moves a companion ayanamsha's rate by up to 5e-5 degree a day, and a
-// star's aberration by up to 6e-6, so the rate is a central difference over a minute,
-// good to 1e-9 degree a day.
+// Its nutation moves a companion ayanamsha's rate by up to 5e-5 degree a day, a star's
+// aberration by up to 6e-6 and its light bending by far more behind the Sun, so the rate
+// is a central difference over a minute, good to 1e-9 degree a day away from the Sun.
 Result<SiderealOffset, EphemerisError> offset_of(const CompanionAyanamsha& companion, double tt_julian_day) {
     constexpr double HALF_STEP_DAYS = 60.0 / SECONDS_PER_DAY;
     const auto ayanamsha = companion_ayanamsha_deg(companion, tt_julian_day, true);

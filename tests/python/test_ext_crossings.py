@@ -167,6 +167,22 @@ def test_crossings_just_short_of_a_station_are_both_found(engine, below_station_
         assert abs(longitude - target) < 1e-9
 
 
+@pytest.mark.parametrize("sidereal_mode", ["krishnamurti", "true_chitra", orbyx_ext.UserAyanamsha(2415020.0, 22.5)])
+def test_a_companion_sidereal_crossing_is_where_the_tropical_longitude_is_target_plus_ayanamsha(
+        engine, sidereal_mode):
+    # A companion ayanamsha, measured from the true equinox, is subtracted from the true
+    # tropical longitude; the Moon runs 0.5" a second, so a crossing 1 ms off shows.
+    start, end = tt(2024), tt(2025)
+    for target in (0.0, 100.0, 250.0):
+        crossings = orbyx_ext.longitude_crossings(engine, "moon", target, start, end, sidereal_mode)
+        assert len(crossings) in (13, 14)
+        for crossing in crossings:
+            tropical = engine.position("moon", crossing.instant, APPARENT_ECLIPTIC).longitude_deg
+            ayanamsha = orbyx_ext.ayanamsha(sidereal_mode, crossing.instant)
+            assert abs((tropical - ayanamsha - target + 180.0) % 360.0 - 180.0) * 3600.0 < 5e-4
+            assert crossing.direction == "increasing"
+
+
 @pytest.mark.parametrize("body, sidereal_mode", [
     *((body, None) for body in ["mercury", "venus", "mars", "jupiter", "saturn", "uranus", "neptune", "pluto"]),
     ("mars", "lahiri"), ("pluto", "fagan_bradley")])
@@ -231,6 +247,8 @@ A_DAY, NEXT_DAY = orbyx.Instant.tt(2460000.5), orbyx.Instant.tt(2460001.5)
      "^spherical coordinates are undefined when target and origin are identical$"),
     (lambda e: orbyx_ext.stations(e, "mars", A_DAY, NEXT_DAY, "tropical"), ValueError,
      '^unknown sidereal mode "tropical"$'),
+    (lambda e: orbyx_ext.stations(e, "mars", A_DAY, NEXT_DAY, (2451545.0, 0.0, "newcomb")), ValueError,
+     '^unknown precession model "newcomb"$'),
     (lambda e: orbyx_ext.longitude_crossings(e, "mars", 0.0, A_DAY, 2460001.5), TypeError,
      "^longitude_crossings\\(\\) argument 'end' must be orbyx.Instant, not float$"),
     (lambda e: orbyx_ext.ecliptic_passages(None, "moon", A_DAY, NEXT_DAY), TypeError,

@@ -124,7 +124,7 @@ def test_sidereal_houses_move_as_swiss_ephemeris_moves_them(swe, mode):
     if isinstance(mode, str):
         swe.set_sid_mode(getattr(swe, "SIDM_" + mode.upper()))
     else:
-        swe.set_sid_mode(swe.SIDM_USER, *mode)
+        swe.set_sid_mode(swe.SIDM_USER, mode.reference_tt_day, mode.value_deg)
     site = orbyx.GeodeticObserver(77.2, 28.6)
     for ut1 in UT1_DAYS[:8]:
         for system in ("koch", "whole_sign"):

@@ -27,6 +27,8 @@ sidereal: list[orbyx_ext.LongitudeCrossing] = orbyx_ext.longitude_crossings(
     engine, "moon", 0.0, instant, again, sidereal_mode=orbyx.SiderealMode.lahiri())
 passages: list[orbyx_ext.EclipticPassage] = orbyx_ext.ecliptic_passages(engine, "moon", instant, again)
 turns: list[orbyx_ext.Station] = orbyx_ext.stations(engine, "mercury", instant, again, "fagan_bradley")
+turns_kp: list[orbyx_ext.Station] = orbyx_ext.stations(engine, "mars", instant, again,
+                                                       orbyx_ext.UserAyanamsha(2415020.0, 22.5, "iau1976"))
 when: orbyx.Instant = turns[0].instant
 direction: str = crossings[0].direction + passages[0].direction
 node: orbyx_ext.LunarPoint = orbyx_ext.lunar_point(engine, "true_node", instant, sidereal_mode="lahiri")
@@ -47,7 +49,7 @@ houses: orbyx_ext.HouseCusps = orbyx_ext.house_cusps(site, instant, 2460676.5, "
                                                      sidereal_mode=orbyx_ext.UserAyanamsha(2415020.0, 22.5))
 cusp_of_house_one: float = houses.cusps[0] + houses.vertex_deg
 shift: float = orbyx_ext.ayanamsha("krishnamurti", 2460676.5) + orbyx_ext.ayanamsha(
-    orbyx_ext.UserAyanamsha(2415020.0, 22.5), converted.instant, nutation=False, engine=engine)
+    orbyx_ext.UserAyanamsha(2415020.0, 22.5, "iau1976"), converted.instant, nutation=False, engine=engine)
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "core/angle_reduction.hpp"
-#include "core/ayanamsha.hpp"
 #include "core/constants.hpp"
 #include "core/nutation.hpp"
 
@@ -49,8 +48,9 @@ Result<double, EphemerisError> ayanamsha_of_date_deg(const AyanamshaDefinition& 
         return failure(EphemerisError::invalid_request("Julian day must be finite"));
     }
     const double precession_arcsec =
-        general_precession_arcsec(julian_centuries_since_j2000(tt_julian_day)) -
-        general_precession_arcsec(julian_centuries_since_j2000(definition.reference_tt_julian_day));
+        general_precession_arcsec(definition.precession, julian_centuries_since_j2000(tt_julian_day)) -
+        general_precession_arcsec(definition.precession,
+                                  julian_centuries_since_j2000(definition.reference_tt_julian_day));
     double value_deg = definition.value_deg + precession_arcsec / 3600.0;
     if (with_nutation) value_deg += nutation_iau2000b(tt_julian_day).dpsi_rad * RADIANS_TO_DEGREES;
     return reduced_to_circle_deg(value_deg);

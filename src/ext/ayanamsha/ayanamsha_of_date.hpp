@@ -5,14 +5,16 @@
 
 #include "core/errors.hpp"
 #include "core/result.hpp"
+#include "ext/ayanamsha/precession_models.hpp"
 
 namespace orbyx {
 
 // A sidereal origin fixed by its distance from the mean equinox at one epoch; at any
-// other day it moves with the general precession in longitude.
+// other day it moves with the general precession in longitude of `precession`.
 struct AyanamshaDefinition {
     double reference_tt_julian_day;
     double value_deg;
+    PrecessionModel precession = PrecessionModel::Iau2006;
 };
 
 // The companion's named ayanamshas ("krishnamurti", "raman", "yukteshwar", "j2000",

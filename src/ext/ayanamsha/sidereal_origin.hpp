@@ -5,13 +5,13 @@
 #include "core/errors.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
-#include "ext/ayanamsha/ayanamsha_of_date.hpp"
+#include "ext/ayanamsha/companion_ayanamsha.hpp"
 
 namespace orbyx {
 
 // A module mode subtracts its ayanamsha from the mean equinox, keeping the nutation; a
 // companion ayanamsha is subtracted from the true equinox, as Swiss Ephemeris does.
-using SiderealOrigin = std::variant<SiderealMode, AyanamshaDefinition>;
+using SiderealOrigin = std::variant<SiderealMode, AyanamshaDefinition, StarAyanamsha>;
 
 // What a sidereal longitude subtracts from one on the true ecliptic of date, and what
 // its rate subtracts.

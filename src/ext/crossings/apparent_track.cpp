@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/angle_reduction.hpp"
+
 #include "spk/ecliptic_of_date_search.hpp"
 #include "spk/spk_ephemeris.hpp"
 
@@ -19,8 +21,18 @@ constexpr double RANGE_END_MARGIN_DAYS = 1e-6;
 Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
     const Instant instant{tt_julian_day, TimeScale::Tt};
     const PositionOptions options = apparent_geocentric_ecliptic_of_date();
-    if (mode_) return engine_.sidereal_position(body_, instant, options, *mode_);
-    return engine_.position(body_, instant, options);
+    if (!origin_) return engine_.position(body_, instant, options);
+    // The module's modes keep the engine's own sidereal path, and so its bits.
+    if (const auto* mode = std::get_if<SiderealMode>(&*origin_)) {
+        return engine_.sidereal_position(body_, instant, options, *mode);
+    }
+    auto place = engine_.position(body_, instant, options);
+    if (!place) return place;
+    const auto offset = sidereal_offset(*origin_, tt_julian_day);
+    if (!offset) return failure(offset.error());
+    place->longitude_deg = reduced_to_circle_deg(place->longitude_deg - offset->value_deg);
+    place->longitude_speed_deg_per_day -= offset->rate_deg_per_day;
+    return place;
 }
 
 Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_day) const {

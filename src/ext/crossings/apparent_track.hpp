@@ -5,17 +5,18 @@
 #include "core/errors.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
+#include "ext/ayanamsha/sidereal_origin.hpp"
 
 namespace orbyx {
 
 class SpkEphemeris;
 
-// A body's apparent geocentric place on the true ecliptic of date, tropical or in a
-// sidereal mode, as a function of the TT Julian day: what the searches follow.
+// A body's apparent geocentric place on the true ecliptic of date, tropical or from a
+// sidereal origin, as a function of the TT Julian day: what the searches follow.
 class ApparentTrack {
 public:
-    ApparentTrack(SpkEphemeris& engine, Body body, std::optional<SiderealMode> mode)
-        : engine_(engine), body_(body), mode_(mode) {}
+    ApparentTrack(SpkEphemeris& engine, Body body, std::optional<SiderealOrigin> origin)
+        : engine_(engine), body_(body), origin_(origin) {}
 
     Result<Position, EphemerisError> at(double tt_julian_day) const;
 
@@ -32,7 +33,7 @@ public:
 private:
     SpkEphemeris& engine_;
     Body body_;
-    std::optional<SiderealMode> mode_;
+    std::optional<SiderealOrigin> origin_;
 };
 
 }  // namespace orbyx

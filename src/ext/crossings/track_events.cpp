@@ -138,14 +138,14 @@ std::string_view canonical_name(StationKind kind) {
 
 Result<std::vector<TrackEvent<LongitudeDirection>>, EphemerisError> longitude_crossings(
     SpkEphemeris& engine, Body body, double longitude_deg, const Instant& start, const Instant& end,
-    std::optional<SiderealMode> mode) {
+    const std::optional<SiderealOrigin>& origin) {
     if (!std::isfinite(longitude_deg)) {
         return failure(EphemerisError::invalid_request("crossing longitude must be finite"));
     }
     const SharedLengthChecks length_checks(engine.kernels());
     const auto range = tt_range(engine, start, end);
     if (!range) return failure(range.error());
-    const ApparentTrack track(engine, body, mode);
+    const ApparentTrack track(engine, body, origin);
     auto samples = sampled_track(track, *range, track.longitude_step_days());
     if (!samples) return failure(samples.error());
     if (samples->size() < 2) return std::vector<TrackEvent<LongitudeDirection>>{};
@@ -213,11 +213,11 @@ Result<std::vector<TrackEvent<LatitudeDirection>>, EphemerisError> ecliptic_pass
 Result<std::vector<TrackEvent<StationKind>>, EphemerisError> stations(SpkEphemeris& engine, Body body,
                                                                      const Instant& start,
                                                                      const Instant& end,
-                                                                     std::optional<SiderealMode> mode) {
+                                                                     const std::optional<SiderealOrigin>& origin) {
     const SharedLengthChecks length_checks(engine.kernels());
     const auto range = tt_range(engine, start, end);
     if (!range) return failure(range.error());
-    const ApparentTrack track(engine, body, mode);
+    const ApparentTrack track(engine, body, origin);
     const auto samples = sampled_track(track, *range, track.longitude_step_days());
     if (!samples) return failure(samples.error());
     if (samples->size() < 2) return std::vector<TrackEvent<StationKind>>{};

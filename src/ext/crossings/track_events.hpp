@@ -7,6 +7,7 @@
 #include "core/errors.hpp"
 #include "core/result.hpp"
 #include "core/types.hpp"
+#include "ext/ayanamsha/sidereal_origin.hpp"
 
 namespace orbyx {
 
@@ -28,13 +29,13 @@ struct TrackEvent {
 };
 
 // Every event in [start, end) of a body's apparent geocentric place on the true
-// ecliptic of date, in time order. Longitudes are sidereal in `mode` if one is given
+// ecliptic of date, in time order. Longitudes are sidereal from `origin` if one is given
 // (so the ayanamsha's own rate moves stations slightly).
 
 // Where the longitude reaches `longitude_deg`, each way.
 Result<std::vector<TrackEvent<LongitudeDirection>>, EphemerisError> longitude_crossings(
     SpkEphemeris& engine, Body body, double longitude_deg, const Instant& start, const Instant& end,
-    std::optional<SiderealMode> mode);
+    const std::optional<SiderealOrigin>& origin);
 
 // Where the latitude changes sign.
 Result<std::vector<TrackEvent<LatitudeDirection>>, EphemerisError> ecliptic_passages(
@@ -43,6 +44,6 @@ Result<std::vector<TrackEvent<LatitudeDirection>>, EphemerisError> ecliptic_pass
 // Where the longitude's rate changes sign.
 Result<std::vector<TrackEvent<StationKind>>, EphemerisError> stations(
     SpkEphemeris& engine, Body body, const Instant& start, const Instant& end,
-    std::optional<SiderealMode> mode);
+    const std::optional<SiderealOrigin>& origin);
 
 }  // namespace orbyx

@@ -57,13 +57,13 @@ std::optional<double> tt_day_argument(PyObject* value, PyObject* engine_value) {
 PyObject* ayanamsha_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     Parameters<4> parameters;
     if (!python::bind(AYANAMSHA, args, nargs, kwnames, parameters)) return nullptr;
-    const auto definition = ayanamsha_argument(parameters[0], AYANAMSHA, 0);
-    if (!definition) return nullptr;
+    const auto ayanamsha = ayanamsha_argument(parameters[0], AYANAMSHA, 0);
+    if (!ayanamsha) return nullptr;
     const auto tt_day = tt_day_argument(parameters[1], parameters[3]);
     if (!tt_day) return nullptr;
     const auto nutation = nutation_argument(parameters[2]);
     if (!nutation) return nullptr;
-    const auto value = ayanamsha_of_date_deg(*definition, *tt_day, *nutation);
+    const auto value = companion_ayanamsha_deg(*ayanamsha, *tt_day, *nutation);
     if (!python::succeeded(value)) return nullptr;
     return PyFloat_FromDouble(*value);
 }

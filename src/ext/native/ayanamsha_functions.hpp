@@ -8,11 +8,14 @@ PyObject* ayanamsha_function(PyObject* module, PyObject* const* args, Py_ssize_t
 
 inline constexpr const char AYANAMSHA_DOC[] =
     "ayanamsha(ayanamsha, instant, nutation=True, engine=None)\n--\n\n"
-    "Degrees from the equinox of date to the sidereal origin `ayanamsha` at `instant`:\n"
-    "\"krishnamurti\", \"raman\", \"yukteshwar\", \"j2000\", \"j1900\" or \"b1950\", or a\n"
-    "(reference_tt_day, value_deg) pair, carried from its epoch by the IAU 2006 general\n"
-    "precession in longitude. With `nutation` it is measured from the true equinox (the\n"
-    "nutation in longitude added), else from the mean one. `instant` is a TT Julian day\n"
-    "or an orbyx.Instant; a UTC or UT1 instant needs `engine` to convert it to TT.";
+    "Degrees from the equinox of date to the sidereal origin `ayanamsha` at `instant`.\n"
+    "\"krishnamurti\", \"raman\", \"yukteshwar\", \"j2000\", \"j1900\", \"b1950\" and a\n"
+    "(reference_tt_day, value_deg[, precession]) tuple are carried from their epoch by a\n"
+    "general precession in longitude (\"iau2006\" unless the tuple names \"iau1976\").\n"
+    "\"true_chitra\", \"true_revati\", \"true_pushya\" and \"galactic_centre\" keep Spica,\n"
+    "zeta Piscium, delta Cancri or Sgr A* at 180 deg, 359 deg 50', 106 deg or 240 deg.\n"
+    "With `nutation` it is measured from the true equinox (the nutation in longitude\n"
+    "added), else from the mean one. `instant` is a TT Julian day or an orbyx.Instant;\n"
+    "a UTC or UT1 instant needs `engine` to convert it to TT.";
 
 }  // namespace orbyx::ext

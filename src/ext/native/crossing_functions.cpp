@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ext/crossings/track_events.hpp"
+#include "ext/native/ayanamsha_arguments.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "python/arguments.hpp"
@@ -26,11 +27,12 @@ const Signature ECLIPTIC_PASSAGES = {"ecliptic_passages", ECLIPTIC_PASSAGES_PARA
 const char* const STATIONS_PARAMETERS[] = {"engine", "body", "start", "end", "sidereal_mode"};
 const Signature STATIONS = {"stations", STATIONS_PARAMETERS, 5, 4};
 
-// Omitted or None leaves `mode` empty: tropical. False with the error set otherwise.
-bool sidereal_mode_argument(PyObject* value, std::optional<SiderealMode>& mode) {
+// Omitted or None leaves `origin` empty: tropical. False with the error set otherwise.
+bool sidereal_mode_argument(PyObject* value, const Signature& signature, std::size_t index,
+                            std::optional<SiderealOrigin>& origin) {
     if (value == nullptr || value == Py_None) return true;
-    mode = python::extract_parsed_name(value, python::parse_sidereal_mode);
-    return mode.has_value();
+    origin = sidereal_origin_argument(value, signature, index);
+    return origin.has_value();
 }
 
 // The arguments every search shares, checked in their order.
@@ -88,12 +90,12 @@ PyObject* longitude_crossings_function(PyObject*, PyObject* const* args, Py_ssiz
     if (!longitude_deg) return nullptr;
     const auto search = search_arguments(parameters[1], parameters[3], parameters[4], LONGITUDE_CROSSINGS, 3);
     if (!search) return nullptr;
-    std::optional<SiderealMode> mode;
-    if (!sidereal_mode_argument(parameters[5], mode)) return nullptr;
+    std::optional<SiderealOrigin> origin;
+    if (!sidereal_mode_argument(parameters[5], LONGITUDE_CROSSINGS, 5, origin)) return nullptr;
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
     return event_list_or_error(
-        longitude_crossings(*engine, search->body, *longitude_deg, search->start, search->end, mode));
+        longitude_crossings(*engine, search->body, *longitude_deg, search->start, search->end, origin));
 }
 
 PyObject* ecliptic_passages_function(PyObject*, PyObject* const* args, Py_ssize_t nargs,
@@ -118,11 +120,11 @@ PyObject* stations_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, 
     if (!use) return nullptr;
     const auto search = search_arguments(parameters[1], parameters[2], parameters[3], STATIONS, 2);
     if (!search) return nullptr;
-    std::optional<SiderealMode> mode;
-    if (!sidereal_mode_argument(parameters[4], mode)) return nullptr;
+    std::optional<SiderealOrigin> origin;
+    if (!sidereal_mode_argument(parameters[4], STATIONS, 4, origin)) return nullptr;
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
-    return event_list_or_error(stations(*engine, search->body, search->start, search->end, mode));
+    return event_list_or_error(stations(*engine, search->body, search->start, search->end, origin));
 }
 
 }  // namespace orbyx::ext

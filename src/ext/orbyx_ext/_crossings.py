@@ -4,6 +4,7 @@ from typing import NamedTuple
 import orbyx
 
 from orbyx_ext import _native
+from orbyx_ext._ayanamsha import UserAyanamsha
 
 
 class LongitudeCrossing(NamedTuple):
@@ -25,11 +26,14 @@ class Station(NamedTuple):
 
 
 def longitude_crossings(engine: orbyx.Engine, body: str, longitude_deg: float, start: orbyx.Instant,
-                        end: orbyx.Instant, sidereal_mode: "str | orbyx.SiderealMode | None" = None,
+                        end: orbyx.Instant,
+                        sidereal_mode: "str | orbyx.SiderealMode | UserAyanamsha | None" = None,
                         ) -> list[LongitudeCrossing]:
     """Every instant in [start, end) at which the body's apparent geocentric longitude on
-    the true ecliptic of date (sidereal in `sidereal_mode` if given) reaches
-    `longitude_deg`, in time order, with the way it went through."""
+    the true ecliptic of date reaches `longitude_deg`, in time order, with the way it went
+    through. With `sidereal_mode` (the module's "lahiri" or "fagan_bradley", a name
+    orbyx_ext.ayanamsha knows, or a UserAyanamsha) the longitude is sidereal: a companion
+    ayanamsha is subtracted from the true equinox, as in orbyx_ext.lunar_point."""
     return [LongitudeCrossing(*event) for event in
             _native.longitude_crossings(engine, body, longitude_deg, start, end, sidereal_mode)]
 
@@ -42,8 +46,9 @@ def ecliptic_passages(engine: orbyx.Engine, body: str, start: orbyx.Instant,
 
 
 def stations(engine: orbyx.Engine, body: str, start: orbyx.Instant, end: orbyx.Instant,
-             sidereal_mode: "str | orbyx.SiderealMode | None" = None) -> list[Station]:
+             sidereal_mode: "str | orbyx.SiderealMode | UserAyanamsha | None" = None) -> list[Station]:
     """Every instant in [start, end) at which the rate of the body's apparent geocentric
-    longitude of date changes sign, in time order. A sidereal longitude's rate includes
-    the ayanamsha's, which moves a slow planet's station by up to hours."""
+    longitude of date changes sign, in time order. `sidereal_mode` is as in
+    longitude_crossings; a sidereal longitude's rate includes the ayanamsha's, which
+    moves a slow planet's station by up to hours."""
     return [Station(*event) for event in _native.stations(engine, body, start, end, sidereal_mode)]

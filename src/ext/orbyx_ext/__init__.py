@@ -6,6 +6,7 @@ fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, more
 ayanamshas, the crossings, node passages and stations of a body's apparent ecliptic track, and house
 cusps in more systems."""
 from orbyx_ext._ayanamsha import UserAyanamsha, ayanamsha
+from orbyx_ext._chart import BODY_NAMES, LUNAR_POINT_NAMES, Chart, ChartBody, Charts, chart, charts
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
                                   longitude_crossings, stations)
 from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime

@@ -21,9 +21,7 @@ constexpr std::array<Body, CHART_BODY_COUNT> CHART_BODIES = {
 
 // Charts whose positions are evaluated together, so that their states stay in cache.
 constexpr std::size_t CHARTS_PER_CHUNK = 256;
-constexpr std::size_t INSTANTS_PER_CHART = 3;
-constexpr std::size_t POSITION_VALUES_PER_CHART = INSTANTS_PER_CHART * CHART_BODY_COUNT * 4;
-constexpr std::size_t SINGLE_POSITIONS_UP_TO_INSTANTS = INSTANTS_PER_CHART;
+constexpr std::size_t SINGLE_POSITIONS_UP_TO_INSTANTS = TOPOCENTRIC_BODY_INSTANTS;
 
 PositionOptions body_options(const GeodeticObserver& site, bool topocentric) {
     PositionOptions options = apparent_geocentric_ecliptic_of_date();
@@ -67,8 +65,8 @@ Status<EphemerisError> body_positions(SpkEphemeris& engine, std::span<const Inst
 struct ChartInputs {
     const GeodeticObserver& observer;
     const ChartEpochs& epochs;
-    const double* positions;    // POSITION_VALUES_PER_CHART
-    const double* tdb_seconds;  // of the three instants
+    const double* positions;    // per body instant and body
+    const double* tdb_seconds;  // per body instant
 };
 
 // Tropical longitudes as they are; sidereal ones less the ayanamsha, their rates
@@ -83,17 +81,26 @@ struct Zodiac {
     double rate(double rate_deg_per_day) const { return rate_deg_per_day - offset.rate_deg_per_day; }
 };
 
+// The longitude's rate from body instants `before` and `after`.
+double central_difference(const ChartInputs& in, std::size_t body, std::size_t before, std::size_t after) {
+    const double days = (in.tdb_seconds[after] - in.tdb_seconds[before]) / SECONDS_PER_DAY;
+    const auto longitude = [&](std::size_t instant) { return in.positions[(instant * CHART_BODY_COUNT + body) * 4]; };
+    return angular_error_deg(longitude(after), longitude(before)) / days;
+}
+
 void write_bodies(const ChartInputs& in, const Zodiac& zodiac, double* out) {
-    const double days = (in.tdb_seconds[2] - in.tdb_seconds[1]) / SECONDS_PER_DAY;
     for (std::size_t b = 0; b < CHART_BODY_COUNT; ++b) {
         const double* at = in.positions + 4 * b;
-        const double* before = at + 4 * CHART_BODY_COUNT;
-        const double* after = before + 4 * CHART_BODY_COUNT;
+        double rate = central_difference(in, b, 1, 2);
+        if (in.epochs.body_instant_count == TOPOCENTRIC_BODY_INSTANTS) {
+            // The step's square cancels between a difference and one over half its step.
+            rate = (4.0 * central_difference(in, b, 3, 4) - rate) / 3.0;
+        }
         double* body = out + chart_layout::BODIES + 4 * b;
         body[0] = zodiac.longitude(at[0]);
         body[1] = at[1];
         body[2] = at[2];
-        body[3] = zodiac.rate(angular_error_deg(after[0], before[0]) / days);
+        body[3] = zodiac.rate(rate);
     }
 }
 
@@ -158,8 +165,12 @@ public:
         for (std::size_t chart = first; chart < first + count; ++chart) {
             auto epochs = chart_epochs(engine_, observer(chart), instants_[chart], settings_.topocentric);
             if (!epochs) return failure(ChartFailure{chart, std::move(epochs).error()});
-            body_instants_.insert(body_instants_.end(), epochs->body_instants.begin(), epochs->body_instants.end());
-            if (settings_.topocentric) sites_.insert(sites_.end(), epochs->sites.begin(), epochs->sites.end());
+            const std::size_t instants = epochs->body_instant_count;
+            body_instants_.insert(body_instants_.end(), epochs->body_instants.begin(),
+                                  epochs->body_instants.begin() + instants);
+            if (settings_.topocentric) {
+                sites_.insert(sites_.end(), epochs->sites.begin(), epochs->sites.begin() + instants);
+            }
             epochs_.push_back(*epochs);
         }
         if (auto done = body_positions(engine_, body_instants_, sites_, body_options(observer(first),
@@ -170,8 +181,9 @@ public:
         }
         for (std::size_t k = 0; k < count; ++k) {
             const std::size_t chart = first + k;
-            const ChartInputs inputs{observer(chart), epochs_[k], positions_.data() + k * POSITION_VALUES_PER_CHART,
-                                     tdb_seconds_.data() + k * INSTANTS_PER_CHART};
+            const std::size_t instants = instants_per_chart() * k;
+            const ChartInputs inputs{observer(chart), epochs_[k], positions_.data() + instants * CHART_BODY_COUNT * 4,
+                                     tdb_seconds_.data() + instants};
             if (auto done = write_chart(engine_, inputs, settings_, out.data() + chart * chart_layout::VALUES);
                 !done) {
                 return failure(ChartFailure{chart, std::move(done).error()});
@@ -185,16 +197,19 @@ private:
         return observers_[observers_.size() == 1 ? 0 : chart];
     }
 
+    std::size_t instants_per_chart() const {
+        return settings_.topocentric ? TOPOCENTRIC_BODY_INSTANTS : GEOCENTRIC_BODY_INSTANTS;
+    }
+
     // The chart whose bodies fail on their own, the first of the chunk if none does.
     std::size_t first_failing(std::size_t first, std::size_t count) {
         const PositionOptions options = body_options(observer(first), settings_.topocentric);
         for (std::size_t k = 0; k < count; ++k) {
-            const std::span<const Instant> instants(body_instants_.data() + k * INSTANTS_PER_CHART,
-                                                    INSTANTS_PER_CHART);
+            const std::size_t per_chart = instants_per_chart();
+            const std::span<const Instant> instants(body_instants_.data() + k * per_chart, per_chart);
             const std::span<const CartesianState> sites =
                 sites_.empty() ? std::span<const CartesianState>()
-                               : std::span<const CartesianState>(sites_.data() + k * INSTANTS_PER_CHART,
-                                                                 INSTANTS_PER_CHART);
+                               : std::span<const CartesianState>(sites_.data() + k * per_chart, per_chart);
             std::vector<double> epochs, values;
             if (!body_positions(engine_, instants, sites, options, epochs, values)) return first + k;
         }

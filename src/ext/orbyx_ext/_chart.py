@@ -20,8 +20,8 @@ Instants = Union[Sequence[orbyx.Instant], npt.NDArray[np.object_]]
 BODY_NAMES = ("sun", "moon", "mercury", "venus", "mars", "jupiter", "saturn", "uranus", "neptune", "pluto")
 LUNAR_POINT_NAMES = ("mean_node", "true_node", "mean_south_node", "true_south_node", "mean_apogee",
                      "osculating_apogee", "mean_perigee", "osculating_perigee")
-# The native chart's doubles: 4 per body, 3 per lunar point, 12 cusps, 6 angles, the
-# fallback flag and the ayanamsha.
+# The native chart's doubles: 4 per body, 3 per lunar point, 12 cusps, 6 angles (from
+# 76), the fallback flag and the ayanamsha.
 _LUNAR_POINTS, _CUSPS, _ANGLES, _FALLBACK_USED, _AYANAMSHA, _VALUES = 40, 64, 76, 82, 83, 84
 _unpack_chart = struct.Struct(f"{_VALUES}d").unpack
 
@@ -78,8 +78,8 @@ def chart(engine: orbyx.Engine, observer: orbyx.GeodeticObserver, instant: orbyx
     points = {name: LunarPoint(v[i], v[i + 1], v[i + 2])
               for name, i in zip(LUNAR_POINT_NAMES, range(_LUNAR_POINTS, _CUSPS, 3))}
     fallback_used = v[_FALLBACK_USED] != 0.0
-    houses = HouseCusps(fallback if fallback_used else system, v[_CUSPS:_ANGLES], *v[_ANGLES:_FALLBACK_USED],
-                        fallback_used)
+    divided_by = fallback if fallback_used and fallback is not None else system
+    houses = HouseCusps(divided_by, v[_CUSPS:_ANGLES], v[76], v[77], v[78], v[79], v[80], v[81], fallback_used)
     return Chart(bodies, points, houses, None if sidereal_mode is None else v[_AYANAMSHA])
 
 

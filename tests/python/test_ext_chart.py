@@ -199,7 +199,7 @@ POLAR = orbyx.GeodeticObserver(10.0, 80.0)
     (lambda e: orbyx_ext.charts(e, [SITE, "paris"], [A_DAY] * 2), TypeError,
      "^charts\\(\\) argument 'observers' must be orbyx.GeodeticObserver, not str$"),
     (lambda e: orbyx_ext.charts(e, SITE, A_DAY), TypeError,
-     "^charts\\(\\) argument 'instants' must be orbyx.Instant or a sequence of them, not orbyx.Instant$"),
+     "^charts\\(\\) argument 'instants' must be a sequence of orbyx.Instant, not (orbyx\\.)?Instant$"),
     (lambda e: orbyx_ext.chart(e, SITE, A_DAY, topocentric=1), TypeError,
      "^chart\\(\\) argument 'topocentric' must be bool, not int$"),
     (lambda e: orbyx_ext.chart(e, SITE, A_DAY, "octopus"), ValueError, '^unknown house system "octopus"$'),

@@ -113,7 +113,7 @@ PyObject* charts_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
     if (!use) return nullptr;
     const auto observers = observers_argument(parameters[1]);
     if (!observers) return nullptr;
-    const auto instants = instants_argument(parameters[2], CHARTS, 2);
+    const auto instants = instants_argument(parameters[2], CHARTS, 2, "a sequence of orbyx.Instant");
     if (!instants) return nullptr;
     if (PySequence_Check(parameters[1]) && observers->size() != instants->size()) {
         python::raise_value_error("charts needs one observer, or one per instant: got " +

@@ -37,8 +37,8 @@ std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const python::
 }
 
 std::optional<std::vector<Instant>> instants_argument(PyObject* value, const python::Signature& signature,
-                                                      std::size_t index) {
-    const auto items = sequence_items(value, signature, index, "orbyx.Instant or a sequence of them");
+                                                      std::size_t index, std::string_view expected) {
+    const auto items = sequence_items(value, signature, index, expected);
     if (!items) return std::nullopt;
     std::vector<Instant> instants;
     instants.reserve(items->size());

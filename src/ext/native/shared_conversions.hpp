@@ -21,9 +21,9 @@ std::optional<Body> body_argument(PyObject* value, const python::Signature& sign
 std::optional<std::vector<python::PyRef>> sequence_items(PyObject* value, const python::Signature& signature,
                                                  std::size_t index, std::string_view expected);
 
-// A sequence of orbyx.Instant; TypeError for anything else.
+// A sequence of orbyx.Instant; TypeError naming `expected` for anything else.
 std::optional<std::vector<Instant>> instants_argument(PyObject* value, const python::Signature& signature,
-                                                      std::size_t index);
+                                                      std::size_t index, std::string_view expected);
 
 // A new str, or null with the error set.
 PyObject* new_text(std::string_view text);

@@ -107,7 +107,7 @@ PyObject* horizontal_batch_function(PyObject*, PyObject* const* args, Py_ssize_t
     if (!bodies) return nullptr;
     const auto observer = orbyx_observer_argument(parameters[2], HORIZONTAL_BATCH, 2);
     if (!observer) return nullptr;
-    const auto instants = instants_argument(parameters[3], HORIZONTAL_BATCH, 3);
+    const auto instants = instants_argument(parameters[3], HORIZONTAL_BATCH, 3, "orbyx.Instant or a sequence of them");
     if (!instants) return nullptr;
     bool ok = true;
     const auto air = atmosphere_arguments(parameters[4], parameters[5], HORIZONTAL_BATCH, ok);

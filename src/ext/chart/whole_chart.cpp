@@ -19,9 +19,11 @@ constexpr std::array<Body, CHART_BODY_COUNT> CHART_BODIES = {
     Body::Sun,    Body::Moon,   Body::Mercury, Body::Venus,   Body::Mars,
     Body::Jupiter, Body::Saturn, Body::Uranus, Body::Neptune, Body::Pluto};
 
-// Charts whose positions are evaluated together, so that their states stay in cache.
+// Charts whose bodies are evaluated together, so that their states stay in cache.
 constexpr std::size_t CHARTS_PER_CHUNK = 256;
 constexpr std::size_t SINGLE_POSITIONS_UP_TO_INSTANTS = TOPOCENTRIC_BODY_INSTANTS;
+// Longitude, latitude, distance and longitude speed, as the engine's batches give them.
+constexpr std::size_t VALUES_PER_POSITION = PositionBatch::VALUES_PER_ENTRY;
 
 PositionOptions body_options(const GeodeticObserver& site, bool topocentric) {
     PositionOptions options = apparent_geocentric_ecliptic_of_date();
@@ -29,13 +31,14 @@ PositionOptions body_options(const GeodeticObserver& site, bool topocentric) {
     return options;
 }
 
-// The bodies at the three instants of each chart, instant-major as the engine's
-// batches give them; empty `sites` for geocentric charts. A batch costs more to set up
-// than a few charts' worth of single positions, which give the same bits.
+// The bodies at every body instant of the charts (see ChartEpochs), instant-major as
+// the engine's batches give them, with the TDB epochs evaluated; empty `sites` for
+// geocentric charts. A batch costs more to set up than one chart's worth of single
+// positions, which give the same bits.
 Status<EphemerisError> body_positions(SpkEphemeris& engine, std::span<const Instant> instants,
                                       std::span<const CartesianState> sites, const PositionOptions& options,
                                       std::vector<double>& epochs, std::vector<double>& out) {
-    out.resize(instants.size() * CHART_BODY_COUNT * 4);
+    out.resize(instants.size() * CHART_BODY_COUNT * VALUES_PER_POSITION);
     if (instants.size() > SINGLE_POSITIONS_UP_TO_INSTANTS) {
         const auto batch = sites.empty() ? engine.check_positions(CHART_BODIES, instants, options)
                                          : engine.check_positions(CHART_BODIES, instants, options, sites);
@@ -52,7 +55,7 @@ Status<EphemerisError> body_positions(SpkEphemeris& engine, std::span<const Inst
             const auto position = sites.empty() ? engine.position(CHART_BODIES[b], instants[i], options)
                                                 : engine.position(CHART_BODIES[b], instants[i], options, sites[i]);
             if (!position) return failure(position.error());
-            double* values = out.data() + (i * CHART_BODY_COUNT + b) * 4;
+            double* values = out.data() + (i * CHART_BODY_COUNT + b) * VALUES_PER_POSITION;
             values[0] = position->longitude_deg;
             values[1] = position->latitude_deg;
             values[2] = position->distance_au;
@@ -84,13 +87,15 @@ struct Zodiac {
 // The longitude's rate from body instants `before` and `after`.
 double central_difference(const ChartInputs& in, std::size_t body, std::size_t before, std::size_t after) {
     const double days = (in.tdb_seconds[after] - in.tdb_seconds[before]) / SECONDS_PER_DAY;
-    const auto longitude = [&](std::size_t instant) { return in.positions[(instant * CHART_BODY_COUNT + body) * 4]; };
+    const auto longitude = [&](std::size_t instant) {
+        return in.positions[(instant * CHART_BODY_COUNT + body) * VALUES_PER_POSITION];
+    };
     return angular_error_deg(longitude(after), longitude(before)) / days;
 }
 
 void write_bodies(const ChartInputs& in, const Zodiac& zodiac, double* out) {
     for (std::size_t b = 0; b < CHART_BODY_COUNT; ++b) {
-        const double* at = in.positions + 4 * b;
+        const double* at = in.positions + VALUES_PER_POSITION * b;
         double rate = central_difference(in, b, 1, 2);
         if (in.epochs.body_instant_count == TOPOCENTRIC_BODY_INSTANTS) {
             // The step's square cancels between a difference and one over half its step.
@@ -182,7 +187,8 @@ public:
         for (std::size_t k = 0; k < count; ++k) {
             const std::size_t chart = first + k;
             const std::size_t instants = instants_per_chart() * k;
-            const ChartInputs inputs{observer(chart), epochs_[k], positions_.data() + instants * CHART_BODY_COUNT * 4,
+            const ChartInputs inputs{observer(chart), epochs_[k],
+                                     positions_.data() + instants * CHART_BODY_COUNT * VALUES_PER_POSITION,
                                      tdb_seconds_.data() + instants};
             if (auto done = write_chart(engine_, inputs, settings_, out.data() + chart * chart_layout::VALUES);
                 !done) {

@@ -119,25 +119,37 @@ Result<SampledSpan, EphemerisError> sampled_span(const SpkEphemeris& engine, boo
                                 seconds_since_j2000(covered.end_julian_day) - RANGE_END_MARGIN_SECONDS)};
 }
 
-// The north node and the apogee with their rates.
+// The north node and the apogee at a span's samples: the instant, then before, then after.
+using SampledPoints = std::array<std::array<EclipticDirection, 2>, 3>;
+
+std::array<double, 3> sample_seconds(const SampledSpan& span) {
+    return {span.seconds, span.first_seconds, span.last_seconds};
+}
+
+// The points at the instant, with their rates over the span.
+std::array<LunarPoint, 2> rated(const SampledPoints& samples, const SampledSpan& span) {
+    // Divided by the span actually sampled, which the kernel's ends may shorten.
+    const double days = (span.last_seconds - span.first_seconds) / SECONDS_PER_DAY;
+    std::array<LunarPoint, 2> points;
+    for (std::size_t i = 0; i < 2; ++i) {
+        points[i] = {samples[0][i].longitude_deg, samples[0][i].latitude_deg,
+                     angular_error_deg(samples[2][i].longitude_deg, samples[1][i].longitude_deg) / days};
+    }
+    return points;
+}
+
 Result<std::array<LunarPoint, 2>, EphemerisError> rated_points(SpkEphemeris& engine, bool mean,
                                                                const Instant& evaluable, double tt_julian_day) {
     const auto span = sampled_span(engine, mean, evaluable, tt_julian_day);
     if (!span) return failure(span.error());
-    const auto at = reference_points(engine, mean, span->seconds);
-    if (!at) return failure(at.error());
-    const auto before = reference_points(engine, mean, span->first_seconds);
-    if (!before) return failure(before.error());
-    const auto after = reference_points(engine, mean, span->last_seconds);
-    if (!after) return failure(after.error());
-    // Divided by the span actually sampled, which the kernel's ends may shorten.
-    const double days = (span->last_seconds - span->first_seconds) / SECONDS_PER_DAY;
-    std::array<LunarPoint, 2> points;
-    for (std::size_t i = 0; i < 2; ++i) {
-        points[i] = {(*at)[i].longitude_deg, (*at)[i].latitude_deg,
-                     angular_error_deg((*after)[i].longitude_deg, (*before)[i].longitude_deg) / days};
+    SampledPoints samples;
+    const auto seconds = sample_seconds(*span);
+    for (std::size_t k = 0; k < seconds.size(); ++k) {
+        const auto points = reference_points(engine, mean, seconds[k]);
+        if (!points) return failure(points.error());
+        samples[k] = *points;
     }
-    return points;
+    return rated(samples, *span);
 }
 
 }  // namespace
@@ -165,11 +177,28 @@ Result<LunarPoint, EphemerisError> tropical_lunar_point(SpkEphemeris& engine, Lu
 
 Result<NorthLunarPoints, EphemerisError> tropical_north_lunar_points(SpkEphemeris& engine, const Instant& evaluable,
                                                                      double tt_julian_day) {
-    const auto mean = rated_points(engine, true, evaluable, tt_julian_day);
-    if (!mean) return failure(mean.error());
-    const auto osculating = rated_points(engine, false, evaluable, tt_julian_day);
-    if (!osculating) return failure(osculating.error());
-    return NorthLunarPoints{(*mean)[0], (*osculating)[0], (*mean)[1], (*osculating)[1]};
+    const auto mean_span = sampled_span(engine, true, evaluable, tt_julian_day);
+    if (!mean_span) return failure(mean_span.error());
+    const auto osculating_span = sampled_span(engine, false, evaluable, tt_julian_day);
+    if (!osculating_span) return failure(osculating_span.error());
+    const auto mean_seconds = sample_seconds(*mean_span);
+    const auto osculating_seconds = sample_seconds(*osculating_span);
+    SampledPoints mean, osculating;
+    for (std::size_t k = 0; k < mean_seconds.size(); ++k) {
+        // The mean points nutate at TT, the Moon's state turns at TDB: both for about
+        // the cost of one.
+        prepare_nutations_iau2000b(julian_day_from_seconds(mean_seconds[k]),
+                                   julian_day_from_seconds(osculating_seconds[k]));
+        const auto mean_points = reference_points(engine, true, mean_seconds[k]);
+        if (!mean_points) return failure(mean_points.error());
+        const auto osculating_points = reference_points(engine, false, osculating_seconds[k]);
+        if (!osculating_points) return failure(osculating_points.error());
+        mean[k] = *mean_points;
+        osculating[k] = *osculating_points;
+    }
+    const auto mean_rated = rated(mean, *mean_span);
+    const auto osculating_rated = rated(osculating, *osculating_span);
+    return NorthLunarPoints{mean_rated[0], osculating_rated[0], mean_rated[1], osculating_rated[1]};
 }
 
 Result<LunarPoint, EphemerisError> lunar_point(SpkEphemeris& engine, LunarPointKind kind, const Instant& instant,

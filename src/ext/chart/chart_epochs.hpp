@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 
 #include "core/errors.hpp"
 #include "core/result.hpp"
@@ -11,21 +10,15 @@ namespace orbyx {
 
 class SpkEphemeris;
 
-// The instants a chart's bodies are placed at: its own, then pairs around it for the
-// rates of their longitudes, the nearest pair last.
-inline constexpr std::size_t GEOCENTRIC_BODY_INSTANTS = 3;
-inline constexpr std::size_t TOPOCENTRIC_BODY_INSTANTS = 5;
-
-// What a chart reads its instant as: the instant the engine evaluates, its TT and
-// UT1 days, and the instants its bodies are placed at, with the site's GCRS state at
-// each for a topocentric chart.
+// What a chart reads its instant as: the instant the engine evaluates, its TT and UT1
+// days, and the offsets in days (0, before, after) of the epochs its bodies' rates
+// are taken between, with the site's GCRS state at each for a topocentric chart.
 struct ChartEpochs {
     Instant evaluable;
     double tt_julian_day;
     double ut1_julian_day;
-    std::size_t body_instant_count;
-    std::array<Instant, TOPOCENTRIC_BODY_INSTANTS> body_instants;
-    std::array<CartesianState, TOPOCENTRIC_BODY_INSTANTS> sites;
+    std::array<double, 3> rate_offsets_days;
+    std::array<CartesianState, 3> sites;
 };
 
 Result<ChartEpochs, EphemerisError> chart_epochs(const SpkEphemeris& engine, const GeodeticObserver& observer,

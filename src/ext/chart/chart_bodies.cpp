@@ -1,0 +1,203 @@
+#include "ext/chart/chart_bodies.hpp"
+
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "core/constants.hpp"
+#include "spk/apparent_corrections.hpp"
+#include "spk/barycentric_state.hpp"
+#include "spk/corrected_states.hpp"
+#include "spk/ecliptic_of_date_search.hpp"
+#include "spk/output_frame.hpp"
+#include "spk/position_options.hpp"
+#include "spk/relative_state.hpp"
+#include "spk/spk_ephemeris.hpp"
+
+namespace orbyx {
+namespace {
+
+// A place's rate is the central difference of its longitude along the straight path
+// the light-time corrected state takes at its true rate, each end corrected and
+// turned as at its own epoch: the chain rule's derivative, without the places either
+// side. Over the half-step of a second and a third the curvature of that path and of
+// the corrections errs by under 1e-10 deg/day, and rounding by less.
+
+struct Lookout {
+    StateVector observer;
+    StateVector sun;
+    OutputFrame frame;
+};
+
+// The state as the engine corrects it after light time.
+CartesianState corrected(CartesianState relative, std::int32_t target, std::int32_t center,
+                         const Corrections& corrections, const Lookout& lookout) {
+    if (deflects(corrections, target, center)) {
+        relative = apply_solar_gravitational_deflection(relative, lookout.observer.position, lookout.sun.position);
+    }
+    return apply_stellar_aberration(relative, lookout.observer.velocity);
+}
+
+// The rate of the light-time corrected relative position from the engine's `relative`
+// state: the body moves at its velocity at emission, slowed by the growth of the
+// light time, and the observer at `observer_velocity`.
+Vector3 true_relative_velocity(const CartesianState& relative, const Vector3& engine_observer_velocity,
+                               const Vector3& observer_velocity) {
+    const double distance = std::sqrt(relative.position[0] * relative.position[0] +
+                                      relative.position[1] * relative.position[1] +
+                                      relative.position[2] * relative.position[2]);
+    double along_relative = 0.0, along_body = 0.0;
+    Vector3 body_velocity;
+    for (int axis = 0; axis < 3; ++axis) {
+        body_velocity[axis] = relative.velocity[axis] + engine_observer_velocity[axis];
+        along_relative += relative.position[axis] * (body_velocity[axis] - observer_velocity[axis]) / distance;
+        along_body += relative.position[axis] * body_velocity[axis] / distance;
+    }
+    const double light_time_rate =
+        along_relative / SPEED_OF_LIGHT_KM_PER_S / (1.0 + along_body / SPEED_OF_LIGHT_KM_PER_S);
+    Vector3 velocity;
+    for (int axis = 0; axis < 3; ++axis) {
+        velocity[axis] = body_velocity[axis] * (1.0 - light_time_rate) - observer_velocity[axis];
+    }
+    return velocity;
+}
+
+// The light-time corrected states of the bodies, per chart then body, and each chart's
+// TDB epoch. A batch costs more to set up than one chart's single states, which the
+// engine's batches equal bit for bit.
+Status<EphemerisError> light_time_states(SpkEphemeris& engine, std::span<const ChartEpochs> charts,
+                                         const PositionOptions& apparent, bool topocentric,
+                                         std::vector<CartesianState>& states, std::vector<double>& epochs) {
+    PositionOptions light_time{apparent.origin, CoordinateSystem::Equatorial, ReferenceEpoch::J2000};
+    light_time.corrections.light_time = true;
+    auto& kernels = engine.kernels();
+    const std::int32_t center = origin_center(apparent.origin.kind);
+    states.clear();
+    epochs.clear();
+    if (charts.size() == 1) {
+        const auto epoch = engine.tdb_seconds(charts[0].evaluable);
+        if (!epoch) return failure(epoch.error());
+        const auto site = topocentric ? std::optional(charts[0].sites[0]) : std::nullopt;
+        const auto observer = observer_barycentric_state(kernels, center, site, *epoch);
+        if (!observer) return failure(to_ephemeris_error(observer.error()));
+        std::optional<StateVector> unused_sun;
+        for (Body body : CHART_BODIES) {
+            const auto state = corrected_relative_state(kernels, naif_id(body), center, light_time.corrections,
+                                                        *observer, unused_sun, *epoch);
+            if (!state) return failure(to_ephemeris_error(state.error()));
+            states.push_back(*state);
+        }
+        epochs.push_back(*epoch);
+        return {};
+    }
+    std::vector<Instant> instants;
+    std::vector<CartesianState> sites;
+    for (const ChartEpochs& chart : charts) {
+        instants.push_back(chart.evaluable);
+        if (topocentric) sites.push_back(chart.sites[0]);
+    }
+    const auto batch = topocentric ? engine.check_positions(CHART_BODIES, instants, light_time, sites)
+                                   : engine.check_positions(CHART_BODIES, instants, light_time);
+    if (!batch) return failure(batch.error());
+    CorrectedStates corrected(charts.size(), CHART_BODIES.size());
+    if (auto done = corrected.evaluate(kernels, *batch, 0, charts.size()); !done) {
+        return failure(to_ephemeris_error(done.error()));
+    }
+    for (std::size_t k = 0; k < charts.size(); ++k) {
+        for (std::size_t b = 0; b < CHART_BODIES.size(); ++b) states.push_back(corrected.state(b, k));
+    }
+    epochs = batch->epochs;
+    return {};
+}
+
+// The observer, the Sun and the frame at a chart's epoch and at its two offsets.
+Result<std::array<Lookout, 3>, EphemerisError> lookouts(SpkEphemeris& engine, const ChartEpochs& chart,
+                                                        double epoch, const PositionOptions& apparent,
+                                                        bool topocentric) {
+    auto& kernels = engine.kernels();
+    const std::int32_t center = origin_center(apparent.origin.kind);
+    std::array<Lookout, 3> lookouts;
+    for (std::size_t i = 0; i < lookouts.size(); ++i) {
+        const double at = epoch + chart.rate_offsets_days[i] * SECONDS_PER_DAY;
+        const auto site = topocentric ? std::optional(chart.sites[i]) : std::nullopt;
+        const auto observer = observer_barycentric_state(kernels, center, site, at);
+        if (!observer) return failure(to_ephemeris_error(observer.error()));
+        const auto sun = barycentric_state_across_kernels(kernels, SUN_NAIF_ID, at);
+        if (!sun) return failure(to_ephemeris_error(sun.error()));
+        lookouts[i] = {*observer, *sun, output_frame(apparent, julian_day_from_seconds(at))};
+    }
+    return lookouts;
+}
+
+// The observer's velocity as the site really moves: the engine's site velocity,
+// which differs from the rate of its position by about a part in ten million, would
+// move the Moon's rate by 4e-7 deg/day.
+Vector3 moving_observer_velocity(const ChartEpochs& chart, const Lookout& at, bool topocentric) {
+    Vector3 velocity = at.observer.velocity;
+    if (!topocentric) return velocity;
+    const double seconds = (chart.rate_offsets_days[2] - chart.rate_offsets_days[1]) * SECONDS_PER_DAY;
+    for (int axis = 0; axis < 3; ++axis) {
+        velocity[axis] += (chart.sites[2].position[axis] - chart.sites[1].position[axis]) / seconds -
+                          chart.sites[0].velocity[axis];
+    }
+    return velocity;
+}
+
+// Longitude, latitude, distance and rate of a body with light-time corrected state
+// `relative` at the chart's epoch.
+Status<EphemerisError> place(const ChartEpochs& chart, std::int32_t target, std::int32_t center,
+                             const Corrections& corrections, const CartesianState& relative,
+                             const std::array<Lookout, 3>& lookouts, const Vector3& observer_velocity, double* out) {
+    const auto at =
+        position_from_state(corrected(relative, target, center, corrections, lookouts[0]), lookouts[0].frame);
+    if (!at) return failure(at.error());
+    const Vector3 velocity = true_relative_velocity(relative, lookouts[0].observer.velocity, observer_velocity);
+    double longitudes[2];
+    for (std::size_t end = 0; end < 2; ++end) {
+        const double seconds = chart.rate_offsets_days[end + 1] * SECONDS_PER_DAY;
+        CartesianState moved{relative.position, velocity};
+        for (int axis = 0; axis < 3; ++axis) moved.position[axis] += velocity[axis] * seconds;
+        // Only the longitude: the full conversion would cost as much as the corrections.
+        const auto shifted = lookouts[end + 1].frame.apply(corrected(moved, target, center, corrections,
+                                                                     lookouts[end + 1]));
+        if (!shifted) return failure(EphemerisError::evaluation(message(shifted.error())));
+        longitudes[end] = std::atan2(shifted->position[1], shifted->position[0]) * RADIANS_TO_DEGREES;
+    }
+    out[0] = at->longitude_deg;
+    out[1] = at->latitude_deg;
+    out[2] = at->distance_au;
+    out[3] = angular_error_deg(longitudes[1], longitudes[0]) / (chart.rate_offsets_days[2] - chart.rate_offsets_days[1]);
+    return {};
+}
+
+}  // namespace
+
+Status<EphemerisError> chart_bodies(SpkEphemeris& engine, std::span<const ChartEpochs> charts,
+                                    const GeodeticObserver& any_site, bool topocentric, std::span<double> out) {
+    PositionOptions requested = apparent_geocentric_ecliptic_of_date();
+    if (topocentric) requested.origin = {OriginKind::Topocentric, any_site};
+    const auto apparent = resolve_position_options(requested);
+    if (!apparent) return failure(apparent.error());
+    const SharedLengthChecks length_checks(engine.kernels());
+    std::vector<CartesianState> states;
+    std::vector<double> epochs;
+    if (auto done = light_time_states(engine, charts, *apparent, topocentric, states, epochs); !done) return done;
+
+    const std::int32_t center = origin_center(apparent->origin.kind);
+    for (std::size_t k = 0; k < charts.size(); ++k) {
+        const auto seen_from = lookouts(engine, charts[k], epochs[k], *apparent, topocentric);
+        if (!seen_from) return failure(seen_from.error());
+        const Vector3 observer_velocity = moving_observer_velocity(charts[k], (*seen_from)[0], topocentric);
+        for (std::size_t b = 0; b < CHART_BODIES.size(); ++b) {
+            const std::size_t entry = k * CHART_BODIES.size() + b;
+            if (auto done = place(charts[k], naif_id(CHART_BODIES[b]), center, apparent->corrections, states[entry],
+                                  *seen_from, observer_velocity, out.data() + entry * VALUES_PER_CHART_BODY);
+                !done) {
+                return done;
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace orbyx

@@ -5,13 +5,10 @@
 #include <vector>
 
 #include "core/angle_reduction.hpp"
-#include "core/constants.hpp"
 #include "ext/chart/chart_bodies.hpp"
 #include "ext/chart/chart_epochs.hpp"
 #include "ext/houses/chart_houses.hpp"
 #include "ext/lunar_points/lunar_point.hpp"
-#include "spk/ecliptic_of_date_search.hpp"
-#include "spk/spk_ephemeris.hpp"
 
 namespace orbyx {
 namespace {

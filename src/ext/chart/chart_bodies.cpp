@@ -166,7 +166,8 @@ Status<EphemerisError> place(const ChartEpochs& chart, std::int32_t target, std:
     out[0] = at->longitude_deg;
     out[1] = at->latitude_deg;
     out[2] = at->distance_au;
-    out[3] = angular_error_deg(longitudes[1], longitudes[0]) / (chart.rate_offsets_days[2] - chart.rate_offsets_days[1]);
+    out[3] = angular_error_deg(longitudes[1], longitudes[0]) /
+             (chart.rate_offsets_days[2] - chart.rate_offsets_days[1]);
     return {};
 }
 

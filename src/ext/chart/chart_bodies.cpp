@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/constants.hpp"
+#include "core/nutation.hpp"
 #include "spk/apparent_corrections.hpp"
 #include "spk/barycentric_state.hpp"
 #include "spk/corrected_states.hpp"
@@ -116,9 +117,12 @@ Result<std::array<Lookout, 3>, EphemerisError> lookouts(SpkEphemeris& engine, co
                                                         bool topocentric) {
     auto& kernels = engine.kernels();
     const std::int32_t center = origin_center(apparent.origin.kind);
+    const auto seconds_at = [&](std::size_t i) { return epoch + chart.rate_offsets_days[i] * SECONDS_PER_DAY; };
+    // The frames either side nutate for about the cost of one.
+    prepare_nutations_iau2000b(julian_day_from_seconds(seconds_at(1)), julian_day_from_seconds(seconds_at(2)));
     std::array<Lookout, 3> lookouts;
     for (std::size_t i = 0; i < lookouts.size(); ++i) {
-        const double at = epoch + chart.rate_offsets_days[i] * SECONDS_PER_DAY;
+        const double at = seconds_at(i);
         const auto site = topocentric ? std::optional(chart.sites[i]) : std::nullopt;
         const auto observer = observer_barycentric_state(kernels, center, site, at);
         if (!observer) return failure(to_ephemeris_error(observer.error()));

@@ -6,6 +6,7 @@
 
 #include "core/constants.hpp"
 #include "core/nutation.hpp"
+#include "ext/chart/shifted_longitudes.hpp"
 #include "spk/apparent_corrections.hpp"
 #include "spk/barycentric_state.hpp"
 #include "spk/corrected_states.hpp"
@@ -18,10 +19,12 @@
 namespace orbyx {
 namespace {
 
+static_assert(CHART_BODIES.size() == SHIFTED_BODY_COUNT && CHART_BODIES[0] == Body::Sun);
+
 // A place's rate is the central difference of its longitude along the straight path
 // the light-time corrected state takes at its true rate, each end corrected and
 // turned as at its own epoch: the chain rule's derivative, without the places either
-// side. Over the half-step of a second and a third the curvature of that path and of
+// side. The ends of all bodies are corrected together in vector lanes. Over the half-step of a second and a third the curvature of that path and of
 // the corrections errs by under 1e-10 deg/day, and rounding by less.
 
 struct Lookout {
@@ -147,31 +150,40 @@ Vector3 moving_observer_velocity(const ChartEpochs& chart, const Lookout& at, bo
     return velocity;
 }
 
-// Longitude, latitude, distance and rate of a body with light-time corrected state
-// `relative` at the chart's epoch.
-Status<EphemerisError> place(const ChartEpochs& chart, std::int32_t target, std::int32_t center,
-                             const Corrections& corrections, const CartesianState& relative,
-                             const std::array<Lookout, 3>& lookouts, const Vector3& observer_velocity, double* out) {
-    const auto at =
-        position_from_state(corrected(relative, target, center, corrections, lookouts[0]), lookouts[0].frame);
-    if (!at) return failure(at.error());
-    const Vector3 velocity = true_relative_velocity(relative, lookouts[0].observer.velocity, observer_velocity);
-    double longitudes[2];
-    for (std::size_t end = 0; end < 2; ++end) {
-        const double seconds = chart.rate_offsets_days[end + 1] * SECONDS_PER_DAY;
-        CartesianState moved{relative.position, velocity};
-        for (int axis = 0; axis < 3; ++axis) moved.position[axis] += velocity[axis] * seconds;
-        // Only the longitude: the full conversion would cost as much as the corrections.
-        const auto shifted = lookouts[end + 1].frame.apply(corrected(moved, target, center, corrections,
-                                                                     lookouts[end + 1]));
-        if (!shifted) return failure(EphemerisError::evaluation(message(shifted.error())));
-        longitudes[end] = std::atan2(shifted->position[1], shifted->position[0]) * RADIANS_TO_DEGREES;
+// Longitude, latitude, distance and rate of each body of a chart, from their
+// light-time corrected states at the chart's epoch.
+Status<EphemerisError> places(const ChartEpochs& chart, std::int32_t center, const Corrections& corrections,
+                              std::span<const CartesianState> relative, const std::array<Lookout, 3>& lookouts,
+                              const Vector3& observer_velocity, double* out) {
+    std::array<std::array<Vector3, SHIFTED_BODY_COUNT>, 2> moved;
+    for (std::size_t b = 0; b < CHART_BODIES.size(); ++b) {
+        const std::int32_t target = naif_id(CHART_BODIES[b]);
+        const auto at = position_from_state(corrected(relative[b], target, center, corrections, lookouts[0]),
+                                            lookouts[0].frame);
+        if (!at) return failure(at.error());
+        double* values = out + b * VALUES_PER_CHART_BODY;
+        values[0] = at->longitude_deg;
+        values[1] = at->latitude_deg;
+        values[2] = at->distance_au;
+        const Vector3 velocity = true_relative_velocity(relative[b], lookouts[0].observer.velocity, observer_velocity);
+        for (std::size_t end = 0; end < 2; ++end) {
+            const double seconds = chart.rate_offsets_days[end + 1] * SECONDS_PER_DAY;
+            for (int axis = 0; axis < 3; ++axis) {
+                moved[end][b][axis] = relative[b].position[axis] + velocity[axis] * seconds;
+            }
+        }
     }
-    out[0] = at->longitude_deg;
-    out[1] = at->latitude_deg;
-    out[2] = at->distance_au;
-    out[3] = angular_error_deg(longitudes[1], longitudes[0]) /
-             (chart.rate_offsets_days[2] - chart.rate_offsets_days[1]);
+    std::array<std::array<double, SHIFTED_BODY_COUNT>, 2> longitudes;
+    for (std::size_t end = 0; end < 2; ++end) {
+        const Lookout& lookout = lookouts[end + 1];
+        const auto shifted = shifted_longitudes(moved[end], lookout.observer, lookout.sun.position, lookout.frame);
+        if (!shifted) return failure(shifted.error());
+        longitudes[end] = *shifted;
+    }
+    const double days = chart.rate_offsets_days[2] - chart.rate_offsets_days[1];
+    for (std::size_t b = 0; b < CHART_BODIES.size(); ++b) {
+        out[b * VALUES_PER_CHART_BODY + 3] = angular_error_deg(longitudes[1][b], longitudes[0][b]) / days;
+    }
     return {};
 }
 
@@ -193,13 +205,11 @@ Status<EphemerisError> chart_bodies(SpkEphemeris& engine, std::span<const ChartE
         const auto seen_from = lookouts(engine, charts[k], epochs[k], *apparent, topocentric);
         if (!seen_from) return failure(seen_from.error());
         const Vector3 observer_velocity = moving_observer_velocity(charts[k], (*seen_from)[0], topocentric);
-        for (std::size_t b = 0; b < CHART_BODIES.size(); ++b) {
-            const std::size_t entry = k * CHART_BODIES.size() + b;
-            if (auto done = place(charts[k], naif_id(CHART_BODIES[b]), center, apparent->corrections, states[entry],
-                                  *seen_from, observer_velocity, out.data() + entry * VALUES_PER_CHART_BODY);
-                !done) {
-                return done;
-            }
+        const std::span<const CartesianState> relative(states.data() + k * CHART_BODIES.size(), CHART_BODIES.size());
+        if (auto done = places(charts[k], center, apparent->corrections, relative, *seen_from, observer_velocity,
+                               out.data() + k * CHART_BODIES.size() * VALUES_PER_CHART_BODY);
+            !done) {
+            return done;
         }
     }
     return {};

@@ -6,8 +6,7 @@
 
 #include "core/constants.hpp"
 #include "core/nutation.hpp"
-#include "ext/chart/shifted_longitudes.hpp"
-#include "spk/apparent_corrections.hpp"
+#include "ext/chart/corrected_positions.hpp"
 #include "spk/barycentric_state.hpp"
 #include "spk/corrected_states.hpp"
 #include "spk/ecliptic_of_date_search.hpp"
@@ -19,7 +18,7 @@
 namespace orbyx {
 namespace {
 
-static_assert(CHART_BODIES.size() == SHIFTED_BODY_COUNT && CHART_BODIES[0] == Body::Sun);
+static_assert(CHART_BODIES.size() == CORRECTED_BODY_COUNT && CHART_BODIES[0] == Body::Sun);
 
 // A place's rate is the central difference of its longitude along the straight path
 // the light-time corrected state takes at its true rate, each end corrected and
@@ -32,15 +31,6 @@ struct Lookout {
     StateVector sun;
     OutputFrame frame;
 };
-
-// The state as the engine corrects it after light time.
-CartesianState corrected(CartesianState relative, std::int32_t target, std::int32_t center,
-                         const Corrections& corrections, const Lookout& lookout) {
-    if (deflects(corrections, target, center)) {
-        relative = apply_solar_gravitational_deflection(relative, lookout.observer.position, lookout.sun.position);
-    }
-    return apply_stellar_aberration(relative, lookout.observer.velocity);
-}
 
 // The rate of the light-time corrected relative position from the engine's `relative`
 // state: the body moves at its velocity at emission, slowed by the growth of the
@@ -150,21 +140,23 @@ Vector3 moving_observer_velocity(const ChartEpochs& chart, const Lookout& at, bo
     return velocity;
 }
 
+using BodyPositions = std::array<Vector3, CORRECTED_BODY_COUNT>;
+
+// The longitude of a corrected position in `frame`.
+Result<double, EphemerisError> longitude_deg(const Vector3& position, const OutputFrame& frame) {
+    const auto turned = frame.apply({position, {0.0, 0.0, 0.0}});
+    if (!turned) return failure(EphemerisError::evaluation(message(turned.error())));
+    return std::atan2(turned->position[1], turned->position[0]) * RADIANS_TO_DEGREES;
+}
+
 // Longitude, latitude, distance and rate of each body of a chart, from their
 // light-time corrected states at the chart's epoch.
-Status<EphemerisError> places(const ChartEpochs& chart, std::int32_t center, const Corrections& corrections,
-                              std::span<const CartesianState> relative, const std::array<Lookout, 3>& lookouts,
-                              const Vector3& observer_velocity, double* out) {
-    std::array<std::array<Vector3, SHIFTED_BODY_COUNT>, 2> moved;
+Status<EphemerisError> places(const ChartEpochs& chart, std::span<const CartesianState> relative,
+                              const std::array<Lookout, 3>& lookouts, const Vector3& observer_velocity, double* out) {
+    BodyPositions at;
+    std::array<BodyPositions, 2> moved;
     for (std::size_t b = 0; b < CHART_BODIES.size(); ++b) {
-        const std::int32_t target = naif_id(CHART_BODIES[b]);
-        const auto at = position_from_state(corrected(relative[b], target, center, corrections, lookouts[0]),
-                                            lookouts[0].frame);
-        if (!at) return failure(at.error());
-        double* values = out + b * VALUES_PER_CHART_BODY;
-        values[0] = at->longitude_deg;
-        values[1] = at->latitude_deg;
-        values[2] = at->distance_au;
+        at[b] = relative[b].position;
         const Vector3 velocity = true_relative_velocity(relative[b], lookouts[0].observer.velocity, observer_velocity);
         for (std::size_t end = 0; end < 2; ++end) {
             const double seconds = chart.rate_offsets_days[end + 1] * SECONDS_PER_DAY;
@@ -173,16 +165,25 @@ Status<EphemerisError> places(const ChartEpochs& chart, std::int32_t center, con
             }
         }
     }
-    std::array<std::array<double, SHIFTED_BODY_COUNT>, 2> longitudes;
+    // Only positions matter from here: a state's velocity turns alone.
+    const BodyPositions seen = corrected_positions(at, lookouts[0].observer, lookouts[0].sun.position);
+    std::array<BodyPositions, 2> ends;
     for (std::size_t end = 0; end < 2; ++end) {
-        const Lookout& lookout = lookouts[end + 1];
-        const auto shifted = shifted_longitudes(moved[end], lookout.observer, lookout.sun.position, lookout.frame);
-        if (!shifted) return failure(shifted.error());
-        longitudes[end] = *shifted;
+        ends[end] = corrected_positions(moved[end], lookouts[end + 1].observer, lookouts[end + 1].sun.position);
     }
     const double days = chart.rate_offsets_days[2] - chart.rate_offsets_days[1];
     for (std::size_t b = 0; b < CHART_BODIES.size(); ++b) {
-        out[b * VALUES_PER_CHART_BODY + 3] = angular_error_deg(longitudes[1][b], longitudes[0][b]) / days;
+        const auto place = position_from_state({seen[b], {0.0, 0.0, 0.0}}, lookouts[0].frame);
+        if (!place) return failure(place.error());
+        const auto before = longitude_deg(ends[0][b], lookouts[1].frame);
+        if (!before) return failure(before.error());
+        const auto after = longitude_deg(ends[1][b], lookouts[2].frame);
+        if (!after) return failure(after.error());
+        double* values = out + b * VALUES_PER_CHART_BODY;
+        values[0] = place->longitude_deg;
+        values[1] = place->latitude_deg;
+        values[2] = place->distance_au;
+        values[3] = angular_error_deg(*after, *before) / days;
     }
     return {};
 }
@@ -200,13 +201,12 @@ Status<EphemerisError> chart_bodies(SpkEphemeris& engine, std::span<const ChartE
     std::vector<double> epochs;
     if (auto done = light_time_states(engine, charts, *apparent, topocentric, states, epochs); !done) return done;
 
-    const std::int32_t center = origin_center(apparent->origin.kind);
     for (std::size_t k = 0; k < charts.size(); ++k) {
         const auto seen_from = lookouts(engine, charts[k], epochs[k], *apparent, topocentric);
         if (!seen_from) return failure(seen_from.error());
         const Vector3 observer_velocity = moving_observer_velocity(charts[k], (*seen_from)[0], topocentric);
         const std::span<const CartesianState> relative(states.data() + k * CHART_BODIES.size(), CHART_BODIES.size());
-        if (auto done = places(charts[k], center, apparent->corrections, relative, *seen_from, observer_velocity,
+        if (auto done = places(charts[k], relative, *seen_from, observer_velocity,
                                out.data() + k * CHART_BODIES.size() * VALUES_PER_CHART_BODY);
             !done) {
             return done;

@@ -1,19 +1,16 @@
-#include "ext/chart/shifted_longitudes.hpp"
+#include "ext/chart/corrected_positions.hpp"
 
 #include <algorithm>
-#include <cmath>
 
-#include "core/constants.hpp"
 #include "core/lanes.hpp"
 #include "spk/apparent_formulas.hpp"
-#include "spk/output_frame.hpp"
 
 namespace orbyx {
 namespace {
 
 constexpr std::size_t QUAD_LANES = LANE_COUNT<Quad>;
 // The bodies padded to whole quads; the padding repeats the last body.
-constexpr std::size_t PADDED = (SHIFTED_BODY_COUNT + QUAD_LANES - 1) / QUAD_LANES * QUAD_LANES;
+constexpr std::size_t PADDED = (CORRECTED_BODY_COUNT + QUAD_LANES - 1) / QUAD_LANES * QUAD_LANES;
 
 struct Columns {
     std::array<double, PADDED> x, y, z;
@@ -68,12 +65,11 @@ ORBYX_QUAD_TARGET void correct_quads(Columns& columns, const CartesianState& obs
 
 }  // namespace
 
-Result<std::array<double, SHIFTED_BODY_COUNT>, EphemerisError> shifted_longitudes(
-    const std::array<Vector3, SHIFTED_BODY_COUNT>& relative, const CartesianState& observer, const Vector3& sun,
-    const OutputFrame& frame) {
+std::array<Vector3, CORRECTED_BODY_COUNT> corrected_positions(const std::array<Vector3, CORRECTED_BODY_COUNT>& relative,
+                                                             const CartesianState& observer, const Vector3& sun) {
     Columns columns;
     for (std::size_t i = 0; i < PADDED; ++i) {
-        const Vector3& position = relative[std::min(i, SHIFTED_BODY_COUNT - 1)];
+        const Vector3& position = relative[std::min(i, CORRECTED_BODY_COUNT - 1)];
         columns.x[i] = position[0];
         columns.y[i] = position[1];
         columns.z[i] = position[2];
@@ -83,13 +79,9 @@ Result<std::array<double, SHIFTED_BODY_COUNT>, EphemerisError> shifted_longitude
     } else {
         correct_pairs(columns, observer, sun);
     }
-    std::array<double, SHIFTED_BODY_COUNT> longitudes;
-    for (std::size_t i = 0; i < SHIFTED_BODY_COUNT; ++i) {
-        const auto turned = frame.apply({{columns.x[i], columns.y[i], columns.z[i]}, {0.0, 0.0, 0.0}});
-        if (!turned) return failure(EphemerisError::evaluation(message(turned.error())));
-        longitudes[i] = std::atan2(turned->position[1], turned->position[0]) * RADIANS_TO_DEGREES;
-    }
-    return longitudes;
+    std::array<Vector3, CORRECTED_BODY_COUNT> corrected;
+    for (std::size_t i = 0; i < CORRECTED_BODY_COUNT; ++i) corrected[i] = {columns.x[i], columns.y[i], columns.z[i]};
+    return corrected;
 }
 
 }  // namespace orbyx

@@ -115,6 +115,22 @@ def test_rates_are_those_of_the_apparent_longitude(engine, topocentric):
     assert worst < RATE_TOLERANCE_DEG_PER_DAY
 
 
+@pytest.mark.parametrize("body", ["mercury", "venus"])
+def test_rates_hold_where_the_sun_bends_the_light_most(engine, body):
+    """At superior conjunction the Sun's deflection turns fastest."""
+    days = np.arange(2451545.0, 2451545.0 + 600.0, 0.25)
+    gaps = [abs((engine.position(body, orbyx.Instant.tt(day), GEOCENTRIC).longitude_deg
+                 - engine.position("sun", orbyx.Instant.tt(day), GEOCENTRIC).longitude_deg + 180.0) % 360.0 - 180.0)
+            if engine.position(body, orbyx.Instant.tt(day), GEOCENTRIC).distance_au > 1.0 else 360.0
+            for day in days]
+    conjunction = float(days[int(np.argmin(gaps))])
+    assert min(gaps) < 1.5
+    for tt in conjunction + np.linspace(-0.5, 0.5, 5):
+        chart = orbyx_ext.chart(engine, SITE, orbyx.Instant.tt(float(tt)))
+        expected = extrapolated_rate(engine, body, float(tt), GEOCENTRIC)
+        assert abs(chart.bodies[body].longitude_speed_deg_per_day - expected) < RATE_TOLERANCE_DEG_PER_DAY
+
+
 @pytest.mark.parametrize("topocentric", [False, True], ids=["geocentric", "topocentric"])
 def test_rates_agree_with_swiss_ephemeris_where_the_module_speed_does_not(engine, topocentric):
     swe = pytest.importorskip("swisseph")

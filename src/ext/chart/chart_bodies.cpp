@@ -8,6 +8,7 @@
 #include "core/nutation.hpp"
 #include "ext/chart/corrected_positions.hpp"
 #include "spk/barycentric_state.hpp"
+#include "spk/batch_barycentric.hpp"
 #include "spk/corrected_states.hpp"
 #include "spk/ecliptic_of_date_search.hpp"
 #include "spk/output_frame.hpp"
@@ -104,24 +105,52 @@ Status<EphemerisError> light_time_states(SpkEphemeris& engine, std::span<const C
     return {};
 }
 
-// The observer, the Sun and the frame at a chart's epoch and at its two offsets.
-Result<std::array<Lookout, 3>, EphemerisError> lookouts(SpkEphemeris& engine, const ChartEpochs& chart,
-                                                        double epoch, const PositionOptions& apparent,
-                                                        bool topocentric) {
+// The observer and the Sun at each chart's epoch and at its two offsets, three per
+// chart; one chart's alone, many charts' as batches, which give the same bits.
+Status<EphemerisError> lookout_states(SpkEphemeris& engine, std::span<const ChartEpochs> charts,
+                                      std::span<const double> epochs, std::int32_t center, bool topocentric,
+                                      std::vector<StateVector>& observers, std::vector<StateVector>& suns) {
     auto& kernels = engine.kernels();
-    const std::int32_t center = origin_center(apparent.origin.kind);
-    const auto seconds_at = [&](std::size_t i) { return epoch + chart.rate_offsets_days[i] * SECONDS_PER_DAY; };
+    std::vector<double> at;
+    for (std::size_t k = 0; k < charts.size(); ++k) {
+        for (double offset_days : charts[k].rate_offsets_days) at.push_back(epochs[k] + offset_days * SECONDS_PER_DAY);
+    }
+    observers.resize(at.size());
+    suns.resize(at.size());
+    if (charts.size() == 1) {
+        for (std::size_t i = 0; i < at.size(); ++i) {
+            const auto observer = barycentric_state_across_kernels(kernels, center, at[i]);
+            if (!observer) return failure(to_ephemeris_error(observer.error()));
+            const auto sun = barycentric_state_across_kernels(kernels, SUN_NAIF_ID, at[i]);
+            if (!sun) return failure(to_ephemeris_error(sun.error()));
+            observers[i] = *observer;
+            suns[i] = *sun;
+        }
+    } else {
+        if (auto done = barycentric_states_across_kernels_into(kernels, center, at, observers); !done) {
+            return failure(to_ephemeris_error(done.error()));
+        }
+        if (auto done = barycentric_states_across_kernels_into(kernels, SUN_NAIF_ID, at, suns); !done) {
+            return failure(to_ephemeris_error(done.error()));
+        }
+    }
+    if (topocentric) {
+        for (std::size_t i = 0; i < at.size(); ++i) add_in_place(observers[i], charts[i / 3].sites[i % 3]);
+    }
+    return {};
+}
+
+// The observer, the Sun and the frame at a chart's epoch and at its two offsets.
+std::array<Lookout, 3> lookouts(const StateVector* observers, const StateVector* suns, double epoch,
+                                const ChartEpochs& chart, const PositionOptions& apparent) {
+    const auto day_at = [&](std::size_t i) {
+        return julian_day_from_seconds(epoch + chart.rate_offsets_days[i] * SECONDS_PER_DAY);
+    };
     // The frames either side nutate for about the cost of one.
-    prepare_nutations_iau2000b(julian_day_from_seconds(seconds_at(1)), julian_day_from_seconds(seconds_at(2)));
+    prepare_nutations_iau2000b(day_at(1), day_at(2));
     std::array<Lookout, 3> lookouts;
     for (std::size_t i = 0; i < lookouts.size(); ++i) {
-        const double at = seconds_at(i);
-        const auto site = topocentric ? std::optional(chart.sites[i]) : std::nullopt;
-        const auto observer = observer_barycentric_state(kernels, center, site, at);
-        if (!observer) return failure(to_ephemeris_error(observer.error()));
-        const auto sun = barycentric_state_across_kernels(kernels, SUN_NAIF_ID, at);
-        if (!sun) return failure(to_ephemeris_error(sun.error()));
-        lookouts[i] = {*observer, *sun, output_frame(apparent, julian_day_from_seconds(at))};
+        lookouts[i] = {observers[i], suns[i], output_frame(apparent, day_at(i))};
     }
     return lookouts;
 }
@@ -201,12 +230,18 @@ Status<EphemerisError> chart_bodies(SpkEphemeris& engine, std::span<const ChartE
     std::vector<double> epochs;
     if (auto done = light_time_states(engine, charts, *apparent, topocentric, states, epochs); !done) return done;
 
+    std::vector<StateVector> observers, suns;
+    if (auto done = lookout_states(engine, charts, epochs, origin_center(apparent->origin.kind), topocentric,
+                                   observers, suns);
+        !done) {
+        return done;
+    }
     for (std::size_t k = 0; k < charts.size(); ++k) {
-        const auto seen_from = lookouts(engine, charts[k], epochs[k], *apparent, topocentric);
-        if (!seen_from) return failure(seen_from.error());
-        const Vector3 observer_velocity = moving_observer_velocity(charts[k], (*seen_from)[0], topocentric);
+        const std::array<Lookout, 3> seen_from =
+            lookouts(observers.data() + 3 * k, suns.data() + 3 * k, epochs[k], charts[k], *apparent);
+        const Vector3 observer_velocity = moving_observer_velocity(charts[k], seen_from[0], topocentric);
         const std::span<const CartesianState> relative(states.data() + k * CHART_BODIES.size(), CHART_BODIES.size());
-        if (auto done = places(charts[k], relative, *seen_from, observer_velocity,
+        if (auto done = places(charts[k], relative, seen_from, observer_velocity,
                                out.data() + k * CHART_BODIES.size() * VALUES_PER_CHART_BODY);
             !done) {
             return done;

@@ -24,8 +24,9 @@ static_assert(CHART_BODIES.size() == CORRECTED_BODY_COUNT && CHART_BODIES[0] == 
 // A place's rate is the central difference of its longitude along the straight path
 // the light-time corrected state takes at its true rate, each end corrected and
 // turned as at its own epoch: the chain rule's derivative, without the places either
-// side. The ends of all bodies are corrected together in vector lanes. Over the half-step of a second and a third the curvature of that path and of
-// the corrections errs by under 1e-10 deg/day, and rounding by less.
+// side. Over the half-step of a second and a third the curvature of that path and of
+// the corrections errs by under 1e-10 deg/day, and rounding by less. A chart's bodies
+// are corrected together in vector lanes.
 
 struct Lookout {
     StateVector observer;
@@ -113,7 +114,9 @@ Status<EphemerisError> lookout_states(SpkEphemeris& engine, std::span<const Char
     auto& kernels = engine.kernels();
     std::vector<double> at;
     for (std::size_t k = 0; k < charts.size(); ++k) {
-        for (double offset_days : charts[k].rate_offsets_days) at.push_back(epochs[k] + offset_days * SECONDS_PER_DAY);
+        for (double offset_days : charts[k].rate_offsets_days) {
+            at.push_back(epochs[k] + offset_days * SECONDS_PER_DAY);
+        }
     }
     observers.resize(at.size());
     suns.resize(at.size());

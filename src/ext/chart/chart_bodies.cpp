@@ -149,12 +149,13 @@ std::array<Lookout, 3> lookouts(const StateVector* observers, const StateVector*
     const auto day_at = [&](std::size_t i) {
         return julian_day_from_seconds(epoch + chart.rate_offsets_days[i] * SECONDS_PER_DAY);
     };
-    // The frames either side nutate for about the cost of one.
-    prepare_nutations_iau2000b(day_at(1), day_at(2));
     std::array<Lookout, 3> lookouts;
-    for (std::size_t i = 0; i < lookouts.size(); ++i) {
-        lookouts[i] = {observers[i], suns[i], output_frame(apparent, day_at(i))};
-    }
+    // Nutations for about the cost of one a pair: the frames either side, then the
+    // frame of the epoch with the TT day's, which the chart's houses take next.
+    prepare_nutations_iau2000b(day_at(1), day_at(2));
+    for (std::size_t i : {1, 2}) lookouts[i] = {observers[i], suns[i], output_frame(apparent, day_at(i))};
+    prepare_nutations_iau2000b(day_at(0), chart.tt_julian_day);
+    lookouts[0] = {observers[0], suns[0], output_frame(apparent, day_at(0))};
     return lookouts;
 }
 
@@ -222,35 +223,27 @@ Status<EphemerisError> places(const ChartEpochs& chart, std::span<const Cartesia
 
 }  // namespace
 
-Status<EphemerisError> chart_bodies(SpkEphemeris& engine, std::span<const ChartEpochs> charts,
-                                    const GeodeticObserver& any_site, bool topocentric, std::span<double> out) {
+Status<EphemerisError> ChartBodies::evaluate(SpkEphemeris& engine, std::span<const ChartEpochs> charts,
+                                             const GeodeticObserver& any_site, bool topocentric) {
+    charts_ = charts;
+    topocentric_ = topocentric;
     PositionOptions requested = apparent_geocentric_ecliptic_of_date();
     if (topocentric) requested.origin = {OriginKind::Topocentric, any_site};
     const auto apparent = resolve_position_options(requested);
     if (!apparent) return failure(apparent.error());
+    apparent_ = *apparent;
     const SharedLengthChecks length_checks(engine.kernels());
-    std::vector<CartesianState> states;
-    std::vector<double> epochs;
-    if (auto done = light_time_states(engine, charts, *apparent, topocentric, states, epochs); !done) return done;
+    if (auto done = light_time_states(engine, charts, apparent_, topocentric, states_, epochs_); !done) return done;
+    return lookout_states(engine, charts, epochs_, origin_center(apparent_.origin.kind), topocentric, observers_,
+                          suns_);
+}
 
-    std::vector<StateVector> observers, suns;
-    if (auto done = lookout_states(engine, charts, epochs, origin_center(apparent->origin.kind), topocentric,
-                                   observers, suns);
-        !done) {
-        return done;
-    }
-    for (std::size_t k = 0; k < charts.size(); ++k) {
-        const std::array<Lookout, 3> seen_from =
-            lookouts(observers.data() + 3 * k, suns.data() + 3 * k, epochs[k], charts[k], *apparent);
-        const Vector3 observer_velocity = moving_observer_velocity(charts[k], seen_from[0], topocentric);
-        const std::span<const CartesianState> relative(states.data() + k * CHART_BODIES.size(), CHART_BODIES.size());
-        if (auto done = places(charts[k], relative, seen_from, observer_velocity,
-                               out.data() + k * CHART_BODIES.size() * VALUES_PER_CHART_BODY);
-            !done) {
-            return done;
-        }
-    }
-    return {};
+Status<EphemerisError> ChartBodies::place(std::size_t chart, std::span<double> out) const {
+    const std::array<Lookout, 3> seen_from = lookouts(observers_.data() + 3 * chart, suns_.data() + 3 * chart,
+                                                      epochs_[chart], charts_[chart], apparent_);
+    const Vector3 observer_velocity = moving_observer_velocity(charts_[chart], seen_from[0], topocentric_);
+    const std::span<const CartesianState> relative(states_.data() + chart * CHART_BODIES.size(), CHART_BODIES.size());
+    return places(charts_[chart], relative, seen_from, observer_velocity, out.data());
 }
 
 }  // namespace orbyx

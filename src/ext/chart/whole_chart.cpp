@@ -18,12 +18,6 @@ static_assert(CHART_BODIES.size() == CHART_BODY_COUNT);
 // Charts whose bodies are evaluated together, so that their states stay in cache.
 constexpr std::size_t CHARTS_PER_CHUNK = 256;
 
-struct ChartInputs {
-    const GeodeticObserver& observer;
-    const ChartEpochs& epochs;
-    const double* bodies;  // as chart_bodies gives them
-};
-
 // Tropical longitudes as they are; sidereal ones less the ayanamsha, their rates
 // less its rate.
 struct Zodiac {
@@ -36,20 +30,24 @@ struct Zodiac {
     double rate(double rate_deg_per_day) const { return rate_deg_per_day - offset.rate_deg_per_day; }
 };
 
-void write_bodies(const ChartInputs& in, const Zodiac& zodiac, double* out) {
+Status<EphemerisError> write_bodies(const ChartBodies& bodies, std::size_t chart, const Zodiac& zodiac,
+                                    double* out) {
+    std::array<double, CHART_BODY_COUNT * VALUES_PER_CHART_BODY> places;
+    if (auto done = bodies.place(chart, places); !done) return done;
     for (std::size_t b = 0; b < CHART_BODY_COUNT; ++b) {
-        const double* place = in.bodies + VALUES_PER_CHART_BODY * b;
+        const double* place = places.data() + VALUES_PER_CHART_BODY * b;
         double* body = out + chart_layout::BODIES + 4 * b;
         body[0] = zodiac.longitude(place[0]);
         body[1] = place[1];
         body[2] = place[2];
         body[3] = zodiac.rate(place[3]);
     }
+    return {};
 }
 
-Status<EphemerisError> write_lunar_points(SpkEphemeris& engine, const ChartInputs& in, const Zodiac& zodiac,
+Status<EphemerisError> write_lunar_points(SpkEphemeris& engine, const ChartEpochs& epochs, const Zodiac& zodiac,
                                           double* out) {
-    const auto north = tropical_north_lunar_points(engine, in.epochs.evaluable, in.epochs.tt_julian_day);
+    const auto north = tropical_north_lunar_points(engine, epochs.evaluable, epochs.tt_julian_day);
     if (!north) return failure(north.error());
     // In LunarPointKind's order.
     const LunarPoint points[CHART_LUNAR_POINT_COUNT] = {
@@ -66,10 +64,10 @@ Status<EphemerisError> write_lunar_points(SpkEphemeris& engine, const ChartInput
     return {};
 }
 
-Status<EphemerisError> write_houses(const ChartInputs& in, const ChartSettings& settings, const Zodiac& zodiac,
-                                    double* out) {
-    auto houses = chart_houses(in.observer, settings.system, settings.fallback, in.epochs.ut1_julian_day,
-                               in.epochs.tt_julian_day);
+Status<EphemerisError> write_houses(const GeodeticObserver& observer, const ChartEpochs& epochs,
+                                    const ChartSettings& settings, const Zodiac& zodiac, double* out) {
+    auto houses = chart_houses(observer, settings.system, settings.fallback, epochs.ut1_julian_day,
+                               epochs.tt_julian_day);
     if (!houses) return failure(houses.error());
     if (zodiac.sidereal) houses = in_sidereal_zodiac(*houses, zodiac.offset.value_deg);
     std::copy(houses->cusps_deg.begin(), houses->cusps_deg.end(), out + chart_layout::CUSPS);
@@ -80,18 +78,20 @@ Status<EphemerisError> write_houses(const ChartInputs& in, const ChartSettings& 
     return {};
 }
 
-Status<EphemerisError> write_chart(SpkEphemeris& engine, const ChartInputs& in, const ChartSettings& settings,
-                                   double* out) {
+// The bodies first, then the houses, which find the nutation of the TT day ready.
+Status<EphemerisError> write_chart(SpkEphemeris& engine, const ChartBodies& bodies, std::size_t chart,
+                                   const GeodeticObserver& observer, const ChartEpochs& epochs,
+                                   const ChartSettings& settings, double* out) {
     Zodiac zodiac{settings.origin.has_value(), {0.0, 0.0}};
     if (zodiac.sidereal) {
-        const auto offset = sidereal_offset(*settings.origin, in.epochs.tt_julian_day);
+        const auto offset = sidereal_offset(*settings.origin, epochs.tt_julian_day);
         if (!offset) return failure(offset.error());
         zodiac.offset = *offset;
     }
     out[chart_layout::AYANAMSHA] = zodiac.offset.value_deg;
-    write_bodies(in, zodiac, out);
-    if (auto done = write_lunar_points(engine, in, zodiac, out); !done) return done;
-    return write_houses(in, settings, zodiac, out);
+    if (auto done = write_bodies(bodies, chart, zodiac, out); !done) return done;
+    if (auto done = write_houses(observer, epochs, settings, zodiac, out); !done) return done;
+    return write_lunar_points(engine, epochs, zodiac, out);
 }
 
 // The charts from `first` on, at most a chunk of them.
@@ -108,14 +108,13 @@ public:
             if (!epochs) return failure(ChartFailure{chart, std::move(epochs).error()});
             epochs_.push_back(*epochs);
         }
-        bodies_.resize(count * VALUES_PER_CHART);
-        if (auto done = chart_bodies(engine_, epochs_, observer(first), settings_.topocentric, bodies_); !done) {
+        if (auto done = bodies_.evaluate(engine_, epochs_, observer(first), settings_.topocentric); !done) {
             return failure(ChartFailure{first_failing(first, count), std::move(done).error()});
         }
         for (std::size_t k = 0; k < count; ++k) {
             const std::size_t chart = first + k;
-            const ChartInputs inputs{observer(chart), epochs_[k], bodies_.data() + k * VALUES_PER_CHART};
-            if (auto done = write_chart(engine_, inputs, settings_, out.data() + chart * chart_layout::VALUES);
+            if (auto done = write_chart(engine_, bodies_, k, observer(chart), epochs_[k], settings_,
+                                        out.data() + chart * chart_layout::VALUES);
                 !done) {
                 return failure(ChartFailure{chart, std::move(done).error()});
             }
@@ -124,17 +123,15 @@ public:
     }
 
 private:
-    static constexpr std::size_t VALUES_PER_CHART = CHART_BODY_COUNT * VALUES_PER_CHART_BODY;
-
     const GeodeticObserver& observer(std::size_t chart) const {
         return observers_[observers_.size() == 1 ? 0 : chart];
     }
 
     // The chart whose bodies fail on their own, the first of the chunk if none does.
     std::size_t first_failing(std::size_t first, std::size_t count) {
-        std::array<double, VALUES_PER_CHART> values;
         for (std::size_t k = 0; k < count; ++k) {
-            if (!chart_bodies(engine_, std::span(&epochs_[k], 1), observer(first + k), settings_.topocentric, values)) {
+            ChartBodies alone;
+            if (!alone.evaluate(engine_, std::span(&epochs_[k], 1), observer(first + k), settings_.topocentric)) {
                 return first + k;
             }
         }
@@ -146,7 +143,7 @@ private:
     std::span<const Instant> instants_;
     const ChartSettings& settings_;
     std::vector<ChartEpochs> epochs_;
-    std::vector<double> bodies_;
+    ChartBodies bodies_;
 };
 
 }  // namespace

@@ -50,6 +50,14 @@ houses: orbyx_ext.HouseCusps = orbyx_ext.house_cusps(site, instant, 2460676.5, "
 cusp_of_house_one: float = houses.cusps[0] + houses.vertex_deg
 shift: float = orbyx_ext.ayanamsha("krishnamurti", 2460676.5) + orbyx_ext.ayanamsha(
     orbyx_ext.UserAyanamsha(2415020.0, 22.5, "iau1976"), converted.instant, nutation=False, engine=engine)
+chart: orbyx_ext.Chart = orbyx_ext.chart(engine, site, instant, "koch", sidereal_mode="krishnamurti",
+                                         fallback="porphyry", topocentric=True)
+mars: orbyx_ext.ChartBody = chart.bodies["mars"]
+backwards: bool = mars.retrograde and chart.lunar_points["true_node"].longitude_deg > 0.0
+ayanamsha_deg: float | None = chart.ayanamsha_deg
+charts: orbyx_ext.Charts = orbyx_ext.charts(engine, [site, site], [instant, again])
+jupiter_speeds = charts.bodies[:, orbyx_ext.BODY_NAMES.index("jupiter"), 3] + charts.cusps[:, 0]
+flags = charts.retrograde.any() or charts.fallback_used.all()
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx

@@ -44,13 +44,6 @@ bool is_opposite(LunarPointKind kind) {
            kind == LunarPointKind::MeanPerigee || kind == LunarPointKind::OsculatingPerigee;
 }
 
-// The mean points come on the mean equinox of date; the ecliptic does not nutate, so
-// on the true equinox only their longitude moves, by the nutation in longitude.
-EclipticDirection on_true_equinox(EclipticDirection mean, double tdb_julian_day) {
-    const double dpsi_deg = nutation_iau2000b(tdb_julian_day).dpsi_rad * RADIANS_TO_DEGREES;
-    return {reduced_to_circle_deg(mean.longitude_deg + dpsi_deg), mean.latitude_deg};
-}
-
 // The Moon's geometric geocentric state on the true ecliptic and equinox of date, the
 // axes of the engine's ecliptic-of-date places: the nutation in longitude alone turns
 // the osculating node by up to 17".
@@ -74,38 +67,45 @@ bool is_mean(LunarPointKind kind) {
            kind == LunarPointKind::MeanApogee || kind == LunarPointKind::MeanPerigee;
 }
 
-// The north node or apogee the kind refers to, tropical, at `seconds` past J2000: TDB
-// for the osculating points; for the mean ones TT, within 2 ms of TDB, in which time
-// no mean point moves a microarcsecond. So the mean points need no kernel and reach
-// beyond its range.
-Result<EclipticDirection, EphemerisError> reference_point(SpkEphemeris& engine, LunarPointKind kind,
-                                                          double seconds) {
+bool is_node(LunarPointKind kind) {
+    return kind == LunarPointKind::MeanNode || kind == LunarPointKind::MeanSouthNode ||
+           kind == LunarPointKind::TrueNode || kind == LunarPointKind::TrueSouthNode;
+}
+
+// The north node and the apogee, mean or osculating, tropical, at `seconds` past J2000:
+// TDB for the osculating points; for the mean ones TT, within 2 ms of TDB, in which
+// time no mean point moves a microarcsecond. So the mean points need no kernel and
+// reach beyond its range. Node and apogee share their nutation or the Moon's state.
+Result<std::array<EclipticDirection, 2>, EphemerisError> reference_points(SpkEphemeris& engine, bool mean,
+                                                                          double seconds) {
     const double julian_day = julian_day_from_seconds(seconds);
-    switch (kind) {
-        case LunarPointKind::MeanNode:
-        case LunarPointKind::MeanSouthNode:
-            return on_true_equinox(mean_lunar_node(julian_day), julian_day);
-        case LunarPointKind::MeanApogee:
-        case LunarPointKind::MeanPerigee:
-            return on_true_equinox(mean_lunar_apogee(julian_day), julian_day);
-        default: break;
+    if (mean) {
+        // The mean points come on the mean equinox of date; the ecliptic does not
+        // nutate, so on the true equinox only their longitude moves, by the nutation
+        // in longitude.
+        const double dpsi_deg = nutation_iau2000b(julian_day).dpsi_rad * RADIANS_TO_DEGREES;
+        const auto on_true_equinox = [dpsi_deg](EclipticDirection direction) {
+            return EclipticDirection{reduced_to_circle_deg(direction.longitude_deg + dpsi_deg),
+                                     direction.latitude_deg};
+        };
+        return std::array{on_true_equinox(mean_lunar_node(julian_day)),
+                          on_true_equinox(mean_lunar_apogee(julian_day))};
     }
     const auto state = moon_state_of_date(engine, seconds);
     if (!state) return failure(state.error());
-    const bool node = kind == LunarPointKind::TrueNode || kind == LunarPointKind::TrueSouthNode;
-    return node ? osculating_node(*state) : osculating_apogee(*state);
+    return std::array{osculating_node(*state), osculating_apogee(*state)};
 }
 
-// The seconds reference_point reads the instant at, and the span its rate may sample.
+// The seconds reference_points reads the instant at, and the span its rate may sample.
 struct SampledSpan {
     double seconds;
     double first_seconds;
     double last_seconds;
 };
 
-Result<SampledSpan, EphemerisError> sampled_span(const SpkEphemeris& engine, LunarPointKind kind,
-                                                 const Instant& evaluable, double tt_julian_day) {
-    if (is_mean(kind)) {
+Result<SampledSpan, EphemerisError> sampled_span(const SpkEphemeris& engine, bool mean, const Instant& evaluable,
+                                                 double tt_julian_day) {
+    if (mean) {
         const double seconds = seconds_since_j2000(tt_julian_day);
         return SampledSpan{seconds, seconds - RATE_HALF_STEP_SECONDS, seconds + RATE_HALF_STEP_SECONDS};
     }
@@ -117,6 +117,39 @@ Result<SampledSpan, EphemerisError> sampled_span(const SpkEphemeris& engine, Lun
                                 seconds_since_j2000(covered.start_julian_day) + RANGE_END_MARGIN_SECONDS),
                        std::min(*tdb_seconds + RATE_HALF_STEP_SECONDS,
                                 seconds_since_j2000(covered.end_julian_day) - RANGE_END_MARGIN_SECONDS)};
+}
+
+// The north node and the apogee at a span's samples: the instant, then before, then after.
+using SampledPoints = std::array<std::array<EclipticDirection, 2>, 3>;
+
+std::array<double, 3> sample_seconds(const SampledSpan& span) {
+    return {span.seconds, span.first_seconds, span.last_seconds};
+}
+
+// The points at the instant, with their rates over the span.
+std::array<LunarPoint, 2> rated(const SampledPoints& samples, const SampledSpan& span) {
+    // Divided by the span actually sampled, which the kernel's ends may shorten.
+    const double days = (span.last_seconds - span.first_seconds) / SECONDS_PER_DAY;
+    std::array<LunarPoint, 2> points;
+    for (std::size_t i = 0; i < 2; ++i) {
+        points[i] = {samples[0][i].longitude_deg, samples[0][i].latitude_deg,
+                     angular_error_deg(samples[2][i].longitude_deg, samples[1][i].longitude_deg) / days};
+    }
+    return points;
+}
+
+Result<std::array<LunarPoint, 2>, EphemerisError> rated_points(SpkEphemeris& engine, bool mean,
+                                                               const Instant& evaluable, double tt_julian_day) {
+    const auto span = sampled_span(engine, mean, evaluable, tt_julian_day);
+    if (!span) return failure(span.error());
+    SampledPoints samples;
+    const auto seconds = sample_seconds(*span);
+    for (std::size_t k = 0; k < seconds.size(); ++k) {
+        const auto points = reference_points(engine, mean, seconds[k]);
+        if (!points) return failure(points.error());
+        samples[k] = *points;
+    }
+    return rated(samples, *span);
 }
 
 }  // namespace
@@ -134,28 +167,49 @@ LunarPoint point_opposite(const LunarPoint& point) {
             point.longitude_speed_deg_per_day};
 }
 
+Result<LunarPoint, EphemerisError> tropical_lunar_point(SpkEphemeris& engine, LunarPointKind kind,
+                                                        const Instant& evaluable, double tt_julian_day) {
+    const auto points = rated_points(engine, is_mean(kind), evaluable, tt_julian_day);
+    if (!points) return failure(points.error());
+    const LunarPoint& point = (*points)[is_node(kind) ? 0 : 1];
+    return is_opposite(kind) ? point_opposite(point) : point;
+}
+
+Result<NorthLunarPoints, EphemerisError> tropical_north_lunar_points(SpkEphemeris& engine, const Instant& evaluable,
+                                                                     double tt_julian_day) {
+    const auto mean_span = sampled_span(engine, true, evaluable, tt_julian_day);
+    if (!mean_span) return failure(mean_span.error());
+    const auto osculating_span = sampled_span(engine, false, evaluable, tt_julian_day);
+    if (!osculating_span) return failure(osculating_span.error());
+    const auto mean_seconds = sample_seconds(*mean_span);
+    const auto osculating_seconds = sample_seconds(*osculating_span);
+    SampledPoints mean, osculating;
+    for (std::size_t k = 0; k < mean_seconds.size(); ++k) {
+        // The mean points nutate at TT, the Moon's state turns at TDB: both for about
+        // the cost of one.
+        prepare_nutations_iau2000b(julian_day_from_seconds(mean_seconds[k]),
+                                   julian_day_from_seconds(osculating_seconds[k]));
+        const auto mean_points = reference_points(engine, true, mean_seconds[k]);
+        if (!mean_points) return failure(mean_points.error());
+        const auto osculating_points = reference_points(engine, false, osculating_seconds[k]);
+        if (!osculating_points) return failure(osculating_points.error());
+        mean[k] = *mean_points;
+        osculating[k] = *osculating_points;
+    }
+    const auto mean_rated = rated(mean, *mean_span);
+    const auto osculating_rated = rated(osculating, *osculating_span);
+    return NorthLunarPoints{mean_rated[0], osculating_rated[0], mean_rated[1], osculating_rated[1]};
+}
+
 Result<LunarPoint, EphemerisError> lunar_point(SpkEphemeris& engine, LunarPointKind kind, const Instant& instant,
                                                std::optional<SiderealOrigin> origin) {
     const auto evaluable = evaluable_instant(engine, instant);
     if (!evaluable) return failure(evaluable.error());
     const auto tt_julian_day = engine.instant_as_tt(*evaluable);
     if (!tt_julian_day) return failure(tt_julian_day.error());
-    const auto span = sampled_span(engine, kind, *evaluable, *tt_julian_day);
-    if (!span) return failure(span.error());
-
-    const auto at = reference_point(engine, kind, span->seconds);
-    if (!at) return failure(at.error());
-    const auto before = reference_point(engine, kind, span->first_seconds);
-    if (!before) return failure(before.error());
-    const auto after = reference_point(engine, kind, span->last_seconds);
-    if (!after) return failure(after.error());
-    // Divided by the span actually sampled, which the kernel's ends may shorten.
-    const double rate = angular_error_deg(after->longitude_deg, before->longitude_deg) /
-                        ((span->last_seconds - span->first_seconds) / SECONDS_PER_DAY);
-    LunarPoint point{at->longitude_deg, at->latitude_deg, rate};
-    if (is_opposite(kind)) point = point_opposite(point);
-    if (!origin) return point;
-
+    const auto tropical = tropical_lunar_point(engine, kind, *evaluable, *tt_julian_day);
+    if (!tropical || !origin) return tropical;
+    const LunarPoint& point = *tropical;
     const auto offset = sidereal_offset(*origin, *tt_julian_day);
     if (!offset) return failure(offset.error());
     return LunarPoint{reduced_to_circle_deg(point.longitude_deg - offset->value_deg), point.latitude_deg,

@@ -36,6 +36,18 @@ struct LunarPoint {
 
 LunarPoint point_opposite(const LunarPoint& point);
 
+// The tropical point at an instant the engine can evaluate (see evaluable_instant)
+// whose TT day the caller has already found.
+Result<LunarPoint, EphemerisError> tropical_lunar_point(SpkEphemeris& engine, LunarPointKind kind,
+                                                        const Instant& evaluable, double tt_julian_day);
+
+// The four points the others lie opposite, for the cost of two.
+struct NorthLunarPoints {
+    LunarPoint mean_node, true_node, mean_apogee, osculating_apogee;
+};
+Result<NorthLunarPoints, EphemerisError> tropical_north_lunar_points(SpkEphemeris& engine, const Instant& evaluable,
+                                                                     double tt_julian_day);
+
 // The point at `instant`, read as every computation of the companion reads instants.
 Result<LunarPoint, EphemerisError> lunar_point(SpkEphemeris& engine, LunarPointKind kind, const Instant& instant,
                                                std::optional<SiderealOrigin> origin);

@@ -21,16 +21,6 @@ using python::Signature;
 const char* const PARAMETERS[] = {"observer", "ut1", "tt", "system", "fallback", "sidereal_mode"};
 const Signature HOUSE_CUSPS = {"house_cusps", PARAMETERS, 6, 4};
 
-std::optional<AnyHouseSystem> system_argument(PyObject* value) {
-    const auto name = python::extract_name(value);
-    if (!name) return std::nullopt;
-    const auto system = house_system_named(*name);
-    if (!system) {
-        python::raise_value_error("unknown house system \"" + normalised_house_system_name(*name) + "\"");
-    }
-    return system;
-}
-
 // One bytes object of twenty native doubles: on PyPy each object handed over costs
 // more than the division itself, so the Python layer unpacks them.
 PyObject* new_houses(const ChartHouses& houses) {
@@ -50,6 +40,16 @@ PyObject* new_houses(const ChartHouses& houses) {
 
 }  // namespace
 
+std::optional<AnyHouseSystem> house_system_argument(PyObject* value) {
+    const auto name = python::extract_name(value);
+    if (!name) return std::nullopt;
+    const auto system = house_system_named(*name);
+    if (!system) {
+        python::raise_value_error("unknown house system \"" + normalised_house_system_name(*name) + "\"");
+    }
+    return system;
+}
+
 PyObject* house_cusps_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     Parameters<6> parameters;
     if (!python::bind(HOUSE_CUSPS, args, nargs, kwnames, parameters)) return nullptr;
@@ -59,11 +59,11 @@ PyObject* house_cusps_function(PyObject*, PyObject* const* args, Py_ssize_t narg
     if (!ut1) return nullptr;
     const auto tt = julian_day_argument(parameters[2]);
     if (!tt) return nullptr;
-    const auto system = system_argument(parameters[3]);
+    const auto system = house_system_argument(parameters[3]);
     if (!system) return nullptr;
     std::optional<AnyHouseSystem> fallback;
     if (parameters[4] != nullptr && parameters[4] != Py_None) {
-        fallback = system_argument(parameters[4]);
+        fallback = house_system_argument(parameters[4]);
         if (!fallback) return nullptr;
     }
     std::optional<SiderealOrigin> origin;

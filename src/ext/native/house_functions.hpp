@@ -2,7 +2,14 @@
 
 #include "python/py_ref.hpp"
 
+#include <optional>
+
+#include "ext/houses/house_system_names.hpp"
+
 namespace orbyx::ext {
+
+// A house system named as house_cusps names them; empty with TypeError or ValueError.
+std::optional<AnyHouseSystem> house_system_argument(PyObject* value);
 
 PyObject* house_cusps_function(PyObject* module, PyObject* const* args, Py_ssize_t nargs,
                                PyObject* kwnames);

@@ -1,4 +1,5 @@
 #include "ext/native/ayanamsha_functions.hpp"
+#include "ext/native/chart_functions.hpp"
 #include "ext/native/crossing_functions.hpp"
 #include "ext/native/horizon_functions.hpp"
 #include "ext/native/lunar_point_functions.hpp"
@@ -42,6 +43,8 @@ PyMethodDef functions[] = {
      TWILIGHT_EVENTS_DOC},
     {"house_cusps", as_method(guarded<house_cusps_function>), METH_FASTCALL | METH_KEYWORDS,
      HOUSE_CUSPS_DOC},
+    {"chart", as_method(guarded<chart_function>), METH_FASTCALL | METH_KEYWORDS, CHART_DOC},
+    {"charts", as_method(guarded<charts_function>), METH_FASTCALL | METH_KEYWORDS, CHARTS_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -1,6 +1,8 @@
 #include "ext/native/shared_conversions.hpp"
 
+#include "ext/native/orbyx_classes.hpp"
 #include "python/errors.hpp"
+#include "python/numpy_array.hpp"
 #include "python/names.hpp"
 
 namespace orbyx::ext {
@@ -14,6 +16,38 @@ std::optional<Body> body_argument(PyObject* value, const python::Signature& sign
         return std::nullopt;
     }
     return *body;
+}
+
+std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const python::Signature& signature,
+                                                 std::size_t index, std::string_view expected) {
+    if (PyUnicode_Check(value) || !PySequence_Check(value)) {
+        python::raise_wrong_argument_type(signature, index, expected, value);
+        return std::nullopt;
+    }
+    if (auto items = python::numpy_object_items(value)) return items;
+    if (PyErr_Occurred()) return std::nullopt;
+    const PyRef fast = PyRef::steal(PySequence_Fast(value, "expected a sequence"));
+    if (!fast) return std::nullopt;
+    const Py_ssize_t count = PySequence_Fast_GET_SIZE(fast.get());
+    PyObject** const objects = PySequence_Fast_ITEMS(fast.get());
+    std::vector<PyRef> held;
+    held.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) held.push_back(PyRef::borrow(objects[i]));
+    return held;
+}
+
+std::optional<std::vector<Instant>> instants_argument(PyObject* value, const python::Signature& signature,
+                                                      std::size_t index, std::string_view expected) {
+    const auto items = sequence_items(value, signature, index, expected);
+    if (!items) return std::nullopt;
+    std::vector<Instant> instants;
+    instants.reserve(items->size());
+    for (const PyRef& item : *items) {
+        const auto instant = orbyx_instant_argument(item.get(), signature, index);
+        if (!instant) return std::nullopt;
+        instants.push_back(*instant);
+    }
+    return instants;
 }
 
 PyObject* new_text(std::string_view text) {

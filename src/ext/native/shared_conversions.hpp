@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/types.hpp"
 #include "python/arguments.hpp"
@@ -13,6 +14,16 @@ namespace orbyx::ext {
 // A body named as orbyx names them ("sun", "moon", "mercury", ...); TypeError for
 // anything but a str, ValueError for an unknown name.
 std::optional<Body> body_argument(PyObject* value, const python::Signature& signature, std::size_t index);
+
+// The items of a list, tuple, NumPy object array or other sequence, each held by a
+// reference of ours, since reading an item can run code that changes the sequence;
+// TypeError naming `expected` for a str or a non-sequence.
+std::optional<std::vector<python::PyRef>> sequence_items(PyObject* value, const python::Signature& signature,
+                                                 std::size_t index, std::string_view expected);
+
+// A sequence of orbyx.Instant; TypeError naming `expected` for anything else.
+std::optional<std::vector<Instant>> instants_argument(PyObject* value, const python::Signature& signature,
+                                                      std::size_t index, std::string_view expected);
 
 // A new str, or null with the error set.
 PyObject* new_text(std::string_view text);

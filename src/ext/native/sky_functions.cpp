@@ -56,26 +56,6 @@ std::optional<Atmosphere> atmosphere_arguments(PyObject* pressure, PyObject* tem
     return *air;
 }
 
-// The items of a list, tuple, NumPy object array or other sequence, each held by a
-// reference of ours, since reading an item can run code that changes the sequence.
-std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const Signature& signature, std::size_t index,
-                                                 std::string_view expected) {
-    if (PyUnicode_Check(value) || !PySequence_Check(value)) {
-        python::raise_wrong_argument_type(signature, index, expected, value);
-        return std::nullopt;
-    }
-    if (auto items = python::numpy_object_items(value)) return items;
-    if (PyErr_Occurred()) return std::nullopt;
-    const PyRef fast = PyRef::steal(PySequence_Fast(value, "expected a sequence"));
-    if (!fast) return std::nullopt;
-    const Py_ssize_t count = PySequence_Fast_GET_SIZE(fast.get());
-    PyObject** const objects = PySequence_Fast_ITEMS(fast.get());
-    std::vector<PyRef> held;
-    held.reserve(static_cast<std::size_t>(count));
-    for (Py_ssize_t i = 0; i < count; ++i) held.push_back(PyRef::borrow(objects[i]));
-    return held;
-}
-
 std::optional<std::vector<Body>> bodies_argument(PyObject* value, const Signature& signature, std::size_t index) {
     const auto items = sequence_items(value, signature, index, "str or a sequence of str");
     if (!items) return std::nullopt;
@@ -87,20 +67,6 @@ std::optional<std::vector<Body>> bodies_argument(PyObject* value, const Signatur
         bodies.push_back(*body);
     }
     return bodies;
-}
-
-std::optional<std::vector<Instant>> instants_argument(PyObject* value, const Signature& signature,
-                                                      std::size_t index) {
-    const auto items = sequence_items(value, signature, index, "orbyx.Instant or a sequence of them");
-    if (!items) return std::nullopt;
-    std::vector<Instant> instants;
-    instants.reserve(items->size());
-    for (const PyRef& item : *items) {
-        const auto instant = orbyx_instant_argument(item.get(), signature, index);
-        if (!instant) return std::nullopt;
-        instants.push_back(*instant);
-    }
-    return instants;
 }
 
 }  // namespace
@@ -141,7 +107,7 @@ PyObject* horizontal_batch_function(PyObject*, PyObject* const* args, Py_ssize_t
     if (!bodies) return nullptr;
     const auto observer = orbyx_observer_argument(parameters[2], HORIZONTAL_BATCH, 2);
     if (!observer) return nullptr;
-    const auto instants = instants_argument(parameters[3], HORIZONTAL_BATCH, 3);
+    const auto instants = instants_argument(parameters[3], HORIZONTAL_BATCH, 3, "orbyx.Instant or a sequence of them");
     if (!instants) return nullptr;
     bool ok = true;
     const auto air = atmosphere_arguments(parameters[4], parameters[5], HORIZONTAL_BATCH, ok);

@@ -3,9 +3,10 @@ conversions between time scales through an engine's time kernels (with a ΔT mod
 beyond them), the places of bodies in a site's sky, complete horizon events (rises,
 sets, transits and twilights), how bodies look (elongation, phase, illuminated
 fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, more
-ayanamshas, the crossings, node passages and stations of a body's apparent ecliptic track, and house
-cusps in more systems."""
+ayanamshas, the crossings, node passages and stations of a body's apparent ecliptic track, house
+cusps in more systems, and whole charts, one at a time or in batches."""
 from orbyx_ext._ayanamsha import UserAyanamsha, ayanamsha
+from orbyx_ext._chart import BODY_NAMES, LUNAR_POINT_NAMES, Chart, ChartBody, Charts, chart, charts
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
                                   longitude_crossings, stations)
 from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
@@ -19,13 +20,18 @@ from orbyx_ext._sky import (HorizontalPlace, HourAngle, LocalSiderealTime, horiz
 from orbyx_ext._time import CalendarDate, ConvertedInstant, calendar_from_instant, convert
 
 __all__ = [
+    "BODY_NAMES",
     "CalendarDate",
+    "Chart",
+    "ChartBody",
+    "Charts",
     "ConvertedInstant",
     "EclipticPassage",
     "HorizonEvent",
     "HorizontalPlace",
     "HouseCusps",
     "HourAngle",
+    "LUNAR_POINT_NAMES",
     "LocalSiderealTime",
     "LongitudeCrossing",
     "LunarPoint",
@@ -36,6 +42,8 @@ __all__ = [
     "UserAyanamsha",
     "ayanamsha",
     "calendar_from_instant",
+    "chart",
+    "charts",
     "convert",
     "datetime_from_instant",
     "ecliptic_passages",

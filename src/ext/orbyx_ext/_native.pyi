@@ -47,3 +47,10 @@ def house_cusps(observer: orbyx.GeodeticObserver, ut1: orbyx.Instant | float, tt
                 system: str, fallback: str | None = None,
                 sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str] | None = None
                 ) -> bytes: ...
+def chart(engine: orbyx.Engine, observer: orbyx.GeodeticObserver, instant: orbyx.Instant, system: str | None = None,
+          sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str] | None = None,
+          fallback: str | None = None, topocentric: bool = False) -> bytes: ...
+def charts(engine: orbyx.Engine, observers: orbyx.GeodeticObserver | Sequence[orbyx.GeodeticObserver],
+           instants: Sequence[orbyx.Instant] | npt.NDArray[np.object_], system: str | None = None,
+           sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str] | None = None,
+           fallback: str | None = None, topocentric: bool = False) -> npt.NDArray[np.float64]: ...

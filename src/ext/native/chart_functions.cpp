@@ -1,0 +1,136 @@
+#include "ext/native/chart_functions.hpp"
+
+#include <array>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "ext/chart/whole_chart.hpp"
+#include "ext/native/ayanamsha_arguments.hpp"
+#include "ext/native/house_functions.hpp"
+#include "ext/native/orbyx_classes.hpp"
+#include "ext/native/shared_conversions.hpp"
+#include "python/arguments.hpp"
+#include "python/engine_use.hpp"
+#include "python/errors.hpp"
+#include "python/numpy_array.hpp"
+
+namespace orbyx::ext {
+namespace {
+
+using python::Access;
+using python::EngineUse;
+using python::Parameters;
+using python::Signature;
+
+const char* const CHART_PARAMETERS[] = {"engine",        "observer", "instant",    "system",
+                                        "sidereal_mode", "fallback", "topocentric"};
+const Signature CHART = {"chart", CHART_PARAMETERS, 7, 3};
+const char* const CHARTS_PARAMETERS[] = {"engine",        "observers", "instants",   "system",
+                                         "sidereal_mode", "fallback",  "topocentric"};
+const Signature CHARTS = {"charts", CHARTS_PARAMETERS, 7, 3};
+
+constexpr const char* DEFAULT_SYSTEM = "placidus";
+
+bool given(PyObject* value) { return value != nullptr && value != Py_None; }
+
+// The system, sidereal origin, fallback and topocentric flag, at parameters 3 to 6.
+std::optional<ChartSettings> settings_arguments(const Parameters<7>& parameters, const Signature& signature) {
+    std::optional<AnyHouseSystem> system = house_system_named(DEFAULT_SYSTEM);
+    if (given(parameters[3])) system = house_system_argument(parameters[3]);
+    if (!system) return std::nullopt;
+    ChartSettings settings{*system, std::nullopt, std::nullopt, false};
+    if (given(parameters[4])) {
+        settings.origin = sidereal_origin_argument(parameters[4], signature, 4);
+        if (!settings.origin) return std::nullopt;
+    }
+    if (given(parameters[5])) {
+        settings.fallback = house_system_argument(parameters[5]);
+        if (!settings.fallback) return std::nullopt;
+    }
+    if (parameters[6] != nullptr) {
+        if (!PyBool_Check(parameters[6])) {
+            python::raise_wrong_argument_type(signature, 6, "bool", parameters[6]);
+            return std::nullopt;
+        }
+        settings.topocentric = parameters[6] == Py_True;
+    }
+    return settings;
+}
+
+// One orbyx.GeodeticObserver, or a sequence of them.
+std::optional<std::vector<GeodeticObserver>> observers_argument(PyObject* value) {
+    if (!PySequence_Check(value) || PyUnicode_Check(value)) {
+        const auto observer = orbyx_observer_argument(value, CHARTS, 1);
+        if (!observer) return std::nullopt;
+        return std::vector<GeodeticObserver>{*observer};
+    }
+    const auto items = sequence_items(value, CHARTS, 1, "orbyx.GeodeticObserver or a sequence of them");
+    if (!items) return std::nullopt;
+    std::vector<GeodeticObserver> observers;
+    observers.reserve(items->size());
+    for (const PyRef& item : *items) {
+        const auto observer = orbyx_observer_argument(item.get(), CHARTS, 1);
+        if (!observer) return std::nullopt;
+        observers.push_back(*observer);
+    }
+    return observers;
+}
+
+}  // namespace
+
+PyObject* chart_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Parameters<7> parameters;
+    if (!python::bind(CHART, args, nargs, kwnames, parameters)) return nullptr;
+    if (!check_engine_argument(parameters[0], CHART, 0)) return nullptr;
+    EngineUse use(parameters[0], Access::Shared);
+    if (!use) return nullptr;
+    const auto observer = orbyx_observer_argument(parameters[1], CHART, 1);
+    if (!observer) return nullptr;
+    const auto instant = orbyx_instant_argument(parameters[2], CHART, 2);
+    if (!instant) return nullptr;
+    const auto settings = settings_arguments(parameters, CHART);
+    if (!settings) return nullptr;
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    // Bytes for the Python layer to unpack: on PyPy each object handed over costs
+    // more than a body's place.
+    std::array<double, chart_layout::VALUES> values{};
+    const auto charted = whole_charts(*engine, std::span(&*observer, 1), std::span(&*instant, 1), *settings, values);
+    if (!charted) {
+        python::raise_value_error(charted.error().error.message());
+        return nullptr;
+    }
+    return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(values.data()),
+                                     static_cast<Py_ssize_t>(sizeof(values)));
+}
+
+PyObject* charts_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Parameters<7> parameters;
+    if (!python::bind(CHARTS, args, nargs, kwnames, parameters)) return nullptr;
+    if (!check_engine_argument(parameters[0], CHARTS, 0)) return nullptr;
+    EngineUse use(parameters[0], Access::Shared);
+    if (!use) return nullptr;
+    const auto observers = observers_argument(parameters[1]);
+    if (!observers) return nullptr;
+    const auto instants = instants_argument(parameters[2], CHARTS, 2, "a sequence of orbyx.Instant");
+    if (!instants) return nullptr;
+    if (PySequence_Check(parameters[1]) && observers->size() != instants->size()) {
+        python::raise_value_error("charts needs one observer, or one per instant: got " +
+                                  std::to_string(observers->size()) + " observers for " +
+                                  std::to_string(instants->size()) + " instants");
+        return nullptr;
+    }
+    const auto settings = settings_arguments(parameters, CHARTS);
+    if (!settings) return nullptr;
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    double* data = nullptr;
+    PyRef array = python::new_float64_array(instants->size(), chart_layout::VALUES, 1, data);
+    if (!array) return nullptr;
+    const std::span<double> out(data, instants->size() * chart_layout::VALUES);
+    if (!python::succeeded(whole_charts(*engine, *observers, *instants, *settings, out))) return nullptr;
+    return array.release();
+}
+
+}  // namespace orbyx::ext

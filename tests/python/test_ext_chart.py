@@ -54,7 +54,7 @@ def instants():
 
 
 @pytest.mark.parametrize("instant", instants(), ids=["tt", "utc", "ut1", "utc-1965"])
-@pytest.mark.parametrize("sidereal_mode", [None, "lahiri", "krishnamurti"])
+@pytest.mark.parametrize("sidereal_mode", [None, "lahiri", "krishnamurti", "true_chitra"])
 def test_a_chart_is_its_parts(engine, instant, sidereal_mode):
     chart = orbyx_ext.chart(engine, SITE, instant, "koch", sidereal_mode)
     tropical = orbyx_ext.chart(engine, SITE, instant, "koch") if sidereal_mode else chart

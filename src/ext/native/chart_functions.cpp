@@ -65,16 +65,10 @@ std::optional<std::vector<GeodeticObserver>> observers_argument(PyObject* value)
         if (!observer) return std::nullopt;
         return std::vector<GeodeticObserver>{*observer};
     }
-    const auto items = sequence_items(value, CHARTS, 1, "orbyx.GeodeticObserver or a sequence of them");
-    if (!items) return std::nullopt;
-    std::vector<GeodeticObserver> observers;
-    observers.reserve(items->size());
-    for (const PyRef& item : *items) {
-        const auto observer = orbyx_observer_argument(item.get(), CHARTS, 1);
-        if (!observer) return std::nullopt;
-        observers.push_back(*observer);
-    }
-    return observers;
+    return converted_items(value, CHARTS, 1, "orbyx.GeodeticObserver or a sequence of them",
+                           [](PyObject* item, const Signature& signature, std::size_t index) {
+                               return orbyx_observer_argument(item, signature, index);
+                           });
 }
 
 }  // namespace

@@ -38,16 +38,10 @@ std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const python::
 
 std::optional<std::vector<Instant>> instants_argument(PyObject* value, const python::Signature& signature,
                                                       std::size_t index, std::string_view expected) {
-    const auto items = sequence_items(value, signature, index, expected);
-    if (!items) return std::nullopt;
-    std::vector<Instant> instants;
-    instants.reserve(items->size());
-    for (const PyRef& item : *items) {
-        const auto instant = orbyx_instant_argument(item.get(), signature, index);
-        if (!instant) return std::nullopt;
-        instants.push_back(*instant);
-    }
-    return instants;
+    return converted_items(value, signature, index, expected,
+                           [](PyObject* item, const python::Signature& of, std::size_t at) {
+                               return orbyx_instant_argument(item, of, at);
+                           });
 }
 
 PyObject* new_text(std::string_view text) {

@@ -57,16 +57,7 @@ std::optional<Atmosphere> atmosphere_arguments(PyObject* pressure, PyObject* tem
 }
 
 std::optional<std::vector<Body>> bodies_argument(PyObject* value, const Signature& signature, std::size_t index) {
-    const auto items = sequence_items(value, signature, index, "str or a sequence of str");
-    if (!items) return std::nullopt;
-    std::vector<Body> bodies;
-    bodies.reserve(items->size());
-    for (const PyRef& item : *items) {
-        const auto body = body_argument(item.get(), signature, index);
-        if (!body) return std::nullopt;
-        bodies.push_back(*body);
-    }
-    return bodies;
+    return converted_items(value, signature, index, "str or a sequence of str", body_argument);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Type 2 evaluation on a kernel: directory and record caches, record selection and reads.
+// Chebyshev (Type 2 and 3) evaluation on a kernel: directory and record caches, record
+// selection and reads, and the dispatch of a segment by its data type.
 
 #include <algorithm>
 #include <array>
@@ -20,33 +21,41 @@ constexpr std::size_t GATHERED_EPOCHS = 64;
 
 }  // namespace
 
-Result<const Type2Directory*, SpkError> SpkKernel::type2_directory(SegmentAddressRange segment) {
-    if (const auto cached = directory_cache_.find(segment); cached != directory_cache_.end()) {
+Result<const Type2Directory*, SpkError> SpkKernel::chebyshev_directory(ChebyshevType type,
+                                                                       SegmentAddressRange segment) {
+    auto& directories = cache_of(type).directories;
+    if (const auto cached = directories.find(segment); cached != directories.end()) {
         return &cached->second;
     }
-    if (segment.end < std::numeric_limits<std::int32_t>::min() + 3) {
-        return failure(SpkError::invalid_type2_segment("segment is too short to contain a directory"));
+    // Type 2 has always let a directory before address 1 fail as a read.
+    const std::int64_t shortest_end = type == ChebyshevType::Type2
+                                          ? std::int64_t{std::numeric_limits<std::int32_t>::min()} + 3
+                                          : std::int64_t{std::max(segment.begin, 1)} + 3;
+    if (segment.end < shortest_end) {
+        return failure(SpkError::invalid_segment_data(static_cast<std::int32_t>(type),
+                                                      "segment is too short to contain a directory"));
     }
     if (auto read = read_words_into(segment.end - 3, TYPE2_DIRECTORY_WORDS, record_buffer_); !read) {
         return failure(std::move(read).error());
     }
-    auto directory = decode_type2_directory(
-        std::span<const double>(record_buffer_).first<TYPE2_DIRECTORY_WORDS>(), segment.begin, segment.end);
+    auto directory = decode_chebyshev_directory(
+        type, std::span<const double>(record_buffer_).first<TYPE2_DIRECTORY_WORDS>(), segment.begin, segment.end);
     if (!directory) return failure(std::move(directory).error());
-    return &directory_cache_.emplace(segment, *directory).first->second;
+    return &directories.emplace(segment, *directory).first->second;
 }
 
-Result<Type2Record*, SpkError> SpkKernel::type2_record(SegmentAddressRange segment,
-                                                             const Type2Directory& directory, std::uint32_t index) {
-    const auto cached = record_cache_.find(segment);
-    if (cached != record_cache_.end() && cached->second.index == index) return &cached->second;
+Result<Type2Record*, SpkError> SpkKernel::chebyshev_record(ChebyshevType type, SegmentAddressRange segment,
+                                                           const Type2Directory& directory, std::uint32_t index) {
+    auto& records = cache_of(type).records;
+    const auto cached = records.find(segment);
+    if (cached != records.end() && cached->second.index == index) return &cached->second;
 
-    const auto address = type2_record_address(segment.begin, directory, index);
+    const auto address = chebyshev_record_address(type, segment.begin, directory, index);
     if (!address) return failure(address.error());
     if (auto read = read_words_into(*address, directory.record_size, record_buffer_); !read) {
         return failure(std::move(read).error());
     }
-    Type2Record& record = cached != record_cache_.end() ? cached->second : record_cache_[segment];
+    Type2Record& record = cached != records.end() ? cached->second : records[segment];
     record.index = index;
     // Same-size replacements reuse the cached record's storage.
     record.coefficients.assign(record_buffer_.begin(), record_buffer_.end());
@@ -55,22 +64,23 @@ Result<Type2Record*, SpkError> SpkKernel::type2_record(SegmentAddressRange segme
     return &record;
 }
 
-Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, std::int32_t end,
-                                                          std::span<const double> epochs,
-                                                          std::span<StateVector> states) {
+template <ChebyshevType TYPE>
+Status<SpkError> SpkKernel::evaluate_chebyshev_at_epochs_into(SegmentAddressRange segment,
+                                                              std::span<const double> epochs,
+                                                              std::span<StateVector> states) {
     assert(states.size() == epochs.size());
-    const SegmentAddressRange segment{begin, end};
-    const auto found = type2_directory(segment);
+    const auto found = chebyshev_directory(TYPE, segment);
     if (!found) return failure(found.error());
     const Type2Directory& directory = **found;
 
     const auto index_of = [&](double epoch) { return type2_record_index(directory, epoch); };
     const auto evaluate_run = [&](std::uint32_t index, std::span<const double> run_epochs,
                                   std::span<StateVector> run_states) -> Status<SpkError> {
-        const auto record = type2_record(segment, directory, index);
+        const auto record = chebyshev_record(TYPE, segment, directory, index);
         if (!record) return failure(record.error());
-        return evaluate_checked_type2_record((*record)->coefficients, directory.record_size, (*record)->checks,
-                                             run_epochs, run_states);
+        constexpr auto evaluate =
+            TYPE == ChebyshevType::Type2 ? evaluate_checked_type2_record : evaluate_checked_type3_record;
+        return evaluate((*record)->coefficients, directory.record_size, (*record)->checks, run_epochs, run_states);
     };
 
     if (!epochs.empty() && in_increasing_order(epochs) && index_of(epochs.front()) >= 0 &&
@@ -104,7 +114,7 @@ Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, st
     bool in_record_order = true;
     for (std::size_t position = 0; position < epochs.size(); ++position) {
         const std::int64_t index = index_of(epochs[position]);
-        if (index < 0) return failure(type2_record_selection_error(index));
+        if (index < 0) return failure(chebyshev_record_selection_error(TYPE, index));
         record_indices_[position] = static_cast<std::uint32_t>(index);
         in_record_order = in_record_order && (position == 0 || record_indices_[position - 1] <= index);
     }
@@ -149,6 +159,18 @@ Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, st
     return {};
 }
 
+Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                          std::span<const double> epochs,
+                                                          std::span<StateVector> states) {
+    return evaluate_chebyshev_at_epochs_into<ChebyshevType::Type2>({begin, end}, epochs, states);
+}
+
+Status<SpkError> SpkKernel::evaluate_type3_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                          std::span<const double> epochs,
+                                                          std::span<StateVector> states) {
+    return evaluate_chebyshev_at_epochs_into<ChebyshevType::Type3>({begin, end}, epochs, states);
+}
+
 Result<std::vector<StateVector>, SpkError> SpkKernel::evaluate_type2_at_epochs(std::int32_t begin, std::int32_t end,
                                                                              std::span<const double> epochs) {
     std::vector<StateVector> states(epochs.size());
@@ -159,26 +181,55 @@ Result<std::vector<StateVector>, SpkError> SpkKernel::evaluate_type2_at_epochs(s
 }
 
 // The batch path for a list of one epoch, without its bookkeeping.
-Result<StateVector, SpkError> SpkKernel::evaluate_type2_at_epoch(std::int32_t begin, std::int32_t end, double epoch) {
-    const SegmentAddressRange segment{begin, end};
-    const auto directory = type2_directory(segment);
+template <ChebyshevType TYPE>
+Result<StateVector, SpkError> SpkKernel::evaluate_chebyshev_at_epoch(SegmentAddressRange segment, double epoch) {
+    const auto directory = chebyshev_directory(TYPE, segment);
     if (!directory) return failure(directory.error());
-    const auto index = select_type2_record(**directory, epoch);
+    const auto index = select_chebyshev_record(TYPE, **directory, epoch);
     if (!index) return failure(index.error());
-    const auto found = type2_record(segment, **directory, *index);
+    const auto found = chebyshev_record(TYPE, segment, **directory, *index);
     if (!found) return failure(found.error());
     Type2Record& record = **found;
     if (record.last_lone_epoch && same_bits(record.last_lone_epoch->first, epoch)) {
         return record.last_lone_epoch->second;
     }
+    constexpr auto evaluate =
+        TYPE == ChebyshevType::Type2 ? evaluate_checked_type2_record : evaluate_checked_type3_record;
     StateVector state;
-    if (auto done = evaluate_checked_type2_record(record.coefficients, (*directory)->record_size, record.checks,
-                                                  std::span(&epoch, 1), std::span(&state, 1));
+    if (auto done = evaluate(record.coefficients, (*directory)->record_size, record.checks, std::span(&epoch, 1),
+                             std::span(&state, 1));
         !done) {
         return failure(std::move(done).error());
     }
     record.last_lone_epoch.emplace(epoch, state);
     return state;
+}
+
+Result<StateVector, SpkError> SpkKernel::evaluate_type2_at_epoch(std::int32_t begin, std::int32_t end, double epoch) {
+    return evaluate_chebyshev_at_epoch<ChebyshevType::Type2>({begin, end}, epoch);
+}
+
+Result<StateVector, SpkError> SpkKernel::evaluate_type3_at_epoch(std::int32_t begin, std::int32_t end, double epoch) {
+    return evaluate_chebyshev_at_epoch<ChebyshevType::Type3>({begin, end}, epoch);
+}
+
+Status<SpkError> SpkKernel::evaluate_segment_at_epochs_into(const SpkSegment& segment, std::span<const double> epochs,
+                                                            std::span<StateVector> states) {
+    if (!evaluates_segment_type(segment.data_type)) {
+        return failure(SpkError::unsupported_segment_type(segment.data_type));
+    }
+    if (segment.data_type == 3) {
+        return evaluate_type3_at_epochs_into(segment.begin_address, segment.end_address, epochs, states);
+    }
+    return evaluate_type2_at_epochs_into(segment.begin_address, segment.end_address, epochs, states);
+}
+
+Result<StateVector, SpkError> SpkKernel::evaluate_segment_at_epoch(const SpkSegment& segment, double epoch) {
+    if (!evaluates_segment_type(segment.data_type)) {
+        return failure(SpkError::unsupported_segment_type(segment.data_type));
+    }
+    if (segment.data_type == 3) return evaluate_type3_at_epoch(segment.begin_address, segment.end_address, epoch);
+    return evaluate_type2_at_epoch(segment.begin_address, segment.end_address, epoch);
 }
 
 }  // namespace orbyx

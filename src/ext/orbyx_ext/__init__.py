@@ -3,8 +3,9 @@ conversions between time scales through an engine's time kernels (with a ΔT mod
 beyond them), the places of bodies in a site's sky, complete horizon events (rises,
 sets, transits and twilights), how bodies look (elongation, phase, illuminated
 fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, more
-ayanamshas, the crossings, node passages and stations of a body's apparent ecliptic track, and house
-cusps in more systems."""
+ayanamshas, the crossings, node passages and stations of a body's apparent ecliptic track, house
+cusps in more systems, and engines that read more SPK segment types, with the geometric states
+of any body of their kernels."""
 from orbyx_ext._ayanamsha import UserAyanamsha, ayanamsha
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
                                   longitude_crossings, stations)
@@ -12,16 +13,18 @@ from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
 from orbyx_ext._horizon import HorizonEvent, TwilightEvent
 from orbyx_ext._houses import HouseCusps, house_cusps
 from orbyx_ext._lunar_points import LunarPoint, lunar_point
-from orbyx_ext._native import horizon_events, instant_from_calendar, twilight_events
+from orbyx_ext._native import horizon_events, instant_from_calendar, open, twilight_events
 from orbyx_ext._phenomena import MoonAge, Phenomena, moon_age, phenomena
 from orbyx_ext._sky import (HorizontalPlace, HourAngle, LocalSiderealTime, horizontal, hour_angle,
                             local_sidereal_time)
+from orbyx_ext._states import GeometricState, geometric_state
 from orbyx_ext._time import CalendarDate, ConvertedInstant, calendar_from_instant, convert
 
 __all__ = [
     "CalendarDate",
     "ConvertedInstant",
     "EclipticPassage",
+    "GeometricState",
     "HorizonEvent",
     "HorizontalPlace",
     "HouseCusps",
@@ -39,6 +42,7 @@ __all__ = [
     "convert",
     "datetime_from_instant",
     "ecliptic_passages",
+    "geometric_state",
     "horizon_events",
     "horizontal",
     "house_cusps",
@@ -49,6 +53,7 @@ __all__ = [
     "longitude_crossings",
     "lunar_point",
     "moon_age",
+    "open",
     "phenomena",
     "stations",
     "twilight_events",

@@ -2,24 +2,16 @@
 // selection and reads, and the dispatch of a segment by its data type.
 
 #include <algorithm>
-#include <array>
 #include <cassert>
-#include <functional>
 #include <limits>
-#include <numeric>
 #include <utility>
 
 #include "core/same_bits.hpp"
 #include "spk/epoch_order.hpp"
+#include "spk/record_runs.hpp"
 #include "spk/spk_kernel.hpp"
 
 namespace orbyx {
-namespace {
-
-// Epochs of one record taken at a time when they are scattered in the input.
-constexpr std::size_t GATHERED_EPOCHS = 64;
-
-}  // namespace
 
 Result<const Type2Directory*, SpkError> SpkKernel::chebyshev_directory(ChebyshevType type,
                                                                        SegmentAddressRange segment) {
@@ -109,54 +101,9 @@ Status<SpkError> SpkKernel::evaluate_chebyshev_at_epochs_into(SegmentAddressRang
         return {};
     }
 
-    // Every epoch's record is known before any record is read.
-    record_indices_.resize(epochs.size());
-    bool in_record_order = true;
-    for (std::size_t position = 0; position < epochs.size(); ++position) {
-        const std::int64_t index = index_of(epochs[position]);
-        if (index < 0) return failure(chebyshev_record_selection_error(TYPE, index));
-        record_indices_[position] = static_cast<std::uint32_t>(index);
-        in_record_order = in_record_order && (position == 0 || record_indices_[position - 1] <= index);
-    }
-
-    if (in_record_order) {
-        // Each record's epochs are a stretch of the input.
-        for (std::size_t run = 0; run < epochs.size();) {
-            const std::uint32_t index = record_indices_[run];
-            std::size_t run_end = run + 1;
-            while (run_end < epochs.size() && record_indices_[run_end] == index) ++run_end;
-            const std::size_t count = run_end - run;
-            if (auto done = evaluate_run(index, epochs.subspan(run, count), states.subspan(run, count)); !done) {
-                return done;
-            }
-            run = run_end;
-        }
-        return {};
-    }
-
-    // Positions ordered by record, in input order within one record.
-    std::vector<std::size_t> order(epochs.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::ranges::stable_sort(order, std::less{}, [&](std::size_t position) { return record_indices_[position]; });
-    std::array<double, GATHERED_EPOCHS> gathered_epochs;
-    std::array<StateVector, GATHERED_EPOCHS> gathered_states;
-    for (std::size_t run = 0; run < order.size();) {
-        const std::uint32_t index = record_indices_[order[run]];
-        std::size_t run_end = run + 1;
-        while (run_end < order.size() && record_indices_[order[run_end]] == index) ++run_end;
-        for (std::size_t first = run; first < run_end; first += GATHERED_EPOCHS) {
-            const std::size_t count = std::min(GATHERED_EPOCHS, run_end - first);
-            for (std::size_t j = 0; j < count; ++j) gathered_epochs[j] = epochs[order[first + j]];
-            if (auto done = evaluate_run(index, std::span(gathered_epochs).first(count),
-                                         std::span(gathered_states).first(count));
-                !done) {
-                return done;
-            }
-            for (std::size_t j = 0; j < count; ++j) states[order[first + j]] = gathered_states[j];
-        }
-        run = run_end;
-    }
-    return {};
+    return evaluate_by_record(
+        epochs, states, record_indices_, index_of,
+        [](std::int64_t code) { return chebyshev_record_selection_error(TYPE, code); }, evaluate_run);
 }
 
 Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, std::int32_t end,

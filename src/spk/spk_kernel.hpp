@@ -14,6 +14,7 @@
 #include "spk/spk_error.hpp"
 #include "spk/spk_segment.hpp"
 #include "spk/state_vector.hpp"
+#include "spk/type13.hpp"
 #include "spk/type2.hpp"
 
 namespace orbyx {
@@ -45,16 +46,19 @@ public:
                                                    std::span<const double> epochs, std::span<StateVector> states);
     // One epoch; allocates nothing once the segment's directory and record are cached.
     Result<StateVector, SpkError> evaluate_type2_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
-    // The same two for Type 3 segments, whatever the kernel's segment types.
+    // The same two for Type 3 and Type 13 segments, whatever the kernel's segment types.
     Status<SpkError> evaluate_type3_at_epochs_into(std::int32_t begin, std::int32_t end,
                                                    std::span<const double> epochs, std::span<StateVector> states);
     Result<StateVector, SpkError> evaluate_type3_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
+    Status<SpkError> evaluate_type13_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                    std::span<const double> epochs, std::span<StateVector> states);
+    Result<StateVector, SpkError> evaluate_type13_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
 
     // A kernel evaluates Type 2 segments; one of an engine opened with the extended
-    // segment types evaluates Types 3 as well.
+    // segment types evaluates Types 3 and 13 as well.
     void enable_extended_segment_types() { extended_segment_types_ = true; }
     bool evaluates_segment_type(std::int32_t data_type) const {
-        return data_type == 2 || (extended_segment_types_ && data_type == 3);
+        return data_type == 2 || (extended_segment_types_ && (data_type == 3 || data_type == 13));
     }
     // States of `segment`, one of this kernel's, by its data type; a type the kernel does
     // not evaluate is refused as unsupported.
@@ -97,11 +101,28 @@ private:
     Result<Type2Record*, SpkError> chebyshev_record(ChebyshevType type, SegmentAddressRange segment,
                                                     const Type2Directory& directory, std::uint32_t index);
 
+    // A Type 13 segment's layout and epoch directory, the stretch of epochs read last
+    // and the window built last.
+    struct Type13Segment {
+        Type13Layout layout;
+        std::vector<double> every_hundredth_epoch;
+        std::optional<std::uint32_t> stretch;
+        std::vector<double> stretch_epochs;
+        std::optional<Type13Window> window;
+    };
+    Result<Type13Segment*, SpkError> type13_segment(SegmentAddressRange segment);
+    // The first state of the window for `epoch`.
+    Result<std::uint32_t, SpkError> type13_window_first_of(SegmentAddressRange segment, Type13Segment& data,
+                                                           double epoch);
+    Result<const Type13Window*, SpkError> type13_window(SegmentAddressRange segment, Type13Segment& data,
+                                                       std::uint32_t first);
+
     DafFileRecord record_;
     KernelSource source_;
     std::optional<std::vector<SpkSegment>> segment_cache_;
     ChebyshevCache type2_cache_;
     ChebyshevCache type3_cache_;
+    std::unordered_map<SegmentAddressRange, Type13Segment, SegmentAddressRangeHash> type13_cache_;
     bool extended_segment_types_ = false;
     // A record being read, kept apart so that a failed read leaves the cached record whole.
     std::vector<double> record_buffer_;

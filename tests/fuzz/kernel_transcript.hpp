@@ -2,17 +2,19 @@
 
 // What the kernel fuzzers share: a transcript of the answers, to compare the mapped
 // and the positioned-read forms of one file, the epochs and bodies they ask for, and
-// the check that a batch fails exactly when one of its scalar requests does.
+// the checks that a batch fails exactly when one of its scalar requests does.
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "core/constants.hpp"
+#include "core/same_bits.hpp"
 #include "core/types.hpp"
 #include "spk/spk_ephemeris.hpp"
 
@@ -101,6 +103,53 @@ inline void evaluate_bodies(SpkEphemeris& engine, const PositionOptions& options
         std::abort();
     }
     transcript.note(batch);
+}
+
+// NaN states compare unequal as values, and overflowing windows do make them.
+inline bool same_state_bits(const StateVector& a, const StateVector& b) {
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        if (!same_bits(a.position[axis], b.position[axis]) || !same_bits(a.velocity[axis], b.velocity[axis])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every segment's words read as one type through the kernel's evaluators of that type:
+// a batch of epochs must succeed exactly when each of its epochs alone does, with the
+// same bits.
+inline void evaluate_segments_as(SpkEphemeris& engine, Transcript& transcript, const char* type,
+                                 Status<SpkError> (SpkKernel::*batch_of)(std::int32_t, std::int32_t,
+                                                                         std::span<const double>,
+                                                                         std::span<StateVector>),
+                                 Result<StateVector, SpkError> (SpkKernel::*single_of)(std::int32_t, std::int32_t,
+                                                                                       double)) {
+    auto listed = engine.kernels()[0].segments();
+    transcript.note(listed);
+    if (!listed) return;
+    const std::size_t count = std::min(listed->size(), MAX_SEGMENTS_EVALUATED);
+    for (std::size_t i = 0; i < count; ++i) {
+        const SpkSegment& segment = (*listed)[i];
+        const auto epochs = start_middle_end(segment.start_epoch, segment.end_epoch);
+        SpkKernel& kernel = engine.kernels()[0];
+        std::vector<StateVector> batch(epochs.size());
+        const bool batch_ok = (kernel.*batch_of)(segment.begin_address, segment.end_address, epochs, batch).ok();
+        bool singles_ok = true;
+        for (std::size_t j = 0; j < epochs.size(); ++j) {
+            const auto single = (kernel.*single_of)(segment.begin_address, segment.end_address, epochs[j]);
+            transcript.note(single);
+            singles_ok = singles_ok && single.ok();
+            if (batch_ok && single && !same_state_bits(*single, batch[j])) {
+                std::fprintf(stderr, "a Type %s batch and its single epoch gave different states\n", type);
+                std::abort();
+            }
+        }
+        if (batch_ok != singles_ok) {
+            std::fprintf(stderr, "a Type %s batch %s while its single epochs %s\n", type,
+                         batch_ok ? "succeeded" : "failed", singles_ok ? "all succeeded" : "did not all succeed");
+            std::abort();
+        }
+    }
 }
 
 }  // namespace orbyx::fuzz

@@ -96,6 +96,23 @@ def type3_segment(target: int, center: int, init: float, interval_length: float,
                    words=type3_words(init, interval_length, records), **fields)
 
 
+def type13_words(epochs: Sequence[float], states: Sequence[Sequence[float]], window_size: int) -> List[float]:
+    """Words of a Type 13 segment: the states (x, y, z, vx, vy, vz), their epochs, every
+    hundredth epoch again, then the window size less one and the state count."""
+    words = [float(value) for state in states for value in state] + [float(epoch) for epoch in epochs]
+    words += [float(epochs[k]) for k in range(99, len(epochs) - 1, 100)]
+    return words + [float(window_size - 1), float(len(epochs))]
+
+
+def type13_segment(target: int, center: int, epochs: Sequence[float], states: Sequence[Sequence[float]],
+                   window_size: int, **fields) -> Segment:
+    """A Type 13 segment whose summary covers exactly its epochs."""
+    fields.setdefault("start_epoch", epochs[0])
+    fields.setdefault("end_epoch", epochs[-1])
+    return Segment(target=target, center=center, data_type=13,
+                   words=type13_words(epochs, states, window_size), **fields)
+
+
 def constant_segment(target: int, start_epoch: float, end_epoch: float, center: int = 0,
                      position: Sequence[float] = (1.0, 2.0, 3.0), **fields) -> Segment:
     """A one-record Type 2 segment holding a fixed position over [start, end]."""

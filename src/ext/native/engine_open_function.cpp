@@ -24,7 +24,8 @@ const char* const OPEN_DOC =
     "open(path, sha256, leap_second_kernel=None, leap_second_sha256=None, eop=None, "
     "eop_sha256=None)\n--\n\n"
     "Opens an SPK/BSP kernel as orbyx.open does, as an engine that also evaluates\n"
-    "Type 3 segments (Chebyshev position and velocity), in its own methods and in\n"
-    "every function of this module. Kernels attached to it later evaluate them too.";
+    "Type 3 segments (Chebyshev position and velocity) and Type 13 segments (Hermite\n"
+    "windows over unequal steps), in its own methods and in every function of this\n"
+    "module. Kernels attached to it later evaluate them too.";
 
 }  // namespace orbyx::ext

@@ -6,6 +6,7 @@ real JUP310 excerpt and kernels of the test writer. The agreement asked is 1 mm 
 Io-like orbit with windows of up to 8 states, 1.5e-8 km and 2.4e-11 km/s (the wide
 window; up to 4 states, 2e-10 km and 2e-13 km/s)."""
 import math
+import os
 import random
 
 import pytest
@@ -184,15 +185,33 @@ def io_like_states(epochs):
     return states
 
 
+def spice_written_words(sp, path, epochs, states, window):
+    os.remove(path)
+    handle = sp.spkopn(path, "spkw13", 0)
+    sp.spkw13(handle, 502, 5, "J2000", epochs[0], epochs[-1], "SPKW13", 2 * window - 1, len(epochs), states, epochs)
+    sp.spkcls(handle)
+    handle = sp.dafopr(path)
+    try:
+        sp.dafbfs(handle)
+        sp.daffna()
+        _, integers = sp.dafus(sp.dafgs(), 2, 6)
+        return list(sp.dafgda(handle, int(integers[4]), int(integers[5])))
+    finally:
+        sp.dafcls(handle)
+
+
 @pytest.mark.parametrize("window, count", [(1, 2), (2, 7), (3, 250), (4, 150), (8, 305)])
 def test_writer_type13_kernels_agree_with_spice(spice, write_file, window, count):
     rng = random.Random(window * 1000 + count)
     epochs = [tdb_seconds(2457080.5)]
     for _ in range(count - 1):
         epochs.append(epochs[-1] + rng.uniform(600.0, 3000.0))
+    states = io_like_states(epochs)
+    written = type13_segment(502, 5, epochs, states, window)
     path = write_file("type13.bsp", padded_to_records(build_daf([
-        type13_segment(502, 5, epochs, io_like_states(epochs), window),
-        constant_segment(5, epochs[0] - 86400.0, epochs[-1] + 86400.0)])))
+        written, constant_segment(5, epochs[0] - 86400.0, epochs[-1] + 86400.0)])))
+    # The writer lays the words out as SPICE's own writer does.
+    assert spice_written_words(spice, write_file("spkw13.bsp", b""), epochs, states, window) == list(written.words)
     spice.furnsh(path)
     engine = orbyx_ext.open(path, DUMMY_SHA256)
     between = [(a + b) / 2 for a, b in zip(epochs, epochs[1:])]

@@ -70,8 +70,8 @@ public:
     void begin_shared_length_check() { source_.begin_shared_length_check(); }
     void end_shared_length_check() { source_.end_shared_length_check(); }
 
-    // 8-byte words read by DAF address so far (read_words, Type 2 directories and
-    // records); summary records are not counted.
+    // 8-byte words read by DAF address so far (read_words, and the directories, records,
+    // epochs and states of the segments evaluated); summary records are not counted.
     std::uint64_t words_read() const { return words_read_; }
 
 private:

@@ -33,8 +33,9 @@ Result<Type13Layout, SpkError> decode_type13_trailer(std::span<const double, TYP
 }
 
 Status<SpkError> check_type13_directory(std::span<const double> every_hundredth_epoch) {
-    for (std::size_t i = 0; i < every_hundredth_epoch.size(); ++i) {
-        if (!std::isfinite(every_hundredth_epoch[i]) || (i > 0 && !(every_hundredth_epoch[i - 1] < every_hundredth_epoch[i]))) {
+    const std::span<const double> entries = every_hundredth_epoch;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!std::isfinite(entries[i]) || (i > 0 && !(entries[i - 1] < entries[i]))) {
             return failure(type13_error("epoch directory must be finite and strictly increasing"));
         }
     }

@@ -115,8 +115,9 @@ Result<Type2Directory, SpkError> decode_chebyshev_directory(ChebyshevType type,
     const auto record_size = static_cast<std::uint32_t>(words[2]);
     const auto record_count = static_cast<std::uint32_t>(words[3]);
     if (record_size < sets + 2 || (record_size - 2) % sets != 0) {
-        return failure(error(type == ChebyshevType::Type2 ? "record size does not describe three equal coefficient sets"
-                                                          : "record size does not describe six equal coefficient sets"));
+        return failure(error(type == ChebyshevType::Type2
+                                 ? "record size does not describe three equal coefficient sets"
+                                 : "record size does not describe six equal coefficient sets"));
     }
     const std::uint64_t record_words = std::uint64_t{record_size} * record_count;
     if (record_words > MAX_RECORD_WORDS) return failure(error("segment word count overflowed"));
@@ -128,8 +129,9 @@ Result<Type2Directory, SpkError> decode_chebyshev_directory(ChebyshevType type,
 }
 
 SpkError chebyshev_record_selection_error(ChebyshevType type, std::int64_t code) {
-    return chebyshev_error(type, code == EPOCH_BEFORE_FIRST_RECORD ? "epoch precedes the first polynomial interval"
-                                                                   : "epoch is not covered by the polynomial intervals");
+    return chebyshev_error(type, code == EPOCH_BEFORE_FIRST_RECORD
+                                     ? "epoch precedes the first polynomial interval"
+                                     : "epoch is not covered by the polynomial intervals");
 }
 
 Result<std::int32_t, SpkError> chebyshev_record_address(ChebyshevType type, std::int32_t begin,

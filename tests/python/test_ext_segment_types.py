@@ -74,7 +74,8 @@ def test_the_jupiter_excerpt_agrees_with_spice(spice, write_file, target, center
     supported = engine.supported_range
     first, last = (tdb_seconds(day) for day in (supported.start_julian_day, supported.end_julian_day))
     inside = [start for start in record_boundaries(spice, JUP310, target) if first <= start <= last]
-    epochs = [first, last] + [at + shift for at in inside for shift in (-1e-3, 0.0, 1e-3) if first <= at + shift <= last]
+    epochs = [first, last] + [at + shift for at in inside for shift in (-1e-3, 0.0, 1e-3)
+                              if first <= at + shift <= last]
     epochs += [first + (last - first) * k / 37 for k in range(37)]
     assert_agrees_with_spice(spice, engine, target, center, [spice_epochs(instant_at(e)) for e in epochs])
 

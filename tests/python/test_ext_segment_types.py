@@ -13,7 +13,7 @@ import pytest
 
 import orbyx
 import orbyx_ext
-from conftest import DUMMY_SHA256, JUP310
+from conftest import DUMMY_SHA256, JUP310, LEAPSECONDS
 from daf_writer import (build_daf, constant_segment, padded_to_records, tdb_seconds, type3_segment,
                         type13_segment)
 
@@ -134,6 +134,27 @@ def test_orbyx_open_still_refuses_type3_and_attaching_follows_the_engine(write_f
     assert orbyx_ext.geometric_state(extended, 502, 599, day) == orbyx_ext.geometric_state(extended, 599, 5, day)
     with pytest.raises(ValueError, match=f"^{UNSUPPORTED}$"):
         orbyx_ext.geometric_state(standard, 502, 599, day)
+
+
+@pytest.mark.parametrize("arguments", [
+    (JUP310,), (JUP310, "abc"), ("missing.bsp", DUMMY_SHA256), (JUP310, DUMMY_SHA256, LEAPSECONDS),
+    (JUP310, DUMMY_SHA256, None, None, "eop.txt", None), (JUP310, 3),
+])
+def test_companion_open_takes_and_refuses_what_orbyx_open_does(arguments):
+    errors = []
+    for opener in (orbyx.open, orbyx_ext.open):
+        with pytest.raises((TypeError, ValueError)) as info:
+            opener(*arguments)
+        errors.append((info.type, str(info.value)))
+    assert errors[0] == errors[1]
+
+
+def test_companion_open_attaches_the_time_kernels():
+    engine = orbyx_ext.open(JUP310, DUMMY_SHA256, leap_second_kernel=LEAPSECONDS, leap_second_sha256=DUMMY_SHA256)
+    # UTC is some 68 s behind TDB in 2015: Io moves by over a thousand km meanwhile.
+    utc, tdb = orbyx.Instant.utc(2457084.5), orbyx.Instant.tdb(2457084.5)
+    io = [orbyx_ext.geometric_state(engine, 501, 5, instant)[:3] for instant in (utc, tdb)]
+    assert 1000 < math.dist(*io) < 1300
 
 
 def test_companion_functions_read_type3_on_an_extended_engine():

@@ -14,7 +14,7 @@ import pytest
 import orbyx
 import orbyx_ext
 from conftest import DUMMY_SHA256, JUP310, LEAPSECONDS
-from daf_writer import (build_daf, constant_segment, padded_to_records, tdb_seconds, type3_segment,
+from daf_writer import (big_endian_twin, build_daf, constant_segment, padded_to_records, tdb_seconds, type3_segment,
                         type13_segment)
 
 UNSUPPORTED = "unsupported SPK segment type 3"
@@ -41,6 +41,18 @@ def assert_agrees_with_spice(sp, engine, target, center, seconds):
         for axis in range(3):
             assert abs(got[axis] - expected[axis]) <= POSITION_KM, (target, center, epoch, axis)
             assert abs(got[axis + 3] - expected[axis + 3]) <= VELOCITY_KM_PER_S, (target, center, epoch, axis)
+
+
+def assert_big_endian_twin_agrees(write_file, kernel, target, center, seconds):
+    """The same kernel in big-endian order gives the same bits."""
+    little = orbyx_ext.open(write_file("little.bsp", kernel), DUMMY_SHA256)
+    big = orbyx_ext.open(write_file("big.bsp", big_endian_twin(kernel)), DUMMY_SHA256)
+    supported = little.supported_range
+    for epoch in seconds:
+        day = min(max(J2000_JD + epoch / 86400.0, supported.start_julian_day), supported.end_julian_day)
+        instant = orbyx.Instant.tdb(day)
+        assert orbyx_ext.geometric_state(big, target, center, instant) == \
+            orbyx_ext.geometric_state(little, target, center, instant)
 
 
 def record_boundaries(sp, path, target):
@@ -101,6 +113,7 @@ def test_writer_kernels_agree_with_spice_at_every_boundary(spice, write_file, de
     epochs = [init, end] + [init + k * length + shift for k in range(1, count) for shift in (-1.0, 0.0, 1.0)]
     epochs += [rng.uniform(init, end) for _ in range(20)]
     assert_agrees_with_spice(spice, engine, 599, 0, [spice_epochs(instant_at(e)) for e in epochs])
+    assert_big_endian_twin_agrees(write_file, build_daf([segment]), 599, 0, epochs)
 
 
 def test_orbyx_open_still_refuses_type3_and_attaching_follows_the_engine(write_file):
@@ -240,6 +253,9 @@ def test_writer_type13_kernels_agree_with_spice(spice, write_file, window, count
     asked = epochs[::3] + between[::3] + [epochs[-1]] + [rng.uniform(epochs[0], epochs[-1]) for _ in range(20)]
     seconds = [spice_epochs(instant_at(epoch)) for epoch in asked]
     assert_agrees_with_spice(spice, engine, 502, 5, [e for e in seconds if epochs[0] <= e <= epochs[-1]])
+    assert_big_endian_twin_agrees(write_file, build_daf([written, constant_segment(5, epochs[0] - 86400.0,
+                                                                                   epochs[-1] + 86400.0)]),
+                                  502, 5, asked)
 
     with pytest.raises(ValueError, match=f"^{UNSUPPORTED_13}$"):
         orbyx_ext.geometric_state(orbyx.open(path, DUMMY_SHA256), 502, 5, instant_at(epochs[0]))

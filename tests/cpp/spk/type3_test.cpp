@@ -45,24 +45,6 @@ TEST(Type3Directory, WantsSixEqualCoefficientSets) {
     EXPECT_TRUE(decode_type2_directory(std::array<double, 4>{0, 10, 11, 1}, 1, 15));
 }
 
-// X = 1 + 2 T1 + 3 T2, Y = T2, Z = 0; VX = 5 T0, VY = T1, VZ = T2 on [6, 14]. At 12,
-// s = 0.5: T = 1, 0.5, -0.5.
-const std::vector<double> QUADRATIC =
-    type3_record(10, 4, {{1, 2, 3}, {0, 0, 1}, {0, 0, 0}, {5, 0, 0}, {0, 1, 0}, {0, 0, 1}});
-
-TEST(Type3Record, TakesVelocityFromItsOwnSeries) {
-    const auto state = evaluate_loaded_chebyshev_record(ChebyshevType::Type3, QUADRATIC, 20, 12);
-    ASSERT_TRUE(state) << state.error().message();
-    EXPECT_EQ(state->position, (std::array<double, 3>{0.5, -0.5, 0}));
-    EXPECT_EQ(state->velocity, (std::array<double, 3>{5, 0.5, -0.5}));
-
-    const auto constant = evaluate_loaded_chebyshev_record(ChebyshevType::Type3,
-                                                           type3_record(0, 1, {{7}, {-8}, {9}, {1}, {2}, {3}}), 8, 1);
-    ASSERT_TRUE(constant);
-    EXPECT_EQ(constant->position, (std::array<double, 3>{7, -8, 9}));
-    EXPECT_EQ(constant->velocity, (std::array<double, 3>{1, 2, 3}));
-}
-
 // Two records of n = 2 over [0, 20]: X = 100 + k + s, VX = 0.2 (X's true rate), the
 // rest zero, so a record boundary shows in the position and not the velocity.
 std::vector<double> linear_type3_words() {

@@ -1,36 +1,14 @@
 #include "python/engine_open.hpp"
 
-#include <optional>
+#include <utility>
 
-#include "python/errors.hpp"
-#include "spk/spk_ephemeris.hpp"
+#include "python/open_arguments.hpp"
 
 namespace orbyx::python {
 namespace {
 
-const char* const OPEN_NAMES[] = {"path",     "sha256", "leap_second_kernel", "leap_second_sha256",
-                                  "eop", "eop_sha256"};
-const Signature ENGINE_SIGNATURE = {"Engine", OPEN_NAMES, OPEN_PARAMETER_COUNT, 2};
-const Signature OPEN_SIGNATURE = {"open", OPEN_NAMES, OPEN_PARAMETER_COUNT, 2};
-
-// Opens a time file only when both its path and its checksum are given.
-template <class File>
-bool open_pair(const std::optional<std::string_view>& path,
-               const std::optional<std::string_view>& sha256, std::string_view pair_message,
-               std::optional<File>& out) {
-    if (path.has_value() != sha256.has_value()) {
-        raise_value_error(pair_message);
-        return false;
-    }
-    if (!path) return true;
-    auto file = File::open(*path, *sha256);
-    if (!file) {
-        raise_value_error(file.error().message());
-        return false;
-    }
-    out.emplace(std::move(file).value());
-    return true;
-}
+const Signature ENGINE_SIGNATURE = {"Engine", OPEN_PARAMETER_NAMES, OPEN_PARAMETER_COUNT, 2};
+const Signature OPEN_SIGNATURE = {"open", OPEN_PARAMETER_NAMES, OPEN_PARAMETER_COUNT, 2};
 
 }  // namespace
 
@@ -39,37 +17,8 @@ const Signature& engine_open_signature(std::string_view callable) {
 }
 
 PyObject* open_engine(const Signature& signature, PyObject* const* parameters) {
-    const auto path = extract_str(parameters[0], signature, 0);
-    if (!path) return nullptr;
-    const auto sha256 = extract_str(parameters[1], signature, 1);
-    if (!sha256) return nullptr;
-    std::optional<std::string_view> optional_texts[4];
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (!extract_optional_str(parameters[i + 2], signature, i + 2, optional_texts[i])) {
-            return nullptr;
-        }
-    }
-
-    auto engine = SpkEphemeris::open(*path, *sha256);
-    if (!engine) return raise_value_error(engine.error().message());
-    std::optional<LeapSecondKernel> leap_seconds;
-    if (!open_pair(optional_texts[0], optional_texts[1],
-                   "leap_second_kernel and leap_second_sha256 must be supplied together",
-                   leap_seconds)) {
-        return nullptr;
-    }
-    std::optional<EarthOrientationTable> orientation;
-    if (!open_pair(optional_texts[2], optional_texts[3],
-                   "eop and eop_sha256 must be supplied together", orientation)) {
-        return nullptr;
-    }
-
-    SpkEphemeris opened = std::move(engine).value();
-    if (leap_seconds) {
-        opened = SpkEphemeris::with_leap_second_kernel(std::move(opened), std::move(*leap_seconds));
-    }
-    if (orientation) opened = SpkEphemeris::with_eop(std::move(opened), std::move(*orientation));
-    return new_engine(std::move(opened));
+    auto opened = open_from_arguments(signature, parameters);
+    return opened ? new_engine(std::move(*opened)) : nullptr;
 }
 
 PyObject* open_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

@@ -1,15 +1,11 @@
 #pragma once
 
 #include "python/arguments.hpp"
-
-namespace orbyx {
-class SpkEphemeris;
-}
+#include "python/open_arguments.hpp"
 
 namespace orbyx::python {
 
-// `Engine(...)` and `open(...)` take the same six parameters.
-inline constexpr std::size_t OPEN_PARAMETER_COUNT = 6;
+// `Engine(...)` and `open(...)` take the same six parameters (python/open_arguments.hpp).
 const Signature& engine_open_signature(std::string_view callable);
 
 // Opens the primary kernel, then the optional time kernels, and returns a new

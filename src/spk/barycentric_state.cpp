@@ -30,14 +30,14 @@ Result<StateVector, SpkError> barycentric_state_across_kernels(std::vector<SpkKe
         if (!choice) return failure(choice.error());
         if (!*choice) return failure(SpkError::broken_center_chain(body, epoch));
         const SpkSegment& segment = *(*choice)->segment;
-        if (segment.data_type != SUPPORTED_SEGMENT_TYPE) {
+        SpkKernel& kernel = kernels[(*choice)->kernel_index];
+        if (!kernel.evaluates_segment_type(segment.data_type)) {
             return failure(SpkError::unsupported_segment_type(segment.data_type));
         }
         if (!std::isfinite(epoch) || !segment_covers(segment, epoch)) {
             return failure(SpkError::epoch_outside_coverage(epoch, segment.start_epoch, segment.end_epoch));
         }
-        const auto link = kernels[(*choice)->kernel_index].evaluate_type2_at_epoch(
-            segment.begin_address, segment.end_address, epoch);
+        const auto link = kernel.evaluate_segment_at_epoch(segment, epoch);
         if (!link) return failure(link.error());
         add_in_place(state, *link);
         body = segment.center;

@@ -17,7 +17,6 @@ namespace orbyx {
 inline constexpr std::int32_t SOLAR_SYSTEM_BARYCENTER = 0;
 // Longest centre chain followed; also what ends a loop of centres.
 inline constexpr int MAX_CENTER_CHAIN_LINKS = 32;
-inline constexpr std::int32_t SUPPORTED_SEGMENT_TYPE = 2;
 
 // A segment of the kernel list: the kernel's index and the segment in its cached list.
 struct SegmentChoice {

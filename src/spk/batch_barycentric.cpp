@@ -242,12 +242,13 @@ private:
         }
     }
 
-    // The checks and the Type 2 call of one group's epochs, in group order.
+    // The checks and the evaluation of one group's epochs, in group order.
     static Status<SpkError> evaluate_group(std::vector<SpkKernel>& kernels, const SegmentChoice& choice,
                                            std::span<const double> link_epochs, bool rising,
                                            std::span<StateVector> links) {
         const SpkSegment& segment = *choice.segment;
-        if (segment.data_type != SUPPORTED_SEGMENT_TYPE) {
+        SpkKernel& kernel = kernels[choice.kernel_index];
+        if (!kernel.evaluates_segment_type(segment.data_type)) {
             return failure(SpkError::unsupported_segment_type(segment.data_type));
         }
         // Rising epochs lie within the coverage when the first and the last do.
@@ -258,8 +259,7 @@ private:
                 return failure(SpkError::epoch_outside_coverage(epoch, segment.start_epoch, segment.end_epoch));
             }
         }
-        return kernels[choice.kernel_index].evaluate_type2_at_epochs_into(segment.begin_address, segment.end_address,
-                                                                          link_epochs, links);
+        return kernel.evaluate_segment_at_epochs_into(segment, link_epochs, links);
     }
 
     // evaluate() when the only group holds every epoch, in position order.
@@ -274,7 +274,7 @@ private:
         return {};
     }
 
-    // One Type 2 call per chosen segment; each epoch's link is added and its body moves to the centre.
+    // One evaluation per chosen segment; each epoch's link is added and its body moves to the centre.
     Status<SpkError> evaluate(std::vector<SpkKernel>& kernels, std::span<const double> epochs, bool rising,
                               std::span<StateVector> states) {
         for (std::size_t group = 0; group < groups_.size(); ++group) {

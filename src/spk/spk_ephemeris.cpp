@@ -62,9 +62,17 @@ Result<SpkEphemeris, EphemerisError> SpkEphemeris::with_additional_kernel(SpkEph
     if (auto segments = kernel.segments(); !segments) {
         return failure(to_ephemeris_error(segments.error()));
     }
+    if (engine.extended_segment_types_) kernel.enable_extended_segment_types();
     engine.metadata_.additional_kernels.push_back({std::move(name), ascii_lowercase(sha256)});
     engine.kernels_.push_back(std::move(kernel));
     // The new kernel may answer for bodies the others answered for.
+    engine.memo_.forget_states();
+    return engine;
+}
+
+SpkEphemeris SpkEphemeris::with_extended_segment_types(SpkEphemeris engine) {
+    engine.extended_segment_types_ = true;
+    for (SpkKernel& kernel : engine.kernels_) kernel.enable_extended_segment_types();
     engine.memo_.forget_states();
     return engine;
 }

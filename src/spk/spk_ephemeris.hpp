@@ -36,6 +36,10 @@ public:
                                                                        std::string name,
                                                                        std::string_view sha256);
 
+    // Every kernel, those attached later included, evaluates the extended segment
+    // types (see SpkKernel::evaluates_segment_type).
+    static SpkEphemeris with_extended_segment_types(SpkEphemeris engine);
+
     // Replace whatever time kernel was attached before.
     static SpkEphemeris with_leap_second_kernel(SpkEphemeris engine, LeapSecondKernel kernel);
     static SpkEphemeris with_eop(SpkEphemeris engine, EarthOrientationTable table);
@@ -147,6 +151,7 @@ private:
     std::pair<double, double> coverage_seconds_;
     DateRange supported_range_;
     std::vector<SpkKernel> kernels_;
+    bool extended_segment_types_ = false;
     std::optional<LeapSecondKernel> leap_second_kernel_;
     std::optional<EarthOrientationTable> earth_orientation_table_;
     // Per-instant answers of the scalar path; filled by const operations too.

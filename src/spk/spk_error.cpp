@@ -68,8 +68,9 @@ SpkError SpkError::epoch_outside_coverage(double epoch, double start, double end
     return e;
 }
 
-SpkError SpkError::invalid_type2_segment(std::string reason) {
-    SpkError e(Kind::InvalidType2Segment);
+SpkError SpkError::invalid_segment_data(std::int32_t data_type, std::string reason) {
+    SpkError e(Kind::InvalidSegmentData);
+    e.id_ = data_type;
     e.text_ = std::move(reason);
     return e;
 }
@@ -105,7 +106,8 @@ std::string SpkError::message() const {
         case Kind::EpochOutsideCoverage:
             return "TDB epoch " + format_number(epoch_) + " is outside segment coverage [" +
                    format_number(start_) + ", " + format_number(end_) + "]";
-        case Kind::InvalidType2Segment: return "invalid SPK Type 2 segment: " + text_;
+        case Kind::InvalidSegmentData:
+            return "invalid SPK Type " + std::to_string(id_) + " segment: " + text_;
         case Kind::BrokenCenterChain:
             return "no SPK segment continues the center chain from target " + std::to_string(id_) +
                    " at TDB epoch " + format_number(epoch_);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "core/errors.hpp"
 #include "core/io_error.hpp"
@@ -23,7 +24,7 @@ public:
         InvalidSegment,
         UnsupportedSegmentType,
         EpochOutsideCoverage,
-        InvalidType2Segment,
+        InvalidSegmentData,
         BrokenCenterChain,
         CenterChainCycle,
     };
@@ -38,7 +39,9 @@ public:
     static SpkError invalid_segment(std::string reason);
     static SpkError unsupported_segment_type(std::int32_t data_type);
     static SpkError epoch_outside_coverage(double epoch, double start, double end);
-    static SpkError invalid_type2_segment(std::string reason);
+    // The data of a segment of `data_type` breaks that type's layout.
+    static SpkError invalid_segment_data(std::int32_t data_type, std::string reason);
+    static SpkError invalid_type2_segment(std::string reason) { return invalid_segment_data(2, std::move(reason)); }
     static SpkError broken_center_chain(std::int32_t body, double epoch);
     static SpkError center_chain_cycle(std::int32_t target);
 

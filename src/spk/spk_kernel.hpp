@@ -14,6 +14,7 @@
 #include "spk/spk_error.hpp"
 #include "spk/spk_segment.hpp"
 #include "spk/state_vector.hpp"
+#include "spk/type13.hpp"
 #include "spk/type2.hpp"
 
 namespace orbyx {
@@ -45,13 +46,32 @@ public:
                                                    std::span<const double> epochs, std::span<StateVector> states);
     // One epoch; allocates nothing once the segment's directory and record are cached.
     Result<StateVector, SpkError> evaluate_type2_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
+    // The same two for Type 3 and Type 13 segments, whatever the kernel's segment types.
+    Status<SpkError> evaluate_type3_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                   std::span<const double> epochs, std::span<StateVector> states);
+    Result<StateVector, SpkError> evaluate_type3_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
+    Status<SpkError> evaluate_type13_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                    std::span<const double> epochs, std::span<StateVector> states);
+    Result<StateVector, SpkError> evaluate_type13_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
+
+    // A kernel evaluates Type 2 segments; one of an engine opened with the extended
+    // segment types evaluates Types 3 and 13 as well.
+    void enable_extended_segment_types() { extended_segment_types_ = true; }
+    bool evaluates_segment_type(std::int32_t data_type) const {
+        return data_type == 2 || (extended_segment_types_ && (data_type == 3 || data_type == 13));
+    }
+    // States of `segment`, one of this kernel's, by its data type; a type the kernel does
+    // not evaluate is refused as unsupported.
+    Status<SpkError> evaluate_segment_at_epochs_into(const SpkSegment& segment, std::span<const double> epochs,
+                                                     std::span<StateVector> states);
+    Result<StateVector, SpkError> evaluate_segment_at_epoch(const SpkSegment& segment, double epoch);
 
     // The reads until the matching end share one check of the file's length (see KernelSource).
     void begin_shared_length_check() { source_.begin_shared_length_check(); }
     void end_shared_length_check() { source_.end_shared_length_check(); }
 
-    // 8-byte words read by DAF address so far (read_words, Type 2 directories and
-    // records); summary records are not counted.
+    // 8-byte words read by DAF address so far (read_words, and the directories, records,
+    // epochs and states of the segments evaluated); summary records are not counted.
     std::uint64_t words_read() const { return words_read_; }
 
 private:
@@ -63,17 +83,47 @@ private:
     // Replaces the contents of `words`, reusing its storage.
     Status<SpkError> read_words_into(std::int32_t start, std::uint32_t count, std::vector<double>& words);
 
-    Result<const Type2Directory*, SpkError> type2_directory(SegmentAddressRange segment);
+    // The directories and the record read last, per segment, of one Chebyshev type: a
+    // summary of another type over the same words must not meet them.
+    struct ChebyshevCache {
+        std::unordered_map<SegmentAddressRange, Type2Directory, SegmentAddressRangeHash> directories;
+        std::unordered_map<SegmentAddressRange, Type2Record, SegmentAddressRangeHash> records;
+    };
+    ChebyshevCache& cache_of(ChebyshevType type) { return type == ChebyshevType::Type2 ? type2_cache_ : type3_cache_; }
+
+    template <ChebyshevType TYPE>
+    Status<SpkError> evaluate_chebyshev_at_epochs_into(SegmentAddressRange segment, std::span<const double> epochs,
+                                                       std::span<StateVector> states);
+    template <ChebyshevType TYPE>
+    Result<StateVector, SpkError> evaluate_chebyshev_at_epoch(SegmentAddressRange segment, double epoch);
+    Result<const Type2Directory*, SpkError> chebyshev_directory(ChebyshevType type, SegmentAddressRange segment);
     // Record `index` of the segment: the cached one, or read to replace it.
-    Result<Type2Record*, SpkError> type2_record(SegmentAddressRange segment, const Type2Directory& directory,
-                                                      std::uint32_t index);
+    Result<Type2Record*, SpkError> chebyshev_record(ChebyshevType type, SegmentAddressRange segment,
+                                                    const Type2Directory& directory, std::uint32_t index);
+
+    // A Type 13 segment's layout and epoch directory, the stretch of epochs read last
+    // and the window built last.
+    struct Type13Segment {
+        Type13Layout layout;
+        std::vector<double> every_hundredth_epoch;
+        std::optional<std::uint32_t> stretch;
+        std::vector<double> stretch_epochs;
+        std::optional<Type13Window> window;
+    };
+    Result<Type13Segment*, SpkError> type13_segment(SegmentAddressRange segment);
+    // The first state of the window for `epoch`.
+    Result<std::uint32_t, SpkError> type13_window_first_of(SegmentAddressRange segment, Type13Segment& data,
+                                                           double epoch);
+    Result<const Type13Window*, SpkError> type13_window(SegmentAddressRange segment, Type13Segment& data,
+                                                       std::uint32_t first);
 
     DafFileRecord record_;
     KernelSource source_;
     std::optional<std::vector<SpkSegment>> segment_cache_;
-    std::unordered_map<SegmentAddressRange, Type2Directory, SegmentAddressRangeHash> directory_cache_;
-    // The record read last, per segment.
-    std::unordered_map<SegmentAddressRange, Type2Record, SegmentAddressRangeHash> record_cache_;
+    ChebyshevCache type2_cache_;
+    ChebyshevCache type3_cache_;
+    std::unordered_map<SegmentAddressRange, Type13Segment, SegmentAddressRangeHash> type13_cache_;
+    bool extended_segment_types_ = false;
     // A record being read, kept apart so that a failed read leaves the cached record whole.
     std::vector<double> record_buffer_;
     // The record index of each epoch of the current evaluation; kept to reuse its storage.

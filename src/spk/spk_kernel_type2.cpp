@@ -1,52 +1,53 @@
-// Type 2 evaluation on a kernel: directory and record caches, record selection and reads.
+// Chebyshev (Type 2 and 3) evaluation on a kernel: directory and record caches, record
+// selection and reads, and the dispatch of a segment by its data type.
 
 #include <algorithm>
-#include <array>
 #include <cassert>
-#include <functional>
 #include <limits>
-#include <numeric>
 #include <utility>
 
 #include "core/same_bits.hpp"
 #include "spk/epoch_order.hpp"
+#include "spk/record_runs.hpp"
 #include "spk/spk_kernel.hpp"
 
 namespace orbyx {
-namespace {
 
-// Epochs of one record taken at a time when they are scattered in the input.
-constexpr std::size_t GATHERED_EPOCHS = 64;
-
-}  // namespace
-
-Result<const Type2Directory*, SpkError> SpkKernel::type2_directory(SegmentAddressRange segment) {
-    if (const auto cached = directory_cache_.find(segment); cached != directory_cache_.end()) {
+Result<const Type2Directory*, SpkError> SpkKernel::chebyshev_directory(ChebyshevType type,
+                                                                       SegmentAddressRange segment) {
+    auto& directories = cache_of(type).directories;
+    if (const auto cached = directories.find(segment); cached != directories.end()) {
         return &cached->second;
     }
-    if (segment.end < std::numeric_limits<std::int32_t>::min() + 3) {
-        return failure(SpkError::invalid_type2_segment("segment is too short to contain a directory"));
+    // Type 2 has always let a directory before address 1 fail as a read.
+    const std::int64_t shortest_end = type == ChebyshevType::Type2
+                                          ? std::int64_t{std::numeric_limits<std::int32_t>::min()} + 3
+                                          : std::int64_t{std::max(segment.begin, 1)} + 3;
+    if (segment.end < shortest_end) {
+        return failure(SpkError::invalid_segment_data(static_cast<std::int32_t>(type),
+                                                      "segment is too short to contain a directory"));
     }
     if (auto read = read_words_into(segment.end - 3, TYPE2_DIRECTORY_WORDS, record_buffer_); !read) {
         return failure(std::move(read).error());
     }
-    auto directory = decode_type2_directory(
-        std::span<const double>(record_buffer_).first<TYPE2_DIRECTORY_WORDS>(), segment.begin, segment.end);
+    auto directory = decode_chebyshev_directory(
+        type, std::span<const double>(record_buffer_).first<TYPE2_DIRECTORY_WORDS>(), segment.begin, segment.end);
     if (!directory) return failure(std::move(directory).error());
-    return &directory_cache_.emplace(segment, *directory).first->second;
+    return &directories.emplace(segment, *directory).first->second;
 }
 
-Result<Type2Record*, SpkError> SpkKernel::type2_record(SegmentAddressRange segment,
-                                                             const Type2Directory& directory, std::uint32_t index) {
-    const auto cached = record_cache_.find(segment);
-    if (cached != record_cache_.end() && cached->second.index == index) return &cached->second;
+Result<Type2Record*, SpkError> SpkKernel::chebyshev_record(ChebyshevType type, SegmentAddressRange segment,
+                                                           const Type2Directory& directory, std::uint32_t index) {
+    auto& records = cache_of(type).records;
+    const auto cached = records.find(segment);
+    if (cached != records.end() && cached->second.index == index) return &cached->second;
 
-    const auto address = type2_record_address(segment.begin, directory, index);
+    const auto address = chebyshev_record_address(type, segment.begin, directory, index);
     if (!address) return failure(address.error());
     if (auto read = read_words_into(*address, directory.record_size, record_buffer_); !read) {
         return failure(std::move(read).error());
     }
-    Type2Record& record = cached != record_cache_.end() ? cached->second : record_cache_[segment];
+    Type2Record& record = cached != records.end() ? cached->second : records[segment];
     record.index = index;
     // Same-size replacements reuse the cached record's storage.
     record.coefficients.assign(record_buffer_.begin(), record_buffer_.end());
@@ -55,22 +56,23 @@ Result<Type2Record*, SpkError> SpkKernel::type2_record(SegmentAddressRange segme
     return &record;
 }
 
-Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, std::int32_t end,
-                                                          std::span<const double> epochs,
-                                                          std::span<StateVector> states) {
+template <ChebyshevType TYPE>
+Status<SpkError> SpkKernel::evaluate_chebyshev_at_epochs_into(SegmentAddressRange segment,
+                                                              std::span<const double> epochs,
+                                                              std::span<StateVector> states) {
     assert(states.size() == epochs.size());
-    const SegmentAddressRange segment{begin, end};
-    const auto found = type2_directory(segment);
+    const auto found = chebyshev_directory(TYPE, segment);
     if (!found) return failure(found.error());
     const Type2Directory& directory = **found;
 
     const auto index_of = [&](double epoch) { return type2_record_index(directory, epoch); };
     const auto evaluate_run = [&](std::uint32_t index, std::span<const double> run_epochs,
                                   std::span<StateVector> run_states) -> Status<SpkError> {
-        const auto record = type2_record(segment, directory, index);
+        const auto record = chebyshev_record(TYPE, segment, directory, index);
         if (!record) return failure(record.error());
-        return evaluate_checked_type2_record((*record)->coefficients, directory.record_size, (*record)->checks,
-                                             run_epochs, run_states);
+        constexpr auto evaluate =
+            TYPE == ChebyshevType::Type2 ? evaluate_checked_type2_record : evaluate_checked_type3_record;
+        return evaluate((*record)->coefficients, directory.record_size, (*record)->checks, run_epochs, run_states);
     };
 
     if (!epochs.empty() && in_increasing_order(epochs) && index_of(epochs.front()) >= 0 &&
@@ -99,54 +101,21 @@ Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, st
         return {};
     }
 
-    // Every epoch's record is known before any record is read.
-    record_indices_.resize(epochs.size());
-    bool in_record_order = true;
-    for (std::size_t position = 0; position < epochs.size(); ++position) {
-        const std::int64_t index = index_of(epochs[position]);
-        if (index < 0) return failure(type2_record_selection_error(index));
-        record_indices_[position] = static_cast<std::uint32_t>(index);
-        in_record_order = in_record_order && (position == 0 || record_indices_[position - 1] <= index);
-    }
+    return evaluate_by_record(
+        epochs, states, record_indices_, index_of,
+        [](std::int64_t code) { return chebyshev_record_selection_error(TYPE, code); }, evaluate_run);
+}
 
-    if (in_record_order) {
-        // Each record's epochs are a stretch of the input.
-        for (std::size_t run = 0; run < epochs.size();) {
-            const std::uint32_t index = record_indices_[run];
-            std::size_t run_end = run + 1;
-            while (run_end < epochs.size() && record_indices_[run_end] == index) ++run_end;
-            const std::size_t count = run_end - run;
-            if (auto done = evaluate_run(index, epochs.subspan(run, count), states.subspan(run, count)); !done) {
-                return done;
-            }
-            run = run_end;
-        }
-        return {};
-    }
+Status<SpkError> SpkKernel::evaluate_type2_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                          std::span<const double> epochs,
+                                                          std::span<StateVector> states) {
+    return evaluate_chebyshev_at_epochs_into<ChebyshevType::Type2>({begin, end}, epochs, states);
+}
 
-    // Positions ordered by record, in input order within one record.
-    std::vector<std::size_t> order(epochs.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::ranges::stable_sort(order, std::less{}, [&](std::size_t position) { return record_indices_[position]; });
-    std::array<double, GATHERED_EPOCHS> gathered_epochs;
-    std::array<StateVector, GATHERED_EPOCHS> gathered_states;
-    for (std::size_t run = 0; run < order.size();) {
-        const std::uint32_t index = record_indices_[order[run]];
-        std::size_t run_end = run + 1;
-        while (run_end < order.size() && record_indices_[order[run_end]] == index) ++run_end;
-        for (std::size_t first = run; first < run_end; first += GATHERED_EPOCHS) {
-            const std::size_t count = std::min(GATHERED_EPOCHS, run_end - first);
-            for (std::size_t j = 0; j < count; ++j) gathered_epochs[j] = epochs[order[first + j]];
-            if (auto done = evaluate_run(index, std::span(gathered_epochs).first(count),
-                                         std::span(gathered_states).first(count));
-                !done) {
-                return done;
-            }
-            for (std::size_t j = 0; j < count; ++j) states[order[first + j]] = gathered_states[j];
-        }
-        run = run_end;
-    }
-    return {};
+Status<SpkError> SpkKernel::evaluate_type3_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                          std::span<const double> epochs,
+                                                          std::span<StateVector> states) {
+    return evaluate_chebyshev_at_epochs_into<ChebyshevType::Type3>({begin, end}, epochs, states);
 }
 
 Result<std::vector<StateVector>, SpkError> SpkKernel::evaluate_type2_at_epochs(std::int32_t begin, std::int32_t end,
@@ -159,26 +128,59 @@ Result<std::vector<StateVector>, SpkError> SpkKernel::evaluate_type2_at_epochs(s
 }
 
 // The batch path for a list of one epoch, without its bookkeeping.
-Result<StateVector, SpkError> SpkKernel::evaluate_type2_at_epoch(std::int32_t begin, std::int32_t end, double epoch) {
-    const SegmentAddressRange segment{begin, end};
-    const auto directory = type2_directory(segment);
+template <ChebyshevType TYPE>
+Result<StateVector, SpkError> SpkKernel::evaluate_chebyshev_at_epoch(SegmentAddressRange segment, double epoch) {
+    const auto directory = chebyshev_directory(TYPE, segment);
     if (!directory) return failure(directory.error());
-    const auto index = select_type2_record(**directory, epoch);
+    const auto index = select_chebyshev_record(TYPE, **directory, epoch);
     if (!index) return failure(index.error());
-    const auto found = type2_record(segment, **directory, *index);
+    const auto found = chebyshev_record(TYPE, segment, **directory, *index);
     if (!found) return failure(found.error());
     Type2Record& record = **found;
     if (record.last_lone_epoch && same_bits(record.last_lone_epoch->first, epoch)) {
         return record.last_lone_epoch->second;
     }
+    constexpr auto evaluate =
+        TYPE == ChebyshevType::Type2 ? evaluate_checked_type2_record : evaluate_checked_type3_record;
     StateVector state;
-    if (auto done = evaluate_checked_type2_record(record.coefficients, (*directory)->record_size, record.checks,
-                                                  std::span(&epoch, 1), std::span(&state, 1));
+    if (auto done = evaluate(record.coefficients, (*directory)->record_size, record.checks, std::span(&epoch, 1),
+                             std::span(&state, 1));
         !done) {
         return failure(std::move(done).error());
     }
     record.last_lone_epoch.emplace(epoch, state);
     return state;
+}
+
+Result<StateVector, SpkError> SpkKernel::evaluate_type2_at_epoch(std::int32_t begin, std::int32_t end, double epoch) {
+    return evaluate_chebyshev_at_epoch<ChebyshevType::Type2>({begin, end}, epoch);
+}
+
+Result<StateVector, SpkError> SpkKernel::evaluate_type3_at_epoch(std::int32_t begin, std::int32_t end, double epoch) {
+    return evaluate_chebyshev_at_epoch<ChebyshevType::Type3>({begin, end}, epoch);
+}
+
+Status<SpkError> SpkKernel::evaluate_segment_at_epochs_into(const SpkSegment& segment, std::span<const double> epochs,
+                                                            std::span<StateVector> states) {
+    if (!evaluates_segment_type(segment.data_type)) {
+        return failure(SpkError::unsupported_segment_type(segment.data_type));
+    }
+    if (segment.data_type == 3) {
+        return evaluate_type3_at_epochs_into(segment.begin_address, segment.end_address, epochs, states);
+    }
+    if (segment.data_type == 13) {
+        return evaluate_type13_at_epochs_into(segment.begin_address, segment.end_address, epochs, states);
+    }
+    return evaluate_type2_at_epochs_into(segment.begin_address, segment.end_address, epochs, states);
+}
+
+Result<StateVector, SpkError> SpkKernel::evaluate_segment_at_epoch(const SpkSegment& segment, double epoch) {
+    if (!evaluates_segment_type(segment.data_type)) {
+        return failure(SpkError::unsupported_segment_type(segment.data_type));
+    }
+    if (segment.data_type == 3) return evaluate_type3_at_epoch(segment.begin_address, segment.end_address, epoch);
+    if (segment.data_type == 13) return evaluate_type13_at_epoch(segment.begin_address, segment.end_address, epoch);
+    return evaluate_type2_at_epoch(segment.begin_address, segment.end_address, epoch);
 }
 
 }  // namespace orbyx

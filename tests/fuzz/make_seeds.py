@@ -16,7 +16,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "python"))
 
 from conftest import DE430, DE441_1969, JUP310, LEAPSECONDS, eop_c04_path  # noqa: E402
 from daf_writer import (big_endian_twin, build_daf, constant_segment, tdb_seconds,  # noqa: E402
-                        type2_segment)
+                        type2_segment, type3_segment, type13_segment)
 
 START = tdb_seconds(2451545.0)
 DAY = 86400.0
@@ -55,6 +55,43 @@ def kernel_seeds():
                                             constant_segment(10, START + DAY, START + 2 * DAY)]),
         "no-segments.bsp": build_daf([]),
     }
+
+
+def type3_kernel_seeds():
+    """Jupiter and two moons on Type 3 over a Type 2 Sun and Earth, and the real excerpt."""
+    def records(count, scale):
+        return [axes + tuple([c * 1e-5 for c in axis] for axis in axes)
+                for axes in chebyshev_records(count, scale)]
+
+    segments = [
+        type2_segment(10, 0, START, 4 * DAY, chebyshev_records(2, 1e5)),
+        constant_segment(399, START, START + 8 * DAY),
+        type3_segment(5, 0, START, 8 * DAY, records(1, 7.8e8)),
+        type3_segment(599, 5, START, 2 * DAY, records(4, 1e3)),
+        type3_segment(501, 5, START, DAY / 2, records(16, 4.2e5)),
+    ]
+    return {
+        "jup310-excerpt.bsp": open(JUP310, "rb").read(),
+        "jupiter-system.bsp": build_daf(segments),
+        "jupiter-system-big-endian.bsp": big_endian_twin(build_daf(segments)),
+    }
+
+
+def type13_kernel_seeds():
+    """A body on Type 13 with odd and even windows, its epochs past a directory entry."""
+    def states(epochs, scale):
+        return [(scale * (1 + 1e-6 * e), -scale, 0.5 * scale, 1e-6 * scale, 0.0, -1e-7 * scale) for e in epochs]
+
+    uneven = [START + 600.0 * k + 37.0 * (k % 5) for k in range(230)]
+    segments = [
+        type2_segment(10, 0, START, 4 * DAY, chebyshev_records(2, 1e5)),
+        constant_segment(399, START, START + 8 * DAY),
+        constant_segment(5, START, START + 8 * DAY),
+        type13_segment(599, 5, uneven, states(uneven, 1e3), 4),
+        type13_segment(501, 5, uneven[:40], states(uneven[:40], 4.2e5), 3),
+    ]
+    return {"uneven-steps.bsp": build_daf(segments),
+            "uneven-steps-big-endian.bsp": big_endian_twin(build_daf(segments))}
 
 
 def eop_excerpt(first_rows, around_mjd, rows):
@@ -96,6 +133,8 @@ def write_all(root, seeds):
 
 def main(root):
     seeds = {"kernel": kernel_seeds(),
+             "type3_kernel": type3_kernel_seeds(),
+             "type13_kernel": type13_kernel_seeds(),
              "names": {f"name-{i}": name.encode() for i, name in enumerate(NAMES)}}
     seeds.update(time_seeds())
     write_all(root, seeds)

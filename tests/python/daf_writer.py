@@ -46,22 +46,35 @@ class Segment:
     integers: Optional[Sequence[int]] = None  # replaces the six SPK integers for any NI
 
 
+def _chebyshev_words(init: float, interval_length: float, records: Sequence[Sequence],
+                     series: int) -> List[float]:
+    """Records of `series` coefficient lists each, MID and RADIUS from the interval
+    unless given in front, then INIT, INTLEN, RSIZE, N."""
+    words: List[float] = []
+    rsize = 0
+    for k, record in enumerate(records):
+        if len(record) == series:
+            record = (init + (k + 0.5) * interval_length, interval_length / 2, *record)
+        mid, radius, *coefficients = record
+        flat = [mid, radius] + [c for one in coefficients for c in one]
+        rsize = len(flat)
+        words += flat
+    return words + [init, interval_length, float(rsize), float(len(records))]
+
+
 def type2_words(init: float, interval_length: float, records: Sequence[Sequence]) -> List[float]:
     """Words of a Type 2 segment: its records, then INIT, INTLEN, RSIZE, N.
 
     A record is (x, y, z) coefficient lists, with MID and RADIUS taken from
     its interval, or (mid, radius, x, y, z) to set them explicitly.
     """
-    words: List[float] = []
-    rsize = 0
-    for k, record in enumerate(records):
-        if len(record) == 3:
-            record = (init + (k + 0.5) * interval_length, interval_length / 2, *record)
-        mid, radius, x, y, z = record
-        flat = [mid, radius, *x, *y, *z]
-        rsize = len(flat)
-        words += flat
-    return words + [init, interval_length, float(rsize), float(len(records))]
+    return _chebyshev_words(init, interval_length, records, 3)
+
+
+def type3_words(init: float, interval_length: float, records: Sequence[Sequence]) -> List[float]:
+    """Words of a Type 3 segment: records of (x, y, z, vx, vy, vz) coefficient lists
+    (km, then km/s), or (mid, radius, x, ..., vz); then INIT, INTLEN, RSIZE, N."""
+    return _chebyshev_words(init, interval_length, records, 6)
 
 
 def type2_segment(target: int, center: int, init: float, interval_length: float,
@@ -72,6 +85,32 @@ def type2_segment(target: int, center: int, init: float, interval_length: float,
     fields.setdefault("data_type", 2)
     return Segment(target=target, center=center,
                    words=type2_words(init, interval_length, records), **fields)
+
+
+def type3_segment(target: int, center: int, init: float, interval_length: float,
+                  records: Sequence[Sequence], **fields) -> Segment:
+    """A Type 3 segment whose summary covers exactly its records' intervals."""
+    fields.setdefault("start_epoch", init)
+    fields.setdefault("end_epoch", init + len(records) * interval_length)
+    return Segment(target=target, center=center, data_type=3,
+                   words=type3_words(init, interval_length, records), **fields)
+
+
+def type13_words(epochs: Sequence[float], states: Sequence[Sequence[float]], window_size: int) -> List[float]:
+    """Words of a Type 13 segment: the states (x, y, z, vx, vy, vz), their epochs, every
+    hundredth epoch again, then the window size less one and the state count."""
+    words = [float(value) for state in states for value in state] + [float(epoch) for epoch in epochs]
+    words += [float(epochs[k]) for k in range(99, len(epochs) - 1, 100)]
+    return words + [float(window_size - 1), float(len(epochs))]
+
+
+def type13_segment(target: int, center: int, epochs: Sequence[float], states: Sequence[Sequence[float]],
+                   window_size: int, **fields) -> Segment:
+    """A Type 13 segment whose summary covers exactly its epochs."""
+    fields.setdefault("start_epoch", epochs[0])
+    fields.setdefault("end_epoch", epochs[-1])
+    return Segment(target=target, center=center, data_type=13,
+                   words=type13_words(epochs, states, window_size), **fields)
 
 
 def constant_segment(target: int, start_epoch: float, end_epoch: float, center: int = 0,
@@ -161,6 +200,11 @@ def build_daf(segments: Sequence[Segment], *, nd: int = 2, ni: int = 6,
         out += _padded(b"".join(name for _, name in packed), RECORD_BYTES)
     out += struct.pack(f"{order}{len(data)}d", *data)
     return bytes(out)
+
+
+def padded_to_records(kernel: bytes) -> bytes:
+    """The kernel with its last record filled out: SPICE reads whole records only."""
+    return kernel + b"\0" * (-len(kernel) % RECORD_BYTES)
 
 
 @dataclass

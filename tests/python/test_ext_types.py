@@ -48,6 +48,9 @@ kind: str = dawns[0].kind
 houses: orbyx_ext.HouseCusps = orbyx_ext.house_cusps(site, instant, 2460676.5, "koch", fallback="porphyry",
                                                      sidereal_mode=orbyx_ext.UserAyanamsha(2415020.0, 22.5))
 cusp_of_house_one: float = houses.cusps[0] + houses.vertex_deg
+extended: orbyx.Engine = orbyx_ext.open("jup310.bsp", "0" * 64, leap_second_kernel=None)
+state: orbyx_ext.GeometricState = orbyx_ext.geometric_state(extended, 501, "jupiter", instant)
+speed: float = state.vx_km_per_s + orbyx_ext.geometric_state(engine, "moon", 399, instant).z_km
 shift: float = orbyx_ext.ayanamsha("krishnamurti", 2460676.5) + orbyx_ext.ayanamsha(
     orbyx_ext.UserAyanamsha(2415020.0, 22.5, "iau1976"), converted.instant, nutation=False, engine=engine)
 chart: orbyx_ext.Chart = orbyx_ext.chart(engine, site, instant, "koch", sidereal_mode="krishnamurti",
@@ -68,6 +71,7 @@ year: str = orbyx_ext.calendar_from_instant(orbyx.Instant.tt(2460000.5)).year
 orbyx_ext.horizontal(orbyx.open("de421.bsp", "0" * 64), 3, orbyx.GeodeticObserver(0.0, 0.0, 0.0), orbyx.Instant.tt(0.0))
 orbyx_ext.horizon_events(orbyx.open("de421.bsp", "0" * 64), "sun", (0.0, 45.0, 0.0), orbyx.Instant.tt(2460000.5),
                          orbyx.Instant.tt(2460001.5))
+orbyx_ext.geometric_state(orbyx_ext.open("jup310.bsp", "0" * 64), 501.0, 5, orbyx.Instant.tt(0.0))
 '''
 
 
@@ -84,3 +88,4 @@ def test_mypy_accepts_every_function_and_reports_misuse(tmp_path, monkeypatch):
     assert 'Incompatible types in assignment (expression has type "int", variable has type "str")' in out
     assert 'Argument 2 to "horizontal" has incompatible type "int"' in out
     assert 'Argument 3 to "horizon_events" has incompatible type "tuple[float, float, float]"' in out
+    assert 'Argument 2 to "geometric_state" has incompatible type "float"' in out

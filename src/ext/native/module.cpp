@@ -1,12 +1,14 @@
 #include "ext/native/ayanamsha_functions.hpp"
 #include "ext/native/chart_functions.hpp"
 #include "ext/native/crossing_functions.hpp"
+#include "ext/native/engine_open_function.hpp"
 #include "ext/native/horizon_functions.hpp"
 #include "ext/native/lunar_point_functions.hpp"
 #include "ext/native/house_functions.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/phenomena_functions.hpp"
 #include "ext/native/sky_functions.hpp"
+#include "ext/native/state_functions.hpp"
 #include "ext/native/time_functions.hpp"
 #include "python/arguments.hpp"
 #include "python/guarded_call.hpp"
@@ -18,6 +20,7 @@ using python::as_method;
 using python::guarded;
 
 PyMethodDef functions[] = {
+    {"open", as_method(guarded<open_function>), METH_FASTCALL | METH_KEYWORDS, OPEN_DOC},
     {"convert", as_method(guarded<convert_function>), METH_FASTCALL | METH_KEYWORDS, CONVERT_DOC},
     {"instant_from_calendar", as_method(guarded<instant_from_calendar_function>),
      METH_FASTCALL | METH_KEYWORDS, INSTANT_FROM_CALENDAR_DOC},
@@ -41,6 +44,8 @@ PyMethodDef functions[] = {
      HORIZON_EVENTS_DOC},
     {"twilight_events", as_method(guarded<twilight_events_function>), METH_FASTCALL | METH_KEYWORDS,
      TWILIGHT_EVENTS_DOC},
+    {"geometric_state", as_method(guarded<geometric_state_function>), METH_FASTCALL | METH_KEYWORDS,
+     GEOMETRIC_STATE_DOC},
     {"house_cusps", as_method(guarded<house_cusps_function>), METH_FASTCALL | METH_KEYWORDS,
      HOUSE_CUSPS_DOC},
     {"chart", as_method(guarded<chart_function>), METH_FASTCALL | METH_KEYWORDS, CHART_DOC},

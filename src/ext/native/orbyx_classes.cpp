@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "python/engine_use.hpp"
 #include "python/errors.hpp"
 #include "python/value_object.hpp"
 #include "registry/registry.hpp"
@@ -98,6 +99,14 @@ std::optional<double> julian_day_argument(PyObject* value) {
 
 PyObject* new_instant(const Instant& instant) {
     return python::wrap_value(instant_class, instant);
+}
+
+// The object is orbyx's own class and layout; orbyx frees it with its copy of the
+// engine's code, built from the same sources as this one.
+PyObject* new_engine(SpkEphemeris engine) {
+    auto state = std::make_unique<python::EngineState>();
+    state->engine = std::move(engine);
+    return python::wrap_value(engine_class, python::EngineHandle(std::move(state)));
 }
 
 }  // namespace orbyx::ext

@@ -6,6 +6,7 @@
 
 #include "core/types.hpp"
 #include "python/arguments.hpp"
+#include "spk/spk_ephemeris.hpp"
 
 namespace orbyx::ext {
 
@@ -39,5 +40,8 @@ std::optional<double> julian_day_argument(PyObject* value);
 
 // A new orbyx.Instant, or null with the error set.
 PyObject* new_instant(const Instant& instant);
+
+// A new orbyx.Engine holding `engine`, owned by the calling thread; null with the error set.
+PyObject* new_engine(SpkEphemeris engine);
 
 }  // namespace orbyx::ext

@@ -4,7 +4,8 @@ beyond them), the places of bodies in a site's sky, complete horizon events (ris
 sets, transits and twilights), how bodies look (elongation, phase, illuminated
 fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, more
 ayanamshas, the crossings, node passages and stations of a body's apparent ecliptic track, house
-cusps in more systems, and whole charts, one at a time or in batches."""
+cusps in more systems, whole charts one at a time or in batches, and engines that read more SPK
+segment types, with the geometric states of any body of their kernels."""
 from orbyx_ext._ayanamsha import UserAyanamsha, ayanamsha
 from orbyx_ext._chart import BODY_NAMES, LUNAR_POINT_NAMES, Chart, ChartBody, Charts, chart, charts
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
@@ -13,10 +14,11 @@ from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
 from orbyx_ext._horizon import HorizonEvent, TwilightEvent
 from orbyx_ext._houses import HouseCusps, house_cusps
 from orbyx_ext._lunar_points import LunarPoint, lunar_point
-from orbyx_ext._native import horizon_events, instant_from_calendar, twilight_events
+from orbyx_ext._native import horizon_events, instant_from_calendar, open, twilight_events
 from orbyx_ext._phenomena import MoonAge, Phenomena, moon_age, phenomena
 from orbyx_ext._sky import (HorizontalPlace, HourAngle, LocalSiderealTime, horizontal, hour_angle,
                             local_sidereal_time)
+from orbyx_ext._states import GeometricState, geometric_state
 from orbyx_ext._time import CalendarDate, ConvertedInstant, calendar_from_instant, convert
 
 __all__ = [
@@ -27,6 +29,7 @@ __all__ = [
     "Charts",
     "ConvertedInstant",
     "EclipticPassage",
+    "GeometricState",
     "HorizonEvent",
     "HorizontalPlace",
     "HouseCusps",
@@ -47,6 +50,7 @@ __all__ = [
     "convert",
     "datetime_from_instant",
     "ecliptic_passages",
+    "geometric_state",
     "horizon_events",
     "horizontal",
     "house_cusps",
@@ -57,6 +61,7 @@ __all__ = [
     "longitude_crossings",
     "lunar_point",
     "moon_age",
+    "open",
     "phenomena",
     "stations",
     "twilight_events",

@@ -7,6 +7,8 @@ import orbyx
 
 from orbyx_ext._horizon import HorizonEvent, TwilightEvent
 
+def open(path: str, sha256: str, leap_second_kernel: str | None = None, leap_second_sha256: str | None = None,
+         eop: str | None = None, eop_sha256: str | None = None) -> orbyx.Engine: ...
 def convert(engine: orbyx.Engine, instant: orbyx.Instant, time_scale: str) -> tuple[orbyx.Instant, str]: ...
 def instant_from_calendar(year: int, month: int, day: int, hour: int = 0, minute: int = 0,
                           second: float = 0.0, time_scale: str = "utc",
@@ -43,6 +45,8 @@ def horizon_events(engine: orbyx.Engine, body: str, observer: orbyx.GeodeticObse
                    altitude_deg: float | None = None) -> list[HorizonEvent]: ...
 def twilight_events(engine: orbyx.Engine, observer: orbyx.GeodeticObserver, start: orbyx.Instant,
                     end: orbyx.Instant, twilight: str = "civil") -> list[TwilightEvent]: ...
+def geometric_state(engine: orbyx.Engine, target: str | int, center: str | int,
+                    instant: orbyx.Instant) -> tuple[float, float, float, float, float, float]: ...
 def house_cusps(observer: orbyx.GeodeticObserver, ut1: orbyx.Instant | float, tt: orbyx.Instant | float,
                 system: str, fallback: str | None = None,
                 sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str] | None = None

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "python/py_ref.hpp"
+
+namespace orbyx::ext {
+
+PyObject* geometric_state_function(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+
+inline constexpr const char GEOMETRIC_STATE_DOC[] =
+    "geometric_state(engine, target, center, instant)\n--\n\n"
+    "(x_km, y_km, z_km, vx_km_per_s, vy_km_per_s, vz_km_per_s) of the target relative to\n"
+    "the center, each a body name as orbyx names them or a NAIF integer id: uncorrected,\n"
+    "in the kernels' frame, as a kernel reader gives it.";
+
+}  // namespace orbyx::ext

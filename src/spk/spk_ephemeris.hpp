@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -86,6 +87,13 @@ public:
     Result<Position, EphemerisError> position(Body body, const Instant& instant,
                                               const PositionOptions& options,
                                               const CartesianState& site_gcrs);
+    // The same for any NAIF body the kernels hold, by its id; a body of the Body enum
+    // gets the same bits either way.
+    Result<Position, EphemerisError> position(std::int32_t naif_target, const Instant& instant,
+                                              const PositionOptions& options);
+    Result<Position, EphemerisError> position(std::int32_t naif_target, const Instant& instant,
+                                              const PositionOptions& options,
+                                              const CartesianState& site_gcrs);
     Result<std::vector<Position>, EphemerisError> positions(
         std::span<const Body> bodies, std::span<const Instant> instants,
         const PositionOptions& options) override;
@@ -130,6 +138,9 @@ public:
                                                             double altitude_deg);
 
 private:
+    // `target` at `instant` under options already resolved; remembers nothing.
+    Result<Position, EphemerisError> resolved_position(std::int32_t target, const Instant& instant,
+                                                       const PositionOptions& options);
     Result<PositionBatch, EphemerisError> check_positions_with(
         std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& options,
         std::span<const CartesianState> site_gcrs) const;

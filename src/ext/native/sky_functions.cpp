@@ -68,8 +68,8 @@ PyObject* horizontal_function(PyObject*, PyObject* const* args, Py_ssize_t nargs
     if (!check_engine_argument(parameters[0], HORIZONTAL, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Shared);
     if (!use) return nullptr;
-    const auto body = body_argument(parameters[1], HORIZONTAL, 1);
-    if (!body) return nullptr;
+    const auto target = target_argument(parameters[1], HORIZONTAL, 1);
+    if (!target) return nullptr;
     const auto observer = orbyx_observer_argument(parameters[2], HORIZONTAL, 2);
     if (!observer) return nullptr;
     const auto instant = orbyx_instant_argument(parameters[3], HORIZONTAL, 3);
@@ -79,7 +79,7 @@ PyObject* horizontal_function(PyObject*, PyObject* const* args, Py_ssize_t nargs
     if (!ok) return nullptr;
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
-    const auto place = horizontal_place(*engine, *body, *observer, *instant, air);
+    const auto place = horizontal_place(*engine, *target, *observer, *instant, air);
     if (!python::succeeded(place)) return nullptr;
     PyRef source = PyRef::steal(new_text(canonical_name(place->source)));
     if (!source) return nullptr;

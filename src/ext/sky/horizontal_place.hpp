@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
@@ -35,12 +36,12 @@ struct HorizontalPlace {
 // the Earth's rotation and its polar motion; the place is the one the engine's
 // apparent topocentric positions give. Inside the time tables the Earth turns as the
 // engine turns it; outside them by the time model earth_orientation falls back to.
-// Without refraction.
-Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, Body body,
+// Without refraction. `target` is a NAIF id.
+Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, std::int32_t target,
                                                          const GeodeticObserver& observer,
                                                          const Instant& instant);
 // With the altitude raised by refraction through `air`, if given.
-Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, Body body,
+Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, std::int32_t target,
                                                          const GeodeticObserver& observer,
                                                          const Instant& instant,
                                                          const std::optional<Atmosphere>& air);

@@ -1,4 +1,5 @@
-"""Named results of the searches along a body's apparent ecliptic track."""
+"""Named results of the searches along a body's apparent ecliptic track. A body is named
+as orbyx names them, by one of the companion's names ("io", "ceres", ...) or by NAIF id."""
 from typing import NamedTuple, Union
 
 import orbyx

@@ -60,7 +60,8 @@ def horizontal(engine: orbyx.Engine, body: Bodies, observer: orbyx.GeodeticObser
     """Altitude and azimuth of the body's apparent place seen from the site, and its
     distance. Refracted when either weather value is given (the other then defaults to
     1010 mbar or 10 C): Bennett's formula for true altitudes from -1 to 89.9 degrees.
-    Several bodies or instants give arrays indexed [instant, body]."""
+    One body at one instant may also be a NAIF id or one of the companion's names ("io",
+    "ceres", ...). Several bodies or instants give arrays indexed [instant, body]."""
     if isinstance(body, (str, int)) and isinstance(instant, orbyx.Instant):
         place = _native.horizontal(engine, body, observer, instant, pressure_mbar, temperature_c)
         return HorizontalPlace(place[0], place[1], place[6], place[7])

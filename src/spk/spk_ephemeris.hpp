@@ -107,6 +107,11 @@ public:
                                                           std::span<const Instant> instants,
                                                           const PositionOptions& options,
                                                           std::span<const CartesianState> site_gcrs) const;
+    // The same for any NAIF bodies, by id.
+    Result<PositionBatch, EphemerisError> check_positions(std::span<const std::int32_t> naif_targets,
+                                                          std::span<const Instant> instants,
+                                                          const PositionOptions& options,
+                                                          std::span<const CartesianState> site_gcrs) const;
     // A batch checked by this engine, written into `out` as longitude, latitude,
     // distance (au) and longitude speed per entry; `out` must hold batch.value_count()
     // values. On failure `out` holds nothing meaningful.
@@ -142,7 +147,7 @@ private:
     Result<Position, EphemerisError> resolved_position(std::int32_t target, const Instant& instant,
                                                        const PositionOptions& options);
     Result<PositionBatch, EphemerisError> check_positions_with(
-        std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& options,
+        std::span<const std::int32_t> targets, std::span<const Instant> instants, const PositionOptions& options,
         std::span<const CartesianState> site_gcrs) const;
     // `target` seen from `center` (plus the site, if any) at TDB seconds `epoch`, corrected.
     Result<CartesianState, SpkError> relative_state(std::int32_t target, std::int32_t center,

@@ -58,6 +58,20 @@ def test_the_eleven_by_id_keep_the_module_bits_and_refusals(engine, options):
         orbyx_ext.horizontal(engine, "jupiter", observer, instant)
 
 
+def test_horizontal_batches_by_id_give_the_single_places(engine):
+    observer = orbyx.GeodeticObserver(-70.0, -30.0, 2000.0)
+    instants = [orbyx.Instant.tt(day) for day in EXCERPT_TT_DAYS[:3]]
+    bodies = ["io", 599, "jupiter", 502]
+    batch = orbyx_ext.horizontal(engine, bodies, observer, instants, pressure_mbar=1000.0)
+    for i, instant in enumerate(instants):
+        for b, body in enumerate(bodies):
+            one = orbyx_ext.horizontal(engine, body, observer, instant, pressure_mbar=1000.0)
+            assert (batch.altitude_deg[i, b], batch.azimuth_deg[i, b], batch.distance_au[i, b]) == \
+                (one.altitude_deg, one.azimuth_deg, one.distance_au)
+    with pytest.raises(ValueError, match="the Earth has no place"):
+        orbyx_ext.horizontal(engine, ["io", 399], observer, instants)
+
+
 @pytest.mark.parametrize("name", list(GALILEAN))
 def test_galilean_moons_apparent_places_match_skyfield(engine, name):
     import numpy as np

@@ -34,7 +34,7 @@ def stations(engine: orbyx.Engine, body: str | int, start: orbyx.Instant, end: o
 def horizontal(engine: orbyx.Engine, body: str | int, observer: orbyx.GeodeticObserver, instant: orbyx.Instant,
                pressure_mbar: float | None = None, temperature_c: float | None = None
                ) -> tuple[float, float, float, float, float, float, float, str]: ...
-def horizontal_batch(engine: orbyx.Engine, body: Sequence[str], observer: orbyx.GeodeticObserver,
+def horizontal_batch(engine: orbyx.Engine, body: Sequence[str | int], observer: orbyx.GeodeticObserver,
                      instant: Sequence[orbyx.Instant] | npt.NDArray[np.object_],
                      pressure_mbar: float | None = None, temperature_c: float | None = None
                      ) -> tuple[npt.NDArray[np.float64], str]: ...

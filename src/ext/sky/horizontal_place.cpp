@@ -24,9 +24,9 @@ Status<EphemerisError> reject_earth(std::int32_t target) {
     return {};
 }
 
-Status<EphemerisError> reject_earth(std::span<const Body> bodies) {
-    for (Body body : bodies) {
-        if (auto sky_body = reject_earth(naif_id(body)); !sky_body) return sky_body;
+Status<EphemerisError> reject_earth(std::span<const std::int32_t> targets) {
+    for (std::int32_t target : targets) {
+        if (auto sky_body = reject_earth(target); !sky_body) return sky_body;
     }
     return {};
 }
@@ -81,11 +81,11 @@ Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, s
 }
 
 Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& engine,
-                                                                std::span<const Body> bodies,
+                                                                std::span<const std::int32_t> targets,
                                                                 const GeodeticObserver& observer,
                                                                 std::span<const Instant> instants,
                                                                 const std::optional<Atmosphere>& air) {
-    if (auto sky_bodies = reject_earth(bodies); !sky_bodies) return failure(std::move(sky_bodies).error());
+    if (auto sky_bodies = reject_earth(targets); !sky_bodies) return failure(std::move(sky_bodies).error());
     std::vector<CartesianState> sites;
     std::vector<SkyFrame> frames;
     std::vector<Instant> evaluable;
@@ -104,7 +104,7 @@ Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& en
         if (!readable) return failure(std::move(readable).error());
         evaluable.push_back(*readable);
     }
-    auto positions = engine.check_positions(bodies, evaluable, apparent_equatorial_of_date(observer), sites);
+    auto positions = engine.check_positions(targets, evaluable, apparent_equatorial_of_date(observer), sites);
     if (!positions) return failure(std::move(positions).error());
     return HorizontalBatch{std::move(*positions), std::move(frames), air, source};
 }

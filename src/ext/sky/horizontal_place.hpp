@@ -46,7 +46,7 @@ Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, s
                                                          const Instant& instant,
                                                          const std::optional<Atmosphere>& air);
 
-// Bodies over instants, checked before anything is evaluated, so that the caller
+// Bodies (NAIF ids) over instants, checked before anything is evaluated, so that the caller
 // sizes its result only for a request that can be answered.
 struct HorizontalBatch {
     PositionBatch positions;
@@ -60,7 +60,7 @@ struct HorizontalBatch {
 inline constexpr std::size_t HORIZONTAL_VALUES_PER_ENTRY = 5;
 
 Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& engine,
-                                                                std::span<const Body> bodies,
+                                                                std::span<const std::int32_t> targets,
                                                                 const GeodeticObserver& observer,
                                                                 std::span<const Instant> instants,
                                                                 const std::optional<Atmosphere>& air);

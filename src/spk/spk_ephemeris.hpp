@@ -107,11 +107,15 @@ public:
                                                           std::span<const Instant> instants,
                                                           const PositionOptions& options,
                                                           std::span<const CartesianState> site_gcrs) const;
-    // The same for any NAIF bodies, by id.
-    Result<PositionBatch, EphemerisError> check_positions(std::span<const std::int32_t> naif_targets,
-                                                          std::span<const Instant> instants,
-                                                          const PositionOptions& options,
-                                                          std::span<const CartesianState> site_gcrs) const;
+    // The same two for any NAIF bodies, by id; named apart so that an empty braced list
+    // still picks one.
+    Result<PositionBatch, EphemerisError> check_naif_positions(std::span<const std::int32_t> naif_targets,
+                                                               std::span<const Instant> instants,
+                                                               const PositionOptions& options) const;
+    Result<PositionBatch, EphemerisError> check_naif_positions(std::span<const std::int32_t> naif_targets,
+                                                               std::span<const Instant> instants,
+                                                               const PositionOptions& options,
+                                                               std::span<const CartesianState> site_gcrs) const;
     // A batch checked by this engine, written into `out` as longitude, latitude,
     // distance (au) and longitude speed per entry; `out` must hold batch.value_count()
     // values. On failure `out` holds nothing meaningful.

@@ -234,13 +234,19 @@ Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions(std::span<co
     return check_positions_with(naif_ids(bodies), instants, requested, {});
 }
 
-Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions(
-    std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& requested,
-    std::span<const CartesianState> site_gcrs) const {
-    return check_positions(naif_ids(bodies), instants, requested, site_gcrs);
+Result<PositionBatch, EphemerisError> SpkEphemeris::check_naif_positions(
+    std::span<const std::int32_t> naif_targets, std::span<const Instant> instants,
+    const PositionOptions& requested) const {
+    return check_positions_with(naif_targets, instants, requested, {});
 }
 
 Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions(
+    std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& requested,
+    std::span<const CartesianState> site_gcrs) const {
+    return check_naif_positions(naif_ids(bodies), instants, requested, site_gcrs);
+}
+
+Result<PositionBatch, EphemerisError> SpkEphemeris::check_naif_positions(
     std::span<const std::int32_t> naif_targets, std::span<const Instant> instants, const PositionOptions& requested,
     std::span<const CartesianState> site_gcrs) const {
     if (requested.origin.kind != OriginKind::Topocentric || site_gcrs.size() != instants.size()) {

@@ -139,3 +139,21 @@ def test_io_searches_land_on_its_apparent_track(engine):
     for crossing in crossings:
         reached = orbyx_ext.position(engine, "io", crossing.instant, track).longitude_deg
         assert reached == pytest.approx((first + last) / 2.0, abs=1e-8)
+
+
+def test_a_barycentre_rises_and_sets_with_its_planet(tmp_path):
+    from de421_oracle import open_de421
+
+    # The test kernel puts Jupiter's centre on its barycentre: the same states, by id.
+    engine = open_de421(tmp_path, time_kernels=True)
+    site = orbyx.GeodeticObserver(-70.4, -24.6, 2600.0)
+    start, end = orbyx.Instant.tt(2461000.5), orbyx.Instant.tt(2461004.5)
+    def events(body):
+        return [(event.instant.julian_day, event.kind) for event in
+                orbyx_ext.horizon_events(engine, body, site, start, end)]
+
+    by_name = events("jupiter")
+    assert len(by_name) == 16
+    assert events(5) == by_name
+    with pytest.raises(ValueError, match="unknown body"):
+        orbyx_ext.horizon_events(engine, "vulcan", site, start, end)

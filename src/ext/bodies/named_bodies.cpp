@@ -40,6 +40,8 @@ std::optional<std::int32_t> named_body_naif_id(std::string_view text) {
     return std::nullopt;
 }
 
+bool is_naif_satellite(std::int32_t id) { return id >= 101 && id <= 998 && id % 100 != 0 && id % 100 != 99; }
+
 std::optional<Body> body_of_naif_id(std::int32_t id) {
     for (Body body : {Body::Sun, Body::Moon, Body::Mercury, Body::Venus, Body::Earth, Body::Mars, Body::Jupiter,
                       Body::Saturn, Body::Uranus, Body::Neptune, Body::Pluto}) {

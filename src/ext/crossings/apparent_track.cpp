@@ -24,11 +24,6 @@ constexpr double SATELLITE_STEP_DAYS = 0.05;
 // can turn faster than this follows.
 constexpr double MINOR_BODY_STEP_DAYS = 8.0;
 
-// NAIF numbers a planet's satellites 100 * planet + 1 to 98.
-bool is_satellite(std::int32_t target) {
-    return target >= 101 && target <= 998 && target % 100 != 0 && target % 100 != 99;
-}
-
 }  // namespace
 
 ApparentTrack::ApparentTrack(SpkEphemeris& engine, std::int32_t target, std::optional<SiderealOrigin> origin)
@@ -68,7 +63,7 @@ double ApparentTrack::longitude_step_days() const {
     // A barycentre moves with its planet.
     const std::optional<Body> paced_by =
         target_ >= 1 && target_ <= 9 ? body_of_naif_id(target_ * 100 + 99) : body_;
-    if (!paced_by) return is_satellite(target_) ? SATELLITE_STEP_DAYS : MINOR_BODY_STEP_DAYS;
+    if (!paced_by) return is_naif_satellite(target_) ? SATELLITE_STEP_DAYS : MINOR_BODY_STEP_DAYS;
     switch (*paced_by) {
         // Neither ever turns back; the Moon runs up to 15.4 degrees a day.
         case Body::Sun: return 16.0;

@@ -104,7 +104,7 @@ Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& en
         if (!readable) return failure(std::move(readable).error());
         evaluable.push_back(*readable);
     }
-    auto positions = engine.check_positions(targets, evaluable, apparent_equatorial_of_date(observer), sites);
+    auto positions = engine.check_naif_positions(targets, evaluable, apparent_equatorial_of_date(observer), sites);
     if (!positions) return failure(std::move(positions).error());
     return HorizontalBatch{std::move(*positions), std::move(frames), air, source};
 }

@@ -63,7 +63,8 @@ PyModuleDef definition = {PyModuleDef_HEAD_INIT, "orbyx", "", -1, nullptr,
 // `orbyx.Engine`, but not the class an object was made by.
 void publish_classes(const ModuleClasses& classes) {
     registry::publish_orbyx_classes(
-        {classes.engine, classes.instant, classes.geodetic_observer, wrong_thread_error_class()});
+        {classes.engine, classes.instant, classes.geodetic_observer, classes.position_options,
+         classes.position, wrong_thread_error_class()});
 }
 
 // Registers classes, then functions, then constants, in the module's public order.

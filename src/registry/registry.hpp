@@ -21,6 +21,8 @@ struct OrbyxClasses {
     void* engine = nullptr;
     void* instant = nullptr;
     void* geodetic_observer = nullptr;
+    void* position_options = nullptr;
+    void* position = nullptr;
     void* wrong_thread_error = nullptr;
 };
 

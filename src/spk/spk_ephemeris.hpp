@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -86,6 +87,13 @@ public:
     Result<Position, EphemerisError> position(Body body, const Instant& instant,
                                               const PositionOptions& options,
                                               const CartesianState& site_gcrs);
+    // The same for any NAIF body the kernels hold, by its id; a body of the Body enum
+    // gets the same bits either way.
+    Result<Position, EphemerisError> position(std::int32_t naif_target, const Instant& instant,
+                                              const PositionOptions& options);
+    Result<Position, EphemerisError> position(std::int32_t naif_target, const Instant& instant,
+                                              const PositionOptions& options,
+                                              const CartesianState& site_gcrs);
     Result<std::vector<Position>, EphemerisError> positions(
         std::span<const Body> bodies, std::span<const Instant> instants,
         const PositionOptions& options) override;
@@ -99,6 +107,15 @@ public:
                                                           std::span<const Instant> instants,
                                                           const PositionOptions& options,
                                                           std::span<const CartesianState> site_gcrs) const;
+    // The same two for any NAIF bodies, by id; named apart so that an empty braced list
+    // still picks one.
+    Result<PositionBatch, EphemerisError> check_naif_positions(std::span<const std::int32_t> naif_targets,
+                                                               std::span<const Instant> instants,
+                                                               const PositionOptions& options) const;
+    Result<PositionBatch, EphemerisError> check_naif_positions(std::span<const std::int32_t> naif_targets,
+                                                               std::span<const Instant> instants,
+                                                               const PositionOptions& options,
+                                                               std::span<const CartesianState> site_gcrs) const;
     // A batch checked by this engine, written into `out` as longitude, latitude,
     // distance (au) and longitude speed per entry; `out` must hold batch.value_count()
     // values. On failure `out` holds nothing meaningful.
@@ -130,8 +147,11 @@ public:
                                                             double altitude_deg);
 
 private:
+    // `target` at `instant` under options already resolved; remembers nothing.
+    Result<Position, EphemerisError> resolved_position(std::int32_t target, const Instant& instant,
+                                                       const PositionOptions& options);
     Result<PositionBatch, EphemerisError> check_positions_with(
-        std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& options,
+        std::span<const std::int32_t> targets, std::span<const Instant> instants, const PositionOptions& options,
         std::span<const CartesianState> site_gcrs) const;
     // `target` seen from `center` (plus the site, if any) at TDB seconds `epoch`, corrected.
     Result<CartesianState, SpkError> relative_state(std::int32_t target, std::int32_t center,

@@ -16,17 +16,30 @@ Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant
     if (!options) return failure(options.error());
     // Only positions that were computed are remembered, so the checks below passed.
     if (const Position* remembered = memo_.positions.find(body, instant, *options)) return *remembered;
+    const auto position = resolved_position(naif_id(body), instant, *options);
+    if (position) memo_.positions.remember(body, instant, *options, *position);
+    return position;
+}
+
+Result<Position, EphemerisError> SpkEphemeris::position(std::int32_t naif_target, const Instant& instant,
+                                                        const PositionOptions& requested) {
+    const auto options = resolve_position_options(requested);
+    if (!options) return failure(options.error());
+    return resolved_position(naif_target, instant, *options);
+}
+
+Result<Position, EphemerisError> SpkEphemeris::resolved_position(std::int32_t target, const Instant& instant,
+                                                                 const PositionOptions& options) {
     const auto epoch = tdb_seconds(instant);
     if (!epoch) return failure(epoch.error());
 
-    const std::int32_t target = naif_id(body);
-    const std::int32_t center = origin_center(options->origin.kind);
+    const std::int32_t center = origin_center(options.origin.kind);
     const double tdb_julian_day = julian_day_from_seconds(*epoch);
     std::optional<CartesianState> observer_offset;
-    if (options->origin.kind == OriginKind::Topocentric) {
-        prepare_site_and_frame_nutations(instant, *options, tdb_julian_day);
+    if (options.origin.kind == OriginKind::Topocentric) {
+        prepare_site_and_frame_nutations(instant, options, tdb_julian_day);
         // The Earth seen from a site on it is a valid request: no identity test.
-        auto observer = observer_gcrs_state(options->origin.observer, instant);
+        auto observer = observer_gcrs_state(options.origin.observer, instant);
         if (!observer) return failure(std::move(observer).error());
         observer_offset = *observer;
     } else if (auto distinct = reject_identical_target_and_center(target, center); !distinct) {
@@ -35,14 +48,18 @@ Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant
     // From here on a target is never its own centre without a site, the one case in
     // which no state is evaluated.
 
-    const auto relative = relative_state(target, center, options->corrections, observer_offset, *epoch);
+    const auto relative = relative_state(target, center, options.corrections, observer_offset, *epoch);
     if (!relative) return failure(to_ephemeris_error(relative.error()));
-    const auto position = position_from_state(*relative, frame_of(*options, tdb_julian_day));
-    if (position) memo_.positions.remember(body, instant, *options, *position);
-    return position;
+    return position_from_state(*relative, frame_of(options, tdb_julian_day));
 }
 
 Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant& instant,
+                                                        const PositionOptions& requested,
+                                                        const CartesianState& site_gcrs) {
+    return position(naif_id(body), instant, requested, site_gcrs);
+}
+
+Result<Position, EphemerisError> SpkEphemeris::position(std::int32_t naif_target, const Instant& instant,
                                                         const PositionOptions& requested,
                                                         const CartesianState& site_gcrs) {
     const auto options = resolve_position_options(requested);
@@ -53,7 +70,7 @@ Result<Position, EphemerisError> SpkEphemeris::position(Body body, const Instant
     const auto epoch = tdb_seconds(instant);
     if (!epoch) return failure(epoch.error());
     // Not remembered among the positions: their key does not hold the site state.
-    const auto relative = relative_state(naif_id(body), origin_center(options->origin.kind),
+    const auto relative = relative_state(naif_target, origin_center(options->origin.kind),
                                          options->corrections, site_gcrs, *epoch);
     if (!relative) return failure(to_ephemeris_error(relative.error()));
     return position_from_state(*relative, frame_of(*options, julian_day_from_seconds(*epoch)));

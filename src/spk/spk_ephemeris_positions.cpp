@@ -217,36 +217,58 @@ Status<EphemerisError> evaluate_batch(std::vector<SpkKernel>& kernels, const Pos
 
 }  // namespace
 
+namespace {
+
+std::vector<std::int32_t> naif_ids(std::span<const Body> bodies) {
+    std::vector<std::int32_t> ids;
+    ids.reserve(bodies.size());
+    for (Body body : bodies) ids.push_back(naif_id(body));
+    return ids;
+}
+
+}  // namespace
+
 Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions(std::span<const Body> bodies,
                                                                     std::span<const Instant> instants,
                                                                     const PositionOptions& requested) const {
-    return check_positions_with(bodies, instants, requested, {});
+    return check_positions_with(naif_ids(bodies), instants, requested, {});
+}
+
+Result<PositionBatch, EphemerisError> SpkEphemeris::check_naif_positions(
+    std::span<const std::int32_t> naif_targets, std::span<const Instant> instants,
+    const PositionOptions& requested) const {
+    return check_positions_with(naif_targets, instants, requested, {});
 }
 
 Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions(
     std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& requested,
     std::span<const CartesianState> site_gcrs) const {
+    return check_naif_positions(naif_ids(bodies), instants, requested, site_gcrs);
+}
+
+Result<PositionBatch, EphemerisError> SpkEphemeris::check_naif_positions(
+    std::span<const std::int32_t> naif_targets, std::span<const Instant> instants, const PositionOptions& requested,
+    std::span<const CartesianState> site_gcrs) const {
     if (requested.origin.kind != OriginKind::Topocentric || site_gcrs.size() != instants.size()) {
         return failure(EphemerisError::invalid_request(
             "site states need a topocentric origin and one state per instant"));
     }
-    return check_positions_with(bodies, instants, requested, site_gcrs);
+    return check_positions_with(naif_targets, instants, requested, site_gcrs);
 }
 
 // `site_gcrs`, when not empty, stands in for the sites the time tables would turn.
 Result<PositionBatch, EphemerisError> SpkEphemeris::check_positions_with(
-    std::span<const Body> bodies, std::span<const Instant> instants, const PositionOptions& requested,
+    std::span<const std::int32_t> targets, std::span<const Instant> instants, const PositionOptions& requested,
     std::span<const CartesianState> site_gcrs) const {
     auto options = resolve_position_options(requested);
     if (!options) return failure(std::move(options).error());
-    if (!result_is_addressable(bodies.size(), instants.size())) {
+    if (!result_is_addressable(targets.size(), instants.size())) {
         return failure(EphemerisError::invalid_request("batch result length overflowed"));
     }
 
     const bool topocentric = options->origin.kind == OriginKind::Topocentric;
-    PositionBatch batch{*options, origin_center(options->origin.kind), {}, {}, {}, instants.size() * bodies.size()};
-    batch.targets.reserve(bodies.size());
-    for (Body body : bodies) batch.targets.push_back(naif_id(body));
+    PositionBatch batch{*options, origin_center(options->origin.kind), {}, {}, {}, instants.size() * targets.size()};
+    batch.targets.assign(targets.begin(), targets.end());
     if (!topocentric) {
         for (std::int32_t target : batch.targets) {
             if (auto distinct = reject_identical_target_and_center(target, batch.center); !distinct) {

@@ -49,8 +49,13 @@ houses: orbyx_ext.HouseCusps = orbyx_ext.house_cusps(site, instant, 2460676.5, "
                                                      sidereal_mode=orbyx_ext.UserAyanamsha(2415020.0, 22.5))
 cusp_of_house_one: float = houses.cusps[0] + houses.vertex_deg
 extended: orbyx.Engine = orbyx_ext.open("jup310.bsp", "0" * 64, leap_second_kernel=None)
+io_place_options = orbyx.apparent("geocentric", "equatorial")
 state: orbyx_ext.GeometricState = orbyx_ext.geometric_state(extended, 501, "jupiter", instant)
 speed: float = state.vx_km_per_s + orbyx_ext.geometric_state(engine, "moon", 399, instant).z_km
+io_place: orbyx.Position = orbyx_ext.position(extended, "io", instant, orbyx.PositionOptions("geocentric", "ecliptic"))
+io_sum: float = io_place.longitude_deg + orbyx_ext.position(extended, 502, instant, io_place_options).distance_au
+io_turns: list[orbyx_ext.Station] = orbyx_ext.stations(extended, 501, instant, again)
+io_sky: orbyx_ext.HorizontalPlace = orbyx_ext.horizontal(extended, "io", site, instant)
 shift: float = orbyx_ext.ayanamsha("krishnamurti", 2460676.5) + orbyx_ext.ayanamsha(
     orbyx_ext.UserAyanamsha(2415020.0, 22.5, "iau1976"), converted.instant, nutation=False, engine=engine)
 chart: orbyx_ext.Chart = orbyx_ext.chart(engine, site, instant, "koch", sidereal_mode="krishnamurti",
@@ -68,10 +73,11 @@ import orbyx_ext
 
 orbyx_ext.instant_from_calendar(2027.0, 1, 1)
 year: str = orbyx_ext.calendar_from_instant(orbyx.Instant.tt(2460000.5)).year
-orbyx_ext.horizontal(orbyx.open("de421.bsp", "0" * 64), 3, orbyx.GeodeticObserver(0.0, 0.0, 0.0), orbyx.Instant.tt(0.0))
+orbyx_ext.horizontal(orbyx.open("de421.bsp", "0" * 64), 3.0, orbyx.GeodeticObserver(0.0, 0.0, 0.0), orbyx.Instant.tt(0.0))
 orbyx_ext.horizon_events(orbyx.open("de421.bsp", "0" * 64), "sun", (0.0, 45.0, 0.0), orbyx.Instant.tt(2460000.5),
                          orbyx.Instant.tt(2460001.5))
 orbyx_ext.geometric_state(orbyx_ext.open("jup310.bsp", "0" * 64), 501.0, 5, orbyx.Instant.tt(0.0))
+orbyx_ext.position(orbyx_ext.open("jup310.bsp", "0" * 64), 501, orbyx.Instant.tt(0.0), "geocentric")
 '''
 
 
@@ -86,6 +92,7 @@ def test_mypy_accepts_every_function_and_reports_misuse(tmp_path, monkeypatch):
     assert status == 1
     assert 'Argument 1 to "instant_from_calendar" has incompatible type "float"; expected "int"' in out
     assert 'Incompatible types in assignment (expression has type "int", variable has type "str")' in out
-    assert 'Argument 2 to "horizontal" has incompatible type "int"' in out
+    assert 'Argument 2 to "horizontal" has incompatible type "float"' in out
     assert 'Argument 3 to "horizon_events" has incompatible type "tuple[float, float, float]"' in out
     assert 'Argument 2 to "geometric_state" has incompatible type "float"' in out
+    assert 'Argument 4 to "position" has incompatible type "str"' in out

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/angle_reduction.hpp"
+#include "ext/bodies/named_bodies.hpp"
 
 #include "spk/ecliptic_of_date_search.hpp"
 #include "spk/spk_ephemeris.hpp"
@@ -16,18 +17,26 @@ namespace {
 constexpr double RATE_HALF_STEP_PER_SAMPLING_STEP = 2.5e-4;
 constexpr double RANGE_END_MARGIN_DAYS = 1e-6;
 
+// A satellite's geocentric longitude swings about its planet's once an orbit, fast
+// enough to turn back each time: Phobos's orbit takes under eight hours.
+constexpr double SATELLITE_STEP_DAYS = 0.05;
+// Minor planets turn back for months; a comet or asteroid passing close to the Earth
+// can turn faster than this follows.
+constexpr double MINOR_BODY_STEP_DAYS = 8.0;
+
 }  // namespace
+
+ApparentTrack::ApparentTrack(SpkEphemeris& engine, std::int32_t target, std::optional<SiderealOrigin> origin)
+    : engine_(engine), target_(target), body_(body_of_naif_id(target)), origin_(origin) {}
 
 Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
     const Instant instant{tt_julian_day, TimeScale::Tt};
     const PositionOptions options = apparent_geocentric_ecliptic_of_date();
-    if (!origin_) return engine_.position(body_, instant, options);
     // The module's modes keep the engine's own sidereal path, and so its bits.
-    if (const auto* mode = std::get_if<SiderealMode>(&*origin_)) {
-        return engine_.sidereal_position(body_, instant, options, *mode);
-    }
-    auto place = engine_.position(body_, instant, options);
-    if (!place) return place;
+    const auto* mode = origin_ ? std::get_if<SiderealMode>(&*origin_) : nullptr;
+    if (mode != nullptr && body_) return engine_.sidereal_position(*body_, instant, options, *mode);
+    auto place = body_ ? engine_.position(*body_, instant, options) : engine_.position(target_, instant, options);
+    if (!place || !origin_) return place;
     const auto offset = sidereal_offset(*origin_, tt_julian_day);
     if (!offset) return failure(offset.error());
     place->longitude_deg = reduced_to_circle_deg(place->longitude_deg - offset->value_deg);
@@ -51,7 +60,11 @@ Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_da
 }
 
 double ApparentTrack::longitude_step_days() const {
-    switch (body_) {
+    // A barycentre moves with its planet.
+    const std::optional<Body> paced_by =
+        target_ >= 1 && target_ <= 9 ? body_of_naif_id(target_ * 100 + 99) : body_;
+    if (!paced_by) return is_naif_satellite(target_) ? SATELLITE_STEP_DAYS : MINOR_BODY_STEP_DAYS;
+    switch (*paced_by) {
         // Neither ever turns back; the Moon runs up to 15.4 degrees a day.
         case Body::Sun: return 16.0;
         case Body::Moon: return 4.0;

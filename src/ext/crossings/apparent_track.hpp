@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "core/errors.hpp"
@@ -11,12 +12,11 @@ namespace orbyx {
 
 class SpkEphemeris;
 
-// A body's apparent geocentric place on the true ecliptic of date, tropical or from a
+// A body's (NAIF id's) apparent geocentric place on the true ecliptic of date, tropical or from a
 // sidereal origin, as a function of the TT Julian day: what the searches follow.
 class ApparentTrack {
 public:
-    ApparentTrack(SpkEphemeris& engine, Body body, std::optional<SiderealOrigin> origin)
-        : engine_(engine), body_(body), origin_(origin) {}
+    ApparentTrack(SpkEphemeris& engine, std::int32_t target, std::optional<SiderealOrigin> origin);
 
     Result<Position, EphemerisError> at(double tt_julian_day) const;
 
@@ -32,7 +32,9 @@ public:
 
 private:
     SpkEphemeris& engine_;
-    Body body_;
+    std::int32_t target_;
+    // The module's own body, if the target is one: its places keep the module's bits.
+    std::optional<Body> body_;
     std::optional<SiderealOrigin> origin_;
 };
 

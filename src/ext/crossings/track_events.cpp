@@ -137,7 +137,7 @@ std::string_view canonical_name(StationKind kind) {
 }
 
 Result<std::vector<TrackEvent<LongitudeDirection>>, EphemerisError> longitude_crossings(
-    SpkEphemeris& engine, Body body, double longitude_deg, const Instant& start, const Instant& end,
+    SpkEphemeris& engine, std::int32_t target, double longitude_deg, const Instant& start, const Instant& end,
     const std::optional<SiderealOrigin>& origin) {
     if (!std::isfinite(longitude_deg)) {
         return failure(EphemerisError::invalid_request("crossing longitude must be finite"));
@@ -145,7 +145,7 @@ Result<std::vector<TrackEvent<LongitudeDirection>>, EphemerisError> longitude_cr
     const SharedLengthChecks length_checks(engine.kernels());
     const auto range = tt_range(engine, start, end);
     if (!range) return failure(range.error());
-    const ApparentTrack track(engine, body, origin);
+    const ApparentTrack track(engine, target, origin);
     auto samples = sampled_track(track, *range, track.longitude_step_days());
     if (!samples) return failure(samples.error());
     if (samples->size() < 2) return std::vector<TrackEvent<LongitudeDirection>>{};
@@ -183,11 +183,11 @@ Result<std::vector<TrackEvent<LongitudeDirection>>, EphemerisError> longitude_cr
 }
 
 Result<std::vector<TrackEvent<LatitudeDirection>>, EphemerisError> ecliptic_passages(
-    SpkEphemeris& engine, Body body, const Instant& start, const Instant& end) {
+    SpkEphemeris& engine, std::int32_t target, const Instant& start, const Instant& end) {
     const SharedLengthChecks length_checks(engine.kernels());
     const auto range = tt_range(engine, start, end);
     if (!range) return failure(range.error());
-    const ApparentTrack track(engine, body, std::nullopt);
+    const ApparentTrack track(engine, target, std::nullopt);
     const auto samples = sampled_track(track, *range, track.latitude_step_days());
     if (!samples) return failure(samples.error());
 
@@ -210,14 +210,14 @@ Result<std::vector<TrackEvent<LatitudeDirection>>, EphemerisError> ecliptic_pass
     return found;
 }
 
-Result<std::vector<TrackEvent<StationKind>>, EphemerisError> stations(SpkEphemeris& engine, Body body,
+Result<std::vector<TrackEvent<StationKind>>, EphemerisError> stations(SpkEphemeris& engine, std::int32_t target,
                                                                      const Instant& start,
                                                                      const Instant& end,
                                                                      const std::optional<SiderealOrigin>& origin) {
     const SharedLengthChecks length_checks(engine.kernels());
     const auto range = tt_range(engine, start, end);
     if (!range) return failure(range.error());
-    const ApparentTrack track(engine, body, origin);
+    const ApparentTrack track(engine, target, origin);
     const auto samples = sampled_track(track, *range, track.longitude_step_days());
     if (!samples) return failure(samples.error());
     if (samples->size() < 2) return std::vector<TrackEvent<StationKind>>{};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -28,22 +29,22 @@ struct TrackEvent {
     Kind kind;
 };
 
-// Every event in [start, end) of a body's apparent geocentric place on the true
+// Every event in [start, end) of a body's (NAIF id's) apparent geocentric place on the true
 // ecliptic of date, in time order. Longitudes are sidereal from `origin` if one is given
 // (so the ayanamsha's own rate moves stations slightly).
 
 // Where the longitude reaches `longitude_deg`, each way.
 Result<std::vector<TrackEvent<LongitudeDirection>>, EphemerisError> longitude_crossings(
-    SpkEphemeris& engine, Body body, double longitude_deg, const Instant& start, const Instant& end,
+    SpkEphemeris& engine, std::int32_t target, double longitude_deg, const Instant& start, const Instant& end,
     const std::optional<SiderealOrigin>& origin);
 
 // Where the latitude changes sign.
 Result<std::vector<TrackEvent<LatitudeDirection>>, EphemerisError> ecliptic_passages(
-    SpkEphemeris& engine, Body body, const Instant& start, const Instant& end);
+    SpkEphemeris& engine, std::int32_t target, const Instant& start, const Instant& end);
 
 // Where the longitude's rate changes sign.
 Result<std::vector<TrackEvent<StationKind>>, EphemerisError> stations(
-    SpkEphemeris& engine, Body body, const Instant& start, const Instant& end,
+    SpkEphemeris& engine, std::int32_t target, const Instant& start, const Instant& end,
     const std::optional<SiderealOrigin>& origin);
 
 }  // namespace orbyx

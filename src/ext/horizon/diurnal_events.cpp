@@ -213,15 +213,13 @@ Result<std::vector<TurningPoint>, EphemerisError> transits(const Search& search,
 
 }  // namespace
 
-HorizonTarget almanac_horizon(Body body) {
-    switch (body) {
-        // Almanacs take the Sun's semidiameter as 16' whatever its distance; near the
-        // polar circles, where the Sun grazes the horizon, the 0.3' it varies by moves
-        // a rise by half a minute.
-        case Body::Sun: return {SUN_UPPER_LIMB_ALTITUDE_DEG, 0.0};
-        case Body::Moon: return {-REFRACTION_AT_HORIZON_DEG, MOON_RADIUS_KM};
-        default: return {-REFRACTION_AT_HORIZON_DEG, 0.0};
-    }
+HorizonTarget almanac_horizon(std::int32_t target) {
+    // Almanacs take the Sun's semidiameter as 16' whatever its distance; near the
+    // polar circles, where the Sun grazes the horizon, the 0.3' it varies by moves
+    // a rise by half a minute.
+    if (target == naif_id(Body::Sun)) return {SUN_UPPER_LIMB_ALTITUDE_DEG, 0.0};
+    if (target == naif_id(Body::Moon)) return {-REFRACTION_AT_HORIZON_DEG, MOON_RADIUS_KM};
+    return {-REFRACTION_AT_HORIZON_DEG, 0.0};
 }
 
 HorizonTarget twilight_horizon(Twilight twilight) {
@@ -233,13 +231,13 @@ HorizonTarget twilight_horizon(Twilight twilight) {
     return {-6.0};
 }
 
-Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& engine, Body body,
+Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& engine, std::int32_t body,
                                                                  const GeodeticObserver& observer,
                                                                  const Instant& start,
                                                                  const Instant& end,
                                                                  const HorizonTarget& target,
                                                                  bool with_transits) {
-    if (body == Body::Earth) return failure(EphemerisError::unsupported_body(body));
+    if (body == naif_id(Body::Earth)) return failure(EphemerisError::unsupported_body(Body::Earth));
     if (!std::isfinite(target.altitude_deg)) {
         return failure(EphemerisError::invalid_request("horizon altitude must be finite"));
     }

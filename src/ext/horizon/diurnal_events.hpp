@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "core/errors.hpp"
@@ -26,18 +27,18 @@ struct HorizonTarget {
 
 // Almanac practice: the Sun's centre 50' below the horizon (its upper limb under
 // 34' of refraction, at a semidiameter of 16'), the Moon's upper limb under 34' of
-// refraction at its distance, a planet's centre under the same.
-HorizonTarget almanac_horizon(Body body);
+// refraction at its distance, any other body's centre under the same.
+HorizonTarget almanac_horizon(std::int32_t target);
 
 enum class Twilight { Civil, Nautical, Astronomical };
 
 // The Sun's centre 6, 12 or 18 degrees below the horizon.
 HorizonTarget twilight_horizon(Twilight twilight);
 
-// Every rise and set of `body` across `target` within [start, end), with the upper
+// Every rise and set of `body` (a NAIF id) across `target` within [start, end), with the upper
 // and lower meridian transits if asked, in time order. Instants of any scale;
 // events are UT1 days.
-Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& engine, Body body,
+Result<std::vector<DiurnalEvent>, EphemerisError> diurnal_events(SpkEphemeris& engine, std::int32_t body,
                                                                  const GeodeticObserver& observer,
                                                                  const Instant& start,
                                                                  const Instant& end,

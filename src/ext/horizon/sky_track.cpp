@@ -9,6 +9,7 @@
 #include "core/earth_rotation.hpp"
 #include "core/observer.hpp"
 #include "core/of_date_rotation.hpp"
+#include "ext/bodies/named_bodies.hpp"
 #include "ext/time/earth_orientation.hpp"
 #include "spk/apparent_formulas.hpp"
 #include "spk/spk_ephemeris.hpp"
@@ -21,6 +22,8 @@ namespace {
 // in GAST (sizeable periods down to 9.1 days) to a milliarcsecond over either.
 constexpr double MOON_WINDOW_DAYS = 16.0;
 constexpr double WINDOW_DAYS = 32.0;
+// Another planet's satellite swings about it once an orbit, Phobos's in under eight hours.
+constexpr double SATELLITE_WINDOW_DAYS = 0.5;
 // The Earth rotation angle's rate; the angle itself is linear in UT1.
 constexpr double EARTH_TURNS_PER_UT1_DAY = 1.00273781191135448;
 constexpr double LIGHT_DAYS_PER_KM = 1.0 / (SPEED_OF_LIGHT_KM_PER_S * SECONDS_PER_DAY);
@@ -37,10 +40,11 @@ Vector3 cartesian_km(const Position& position) {
 
 // The bodies' positions at the instants in one batch through the engine, instant by
 // instant.
-Result<std::vector<Vector3>, EphemerisError> positions_km(SpkEphemeris& engine, std::span<const Body> bodies,
+Result<std::vector<Vector3>, EphemerisError> positions_km(SpkEphemeris& engine,
+                                                          std::span<const std::int32_t> targets,
                                                           const std::vector<Instant>& instants,
                                                           const PositionOptions& options) {
-    const auto batch = engine.check_positions(bodies, instants, options);
+    const auto batch = engine.check_naif_positions(targets, instants, options);
     if (!batch) return failure(batch.error());
     std::vector<Position> values(batch->entry_count);
     const std::span<double> out(reinterpret_cast<double*>(values.data()), batch->value_count());
@@ -83,7 +87,12 @@ Vector3 deflected_by_the_sun(const Vector3& place, const Vector3& sun) {
     return {bent[0] * scale, bent[1] * scale, bent[2] * scale};
 }
 
-bool deflects(Body body) { return body != Body::Sun && body != Body::Moon; }
+bool deflects(std::int32_t target) { return target != naif_id(Body::Sun) && target != naif_id(Body::Moon); }
+
+double window_days(std::int32_t target) {
+    if (target == naif_id(Body::Moon)) return MOON_WINDOW_DAYS;
+    return is_naif_satellite(target) ? SATELLITE_WINDOW_DAYS : WINDOW_DAYS;
+}
 
 // From the terrestrial intermediate frame to the ITRS, W^T = R1(-yp) R2(-xp) R3(s'),
 // to first order in the pole's offsets (a few 1e-6 rad); s', tens of microarcseconds,
@@ -94,11 +103,11 @@ Vector3 terrestrial(const Vector3& v, double xp, double yp) {
 
 }  // namespace
 
-Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body,
+Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, std::int32_t target,
                                                  const GeodeticObserver& observer,
                                                  double first_ut1_julian_day,
                                                  double last_ut1_julian_day) {
-    SkyTrack track(first_ut1_julian_day, body == Body::Moon ? MOON_WINDOW_DAYS : WINDOW_DAYS, body);
+    SkyTrack track(first_ut1_julian_day, window_days(target), target);
     const auto window_count = static_cast<std::size_t>(
         std::max(1.0, std::ceil((last_ut1_julian_day - first_ut1_julian_day) / track.window_days_)));
     // The nodes' Earth orientation first: their TT days then spare the batch the
@@ -122,9 +131,9 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, Body body
     PositionOptions apparent{{OriginKind::Geocentric, {}}, CoordinateSystem::Equatorial,
                              ReferenceEpoch::J2000};
     apparent.corrections = {.light_time = true, .aberration = true};
-    const Body bodies[] = {body, Body::Sun};
-    const std::size_t stride = body == Body::Sun ? 1 : 2;
-    auto places = positions_km(engine, std::span(bodies, stride), nodes, apparent);
+    const std::int32_t targets[] = {target, naif_id(Body::Sun)};
+    const std::size_t stride = target == naif_id(Body::Sun) ? 1 : 2;
+    auto places = positions_km(engine, std::span(targets, stride), nodes, apparent);
     if (!places) return failure(places.error());
 
     track.site_ = site_vectors(observer);
@@ -246,7 +255,7 @@ SiteDirection SkyTrack::at(double ut1_julian_day) const {
     const auto value = Chebyshev<NODES>::evaluate(window.place, s);
     Vector3 place{value[X], value[Y], value[Z]};
     const auto slow = Chebyshev<SLOW_TERMS>::evaluate(window.slow, s);
-    if (deflects(body_)) place = deflected_by_the_sun(place, {slow[SUN_X], slow[SUN_Y], slow[SUN_Z]});
+    if (deflects(target_)) place = deflected_by_the_sun(place, {slow[SUN_X], slow[SUN_Y], slow[SUN_Z]});
     const double gast = window.rotation_at_start_rad +
                         EARTH_TURNS_PER_UT1_DAY * TWO_PI * (ut1_julian_day - window.start_ut1) +
                         value[SIDEREAL_OFFSET];

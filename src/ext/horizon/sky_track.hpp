@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "core/errors.hpp"
@@ -35,7 +36,8 @@ struct SiteDirection {
 // at each evaluation.
 class SkyTrack {
 public:
-    static Result<SkyTrack, EphemerisError> build(SpkEphemeris& engine, Body body,
+    // `target` is a NAIF id.
+    static Result<SkyTrack, EphemerisError> build(SpkEphemeris& engine, std::int32_t target,
                                                   const GeodeticObserver& observer,
                                                   double first_ut1_julian_day,
                                                   double last_ut1_julian_day);
@@ -76,15 +78,15 @@ private:
         std::size_t stride);
     static Site site_vectors(const GeodeticObserver& observer);
 
-    SkyTrack(double first_ut1, double window_days, Body body)
-        : first_ut1_(first_ut1), window_days_(window_days), body_(body) {}
+    SkyTrack(double first_ut1, double window_days, std::int32_t target)
+        : first_ut1_(first_ut1), window_days_(window_days), target_(target) {}
 
     // The UT1 day of a window's node.
     double node_day(std::size_t window, std::size_t node) const;
 
     double first_ut1_;
     double window_days_;
-    Body body_;
+    std::int32_t target_;
     Site site_;
     std::vector<Window> windows_;
 };

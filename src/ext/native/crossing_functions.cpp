@@ -1,5 +1,6 @@
 #include "ext/native/crossing_functions.hpp"
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -37,20 +38,20 @@ bool sidereal_mode_argument(PyObject* value, const Signature& signature, std::si
 
 // The arguments every search shares, checked in their order.
 struct SearchArguments {
-    Body body;
+    std::int32_t target;
     Instant start;
     Instant end;
 };
 
 std::optional<SearchArguments> search_arguments(PyObject* body, PyObject* start, PyObject* end,
                                                 const Signature& signature, std::size_t start_index) {
-    const auto parsed_body = body_argument(body, signature, 1);
-    if (!parsed_body) return std::nullopt;
+    const auto target = target_argument(body, signature, 1);
+    if (!target) return std::nullopt;
     const auto first = orbyx_instant_argument(start, signature, start_index);
     if (!first) return std::nullopt;
     const auto last = orbyx_instant_argument(end, signature, start_index + 1);
     if (!last) return std::nullopt;
-    return SearchArguments{*parsed_body, *first, *last};
+    return SearchArguments{*target, *first, *last};
 }
 
 // A list of (TT instant, direction name) tuples, or null with the error set.
@@ -95,7 +96,7 @@ PyObject* longitude_crossings_function(PyObject*, PyObject* const* args, Py_ssiz
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
     return event_list_or_error(
-        longitude_crossings(*engine, search->body, *longitude_deg, search->start, search->end, origin));
+        longitude_crossings(*engine, search->target, *longitude_deg, search->start, search->end, origin));
 }
 
 PyObject* ecliptic_passages_function(PyObject*, PyObject* const* args, Py_ssize_t nargs,
@@ -109,7 +110,7 @@ PyObject* ecliptic_passages_function(PyObject*, PyObject* const* args, Py_ssize_
     if (!search) return nullptr;
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
-    return event_list_or_error(ecliptic_passages(*engine, search->body, search->start, search->end));
+    return event_list_or_error(ecliptic_passages(*engine, search->target, search->start, search->end));
 }
 
 PyObject* stations_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -124,7 +125,7 @@ PyObject* stations_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, 
     if (!sidereal_mode_argument(parameters[4], STATIONS, 4, origin)) return nullptr;
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
-    return event_list_or_error(stations(*engine, search->body, search->start, search->end, origin));
+    return event_list_or_error(stations(*engine, search->target, search->start, search->end, origin));
 }
 
 }  // namespace orbyx::ext

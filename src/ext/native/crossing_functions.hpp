@@ -17,7 +17,8 @@ inline constexpr const char LONGITUDE_CROSSINGS_DOC[] =
     "true ecliptic of date reaches `longitude_deg`, in time order, as (instant, direction)\n"
     "pairs: TT instants, \"increasing\" or \"decreasing\". With `sidereal_mode` (the module's\n"
     "\"lahiri\" or \"fagan_bradley\", a name orbyx_ext.ayanamsha knows, or a\n"
-    "(reference_tt_day, value_deg[, precession]) tuple) the longitude is sidereal.";
+    "(reference_tt_day, value_deg[, precession]) tuple) the longitude is sidereal. Each\n"
+    "search takes the body as orbyx names it, by a companion name or by NAIF id.";
 inline constexpr const char ECLIPTIC_PASSAGES_DOC[] =
     "ecliptic_passages(engine, body, start, end)\n--\n\n"
     "Every instant in [start, end) at which the body's apparent geocentric latitude on the\n"

@@ -114,7 +114,7 @@ PyObject* horizon_events_function(PyObject*, PyObject* const* args, Py_ssize_t n
     if (!check_engine_argument(parameters[0], HORIZON_EVENTS, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Exclusive);
     if (!use) return nullptr;
-    const auto body = body_argument(parameters[1], HORIZON_EVENTS, 1);
+    const auto body = target_argument(parameters[1], HORIZON_EVENTS, 1);
     if (!body) return nullptr;
     const auto observer = orbyx_observer_argument(parameters[2], HORIZON_EVENTS, 2);
     if (!observer) return nullptr;
@@ -156,7 +156,7 @@ PyObject* twilight_events_function(PyObject*, PyObject* const* args, Py_ssize_t 
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
     const auto events =
-        diurnal_events(*engine, Body::Sun, *observer, *start, *end, twilight_horizon(twilight), false);
+        diurnal_events(*engine, naif_id(Body::Sun), *observer, *start, *end, twilight_horizon(twilight), false);
     if (!python::succeeded(events)) return nullptr;
     return new_event_list(*events, "TwilightEvent", true);
 }

@@ -15,8 +15,9 @@ inline constexpr const char HORIZON_EVENTS_DOC[] =
     "in time order, as HorizonEvent(instant, kind) with UT1 instants and kinds \"rise\",\n"
     "\"set\", \"upper_transit\" and \"lower_transit\". By default the Sun rises and sets by its\n"
     "centre 50' below the horizon, as almanacs have it; the Moon by its upper limb under 34'\n"
-    "of refraction, its semidiameter from its distance; the planets by their centre under\n"
-    "34'. A given altitude_deg is the centre's.";
+    "of refraction, its semidiameter from its distance; any other body by its centre under\n"
+    "34'. A given altitude_deg is the centre's. The body may be a NAIF id or one of the\n"
+    "companion's names.";
 inline constexpr const char TWILIGHT_EVENTS_DOC[] =
     "twilight_events(engine, observer, start, end, twilight=\"civil\")\n--\n\n"
     "Every dawn and dusk of the twilight (\"civil\", \"nautical\" or \"astronomical\": the\n"

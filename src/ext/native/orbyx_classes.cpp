@@ -14,6 +14,8 @@ namespace {
 PyTypeObject* engine_class = nullptr;
 PyTypeObject* instant_class = nullptr;
 PyTypeObject* observer_class = nullptr;
+PyTypeObject* position_options_class = nullptr;
+PyTypeObject* position_class = nullptr;
 
 // Only orbyx's own classes pass: the type of an object cannot be faked from Python,
 // and orbyx refuses subclasses, so anything else is refused before its memory is
@@ -45,6 +47,8 @@ bool load_orbyx_classes() {
     engine_class = static_cast<PyTypeObject*>(classes->engine);
     instant_class = static_cast<PyTypeObject*>(classes->instant);
     observer_class = static_cast<PyTypeObject*>(classes->geodetic_observer);
+    position_options_class = static_cast<PyTypeObject*>(classes->position_options);
+    position_class = static_cast<PyTypeObject*>(classes->position);
     python::adopt_wrong_thread_error_class(static_cast<PyObject*>(classes->wrong_thread_error));
     return true;
 }
@@ -96,6 +100,17 @@ std::optional<double> julian_day_argument(PyObject* value) {
     }
     return julian_day;
 }
+
+std::optional<PositionOptions> orbyx_position_options_argument(PyObject* value,
+                                                               const python::Signature& signature,
+                                                               std::size_t index) {
+    if (!check_argument(value, position_options_class, "orbyx.PositionOptions", signature, index)) {
+        return std::nullopt;
+    }
+    return python::value_of<PositionOptions>(value);
+}
+
+PyObject* new_position(const Position& position) { return python::wrap_value(position_class, position); }
 
 PyObject* new_instant(const Instant& instant) {
     return python::wrap_value(instant_class, instant);

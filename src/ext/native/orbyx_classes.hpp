@@ -34,12 +34,21 @@ std::optional<GeodeticObserver> orbyx_observer_argument(PyObject* value,
                                                         const python::Signature& signature,
                                                         std::size_t index);
 
+// The value of an orbyx.PositionOptions argument; empty with TypeError naming it
+// otherwise.
+std::optional<PositionOptions> orbyx_position_options_argument(PyObject* value,
+                                                               const python::Signature& signature,
+                                                               std::size_t index);
+
 // An orbyx.Instant's Julian day (its scale ignored) or a float, as orbyx's own
 // functions take them; empty with ValueError for anything else or a non-finite day.
 std::optional<double> julian_day_argument(PyObject* value);
 
 // A new orbyx.Instant, or null with the error set.
 PyObject* new_instant(const Instant& instant);
+
+// A new orbyx.Position, or null with the error set.
+PyObject* new_position(const Position& position);
 
 // A new orbyx.Engine holding `engine`, owned by the calling thread; null with the error set.
 PyObject* new_engine(SpkEphemeris engine);

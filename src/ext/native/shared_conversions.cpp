@@ -1,5 +1,8 @@
 #include "ext/native/shared_conversions.hpp"
 
+#include <string>
+
+#include "ext/bodies/named_bodies.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "python/errors.hpp"
 #include "python/numpy_array.hpp"
@@ -16,6 +19,31 @@ std::optional<Body> body_argument(PyObject* value, const python::Signature& sign
         return std::nullopt;
     }
     return *body;
+}
+
+std::optional<std::int32_t> target_argument(PyObject* value, const python::Signature& signature, std::size_t index) {
+    // bool is an int to Python, but True is no body.
+    if (PyLong_Check(value) && !PyBool_Check(value)) {
+        int overflow = 0;
+        const long long id = PyLong_AsLongLongAndOverflow(value, &overflow);
+        if (id == -1 && PyErr_Occurred()) return std::nullopt;
+        if (overflow != 0 || id < INT32_MIN || id > INT32_MAX) {
+            python::raise_value_error("NAIF " + std::string(signature.names[index]) + " id is out of range");
+            return std::nullopt;
+        }
+        return static_cast<std::int32_t>(id);
+    }
+    if (!PyUnicode_Check(value)) {
+        python::raise_wrong_argument_type(signature, index, "str or int", value);
+        return std::nullopt;
+    }
+    const auto text = python::extract_str(value, signature, index);
+    if (!text) return std::nullopt;
+    const auto body = python::parse_body(*text);
+    if (body) return naif_id(*body);
+    if (const auto named = named_body_naif_id(*text)) return named;
+    python::raise_value_error(body.error());
+    return std::nullopt;
 }
 
 std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const python::Signature& signature,

@@ -2,6 +2,7 @@
 
 #include "python/py_ref.hpp"
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -16,6 +17,12 @@ namespace orbyx::ext {
 // A body named as orbyx names them ("sun", "moon", "mercury", ...); TypeError for
 // anything but a str, ValueError for an unknown name.
 std::optional<Body> body_argument(PyObject* value, const python::Signature& signature, std::size_t index);
+
+// The NAIF id of a body given as an int, as orbyx names them, or by one of the
+// companion's names ("io", "titan", "ceres", ...); TypeError for anything else,
+// ValueError for an unknown name or an id beyond 32 bits. Whether the kernels hold
+// the body is for the evaluation to tell.
+std::optional<std::int32_t> target_argument(PyObject* value, const python::Signature& signature, std::size_t index);
 
 // The items of a list, tuple, NumPy object array or other sequence, each held by a
 // reference of ours, since reading an item can run code that changes the sequence;

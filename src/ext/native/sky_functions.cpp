@@ -1,5 +1,6 @@
 #include "ext/native/sky_functions.hpp"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -56,8 +57,9 @@ std::optional<Atmosphere> atmosphere_arguments(PyObject* pressure, PyObject* tem
     return *air;
 }
 
-std::optional<std::vector<Body>> bodies_argument(PyObject* value, const Signature& signature, std::size_t index) {
-    return converted_items(value, signature, index, "str or a sequence of str", body_argument);
+std::optional<std::vector<std::int32_t>> targets_argument(PyObject* value, const Signature& signature,
+                                                         std::size_t index) {
+    return converted_items(value, signature, index, "str, int or a sequence of them", target_argument);
 }
 
 }  // namespace
@@ -68,8 +70,8 @@ PyObject* horizontal_function(PyObject*, PyObject* const* args, Py_ssize_t nargs
     if (!check_engine_argument(parameters[0], HORIZONTAL, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Shared);
     if (!use) return nullptr;
-    const auto body = body_argument(parameters[1], HORIZONTAL, 1);
-    if (!body) return nullptr;
+    const auto target = target_argument(parameters[1], HORIZONTAL, 1);
+    if (!target) return nullptr;
     const auto observer = orbyx_observer_argument(parameters[2], HORIZONTAL, 2);
     if (!observer) return nullptr;
     const auto instant = orbyx_instant_argument(parameters[3], HORIZONTAL, 3);
@@ -79,7 +81,7 @@ PyObject* horizontal_function(PyObject*, PyObject* const* args, Py_ssize_t nargs
     if (!ok) return nullptr;
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
-    const auto place = horizontal_place(*engine, *body, *observer, *instant, air);
+    const auto place = horizontal_place(*engine, *target, *observer, *instant, air);
     if (!python::succeeded(place)) return nullptr;
     PyRef source = PyRef::steal(new_text(canonical_name(place->source)));
     if (!source) return nullptr;
@@ -94,8 +96,8 @@ PyObject* horizontal_batch_function(PyObject*, PyObject* const* args, Py_ssize_t
     if (!check_engine_argument(parameters[0], HORIZONTAL_BATCH, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Shared);
     if (!use) return nullptr;
-    const auto bodies = bodies_argument(parameters[1], HORIZONTAL_BATCH, 1);
-    if (!bodies) return nullptr;
+    const auto targets = targets_argument(parameters[1], HORIZONTAL_BATCH, 1);
+    if (!targets) return nullptr;
     const auto observer = orbyx_observer_argument(parameters[2], HORIZONTAL_BATCH, 2);
     if (!observer) return nullptr;
     const auto instants = instants_argument(parameters[3], HORIZONTAL_BATCH, 3, "orbyx.Instant or a sequence of them");
@@ -106,10 +108,10 @@ PyObject* horizontal_batch_function(PyObject*, PyObject* const* args, Py_ssize_t
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
     // The array only for a request that passed every check.
-    const auto batch = check_horizontal_places(*engine, *bodies, *observer, *instants, air);
+    const auto batch = check_horizontal_places(*engine, *targets, *observer, *instants, air);
     if (!python::succeeded(batch)) return nullptr;
     double* data = nullptr;
-    PyRef array = python::new_float64_array(instants->size(), bodies->size(), HORIZONTAL_VALUES_PER_ENTRY, data);
+    PyRef array = python::new_float64_array(instants->size(), targets->size(), HORIZONTAL_VALUES_PER_ENTRY, data);
     if (!array) return nullptr;
     const std::size_t count = batch->positions.entry_count * HORIZONTAL_VALUES_PER_ENTRY;
     if (!python::succeeded(horizontal_places(*engine, *batch, std::span<double>(data, count)))) return nullptr;

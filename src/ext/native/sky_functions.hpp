@@ -14,7 +14,8 @@ inline constexpr const char HORIZONTAL_DOC[] =
     "horizontal(engine, body, observer, instant, pressure_mbar=None, temperature_c=None)\n--\n\n"
     "(altitude_deg, azimuth_deg, hour_angle_deg, declination_deg, right_ascension_deg,\n"
     "local_sidereal_time_deg, distance_au, source) of one body's apparent place seen from\n"
-    "the site; the altitude is refracted when either weather value is given.";
+    "the site; the altitude is refracted when either weather value is given. The body\n"
+    "may be a NAIF id or one of the companion's names.";
 inline constexpr const char HORIZONTAL_BATCH_DOC[] =
     "horizontal_batch(engine, body, observer, instant, pressure_mbar=None, temperature_c=None)\n--\n\n"
     "(values, source) for a sequence of bodies over a sequence of instants: values a\n"

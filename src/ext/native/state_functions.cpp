@@ -19,23 +19,8 @@ using python::Signature;
 
 const char* const GEOMETRIC_STATE_PARAMETERS[] = {"engine", "target", "center", "instant"};
 const Signature GEOMETRIC_STATE = {"geometric_state", GEOMETRIC_STATE_PARAMETERS, 4, 4};
-
-// A NAIF id given as an int, or the id of a body named as orbyx names them.
-std::optional<std::int32_t> naif_body_argument(PyObject* value, const Signature& signature, std::size_t index) {
-    if (!PyLong_Check(value)) {
-        const auto body = body_argument(value, signature, index);
-        if (!body) return std::nullopt;
-        return naif_id(*body);
-    }
-    int overflow = 0;
-    const long long id = PyLong_AsLongLongAndOverflow(value, &overflow);
-    if (id == -1 && PyErr_Occurred()) return std::nullopt;
-    if (overflow != 0 || id < INT32_MIN || id > INT32_MAX) {
-        python::raise_value_error("NAIF " + std::string(signature.names[index]) + " id is out of range");
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(id);
-}
+const char* const POSITION_PARAMETERS[] = {"engine", "body", "instant", "options"};
+const Signature POSITION = {"position", POSITION_PARAMETERS, 4, 4};
 
 }  // namespace
 
@@ -45,9 +30,9 @@ PyObject* geometric_state_function(PyObject*, PyObject* const* args, Py_ssize_t 
     if (!check_engine_argument(parameters[0], GEOMETRIC_STATE, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Shared);
     if (!use) return nullptr;
-    const auto target = naif_body_argument(parameters[1], GEOMETRIC_STATE, 1);
+    const auto target = target_argument(parameters[1], GEOMETRIC_STATE, 1);
     if (!target) return nullptr;
-    const auto center = naif_body_argument(parameters[2], GEOMETRIC_STATE, 2);
+    const auto center = target_argument(parameters[2], GEOMETRIC_STATE, 2);
     if (!center) return nullptr;
     const auto instant = orbyx_instant_argument(parameters[3], GEOMETRIC_STATE, 3);
     if (!instant) return nullptr;
@@ -57,6 +42,25 @@ PyObject* geometric_state_function(PyObject*, PyObject* const* args, Py_ssize_t 
     if (!python::succeeded(state)) return nullptr;
     return Py_BuildValue("(dddddd)", state->position[0], state->position[1], state->position[2],
                          state->velocity[0], state->velocity[1], state->velocity[2]);
+}
+
+PyObject* position_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Parameters<4> parameters;
+    if (!python::bind(POSITION, args, nargs, kwnames, parameters)) return nullptr;
+    if (!check_engine_argument(parameters[0], POSITION, 0)) return nullptr;
+    EngineUse use(parameters[0], Access::Shared);
+    if (!use) return nullptr;
+    const auto target = target_argument(parameters[1], POSITION, 1);
+    if (!target) return nullptr;
+    const auto instant = orbyx_instant_argument(parameters[2], POSITION, 2);
+    if (!instant) return nullptr;
+    const auto options = orbyx_position_options_argument(parameters[3], POSITION, 3);
+    if (!options) return nullptr;
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    const auto position = engine->position(*target, *instant, *options);
+    if (!python::succeeded(position)) return nullptr;
+    return new_position(*position);
 }
 
 }  // namespace orbyx::ext

@@ -1,5 +1,6 @@
-"""Named results of the searches along a body's apparent ecliptic track."""
-from typing import NamedTuple
+"""Named results of the searches along a body's apparent ecliptic track. A body is named
+as orbyx names them, by one of the companion's names ("io", "ceres", ...) or by NAIF id."""
+from typing import NamedTuple, Union
 
 import orbyx
 
@@ -25,7 +26,7 @@ class Station(NamedTuple):
     direction: str
 
 
-def longitude_crossings(engine: orbyx.Engine, body: str, longitude_deg: float, start: orbyx.Instant,
+def longitude_crossings(engine: orbyx.Engine, body: Union[str, int], longitude_deg: float, start: orbyx.Instant,
                         end: orbyx.Instant,
                         sidereal_mode: "str | orbyx.SiderealMode | UserAyanamsha | None" = None,
                         ) -> list[LongitudeCrossing]:
@@ -38,14 +39,14 @@ def longitude_crossings(engine: orbyx.Engine, body: str, longitude_deg: float, s
             _native.longitude_crossings(engine, body, longitude_deg, start, end, sidereal_mode)]
 
 
-def ecliptic_passages(engine: orbyx.Engine, body: str, start: orbyx.Instant,
+def ecliptic_passages(engine: orbyx.Engine, body: Union[str, int], start: orbyx.Instant,
                       end: orbyx.Instant) -> list[EclipticPassage]:
     """Every instant in [start, end) at which the body's apparent geocentric latitude on
     the true ecliptic of date changes sign (a node passage), in time order."""
     return [EclipticPassage(*event) for event in _native.ecliptic_passages(engine, body, start, end)]
 
 
-def stations(engine: orbyx.Engine, body: str, start: orbyx.Instant, end: orbyx.Instant,
+def stations(engine: orbyx.Engine, body: Union[str, int], start: orbyx.Instant, end: orbyx.Instant,
              sidereal_mode: "str | orbyx.SiderealMode | UserAyanamsha | None" = None) -> list[Station]:
     """Every instant in [start, end) at which the rate of the body's apparent geocentric
     longitude of date changes sign, in time order. `sidereal_mode` is as in

@@ -22,31 +22,33 @@ def ayanamsha(ayanamsha: str | tuple[float, float] | tuple[float, float, str], i
 def lunar_point(engine: orbyx.Engine, point: str, instant: orbyx.Instant,
                 sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str] | None = None
                 ) -> tuple[float, float, float]: ...
-def longitude_crossings(engine: orbyx.Engine, body: str, longitude_deg: float, start: orbyx.Instant,
+def longitude_crossings(engine: orbyx.Engine, body: str | int, longitude_deg: float, start: orbyx.Instant,
                         end: orbyx.Instant,
                         sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str]
                         | None = None) -> list[tuple[orbyx.Instant, str]]: ...
-def ecliptic_passages(engine: orbyx.Engine, body: str, start: orbyx.Instant,
+def ecliptic_passages(engine: orbyx.Engine, body: str | int, start: orbyx.Instant,
                       end: orbyx.Instant) -> list[tuple[orbyx.Instant, str]]: ...
-def stations(engine: orbyx.Engine, body: str, start: orbyx.Instant, end: orbyx.Instant,
+def stations(engine: orbyx.Engine, body: str | int, start: orbyx.Instant, end: orbyx.Instant,
              sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str] | None = None
              ) -> list[tuple[orbyx.Instant, str]]: ...
-def horizontal(engine: orbyx.Engine, body: str, observer: orbyx.GeodeticObserver, instant: orbyx.Instant,
+def horizontal(engine: orbyx.Engine, body: str | int, observer: orbyx.GeodeticObserver, instant: orbyx.Instant,
                pressure_mbar: float | None = None, temperature_c: float | None = None
                ) -> tuple[float, float, float, float, float, float, float, str]: ...
-def horizontal_batch(engine: orbyx.Engine, body: Sequence[str], observer: orbyx.GeodeticObserver,
+def horizontal_batch(engine: orbyx.Engine, body: Sequence[str | int], observer: orbyx.GeodeticObserver,
                      instant: Sequence[orbyx.Instant] | npt.NDArray[np.object_],
                      pressure_mbar: float | None = None, temperature_c: float | None = None
                      ) -> tuple[npt.NDArray[np.float64], str]: ...
 def local_sidereal_time(engine: orbyx.Engine, observer: orbyx.GeodeticObserver,
                         instant: orbyx.Instant) -> tuple[float, str]: ...
-def horizon_events(engine: orbyx.Engine, body: str, observer: orbyx.GeodeticObserver,
+def horizon_events(engine: orbyx.Engine, body: str | int, observer: orbyx.GeodeticObserver,
                    start: orbyx.Instant, end: orbyx.Instant,
                    altitude_deg: float | None = None) -> list[HorizonEvent]: ...
 def twilight_events(engine: orbyx.Engine, observer: orbyx.GeodeticObserver, start: orbyx.Instant,
                     end: orbyx.Instant, twilight: str = "civil") -> list[TwilightEvent]: ...
 def geometric_state(engine: orbyx.Engine, target: str | int, center: str | int,
                     instant: orbyx.Instant) -> tuple[float, float, float, float, float, float]: ...
+def position(engine: orbyx.Engine, body: str | int, instant: orbyx.Instant,
+             options: orbyx.PositionOptions) -> orbyx.Position: ...
 def house_cusps(observer: orbyx.GeodeticObserver, ut1: orbyx.Instant | float, tt: orbyx.Instant | float,
                 system: str, fallback: str | None = None,
                 sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str] | None = None

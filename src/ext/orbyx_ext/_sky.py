@@ -10,7 +10,8 @@ import orbyx
 from orbyx_ext import _native
 
 Angles = Union[float, npt.NDArray[np.float64]]
-Bodies = Union[str, Sequence[str]]
+# A body as orbyx names it, by one of the companion's names ("io", ...) or by NAIF id.
+Bodies = Union[str, int, Sequence[Union[str, int]]]
 Instants = Union[orbyx.Instant, Sequence[orbyx.Instant], npt.NDArray[np.object_]]
 
 
@@ -41,10 +42,10 @@ def _batch(engine: orbyx.Engine, body: Bodies, observer: orbyx.GeodeticObserver,
            temperature_c: Union[float, None] = None) -> tuple[npt.NDArray[np.float64], str]:
     """(values, source): values indexed [instant, body, column], with the axis of a
     single body name or a single Instant left out."""
-    bodies: Sequence[str] = [body] if isinstance(body, str) else body
+    bodies: Sequence[Union[str, int]] = [body] if isinstance(body, (str, int)) else body
     instants = [instant] if isinstance(instant, orbyx.Instant) else instant
     values, source = _native.horizontal_batch(engine, bodies, observer, instants, pressure_mbar, temperature_c)
-    one_body, one_instant = isinstance(body, str), isinstance(instant, orbyx.Instant)
+    one_body, one_instant = isinstance(body, (str, int)), isinstance(instant, orbyx.Instant)
     if one_body:
         values = values[:, 0]
     if one_instant:
@@ -57,8 +58,9 @@ def horizontal(engine: orbyx.Engine, body: Bodies, observer: orbyx.GeodeticObser
     """Altitude and azimuth of the body's apparent place seen from the site, and its
     distance. Refracted when either weather value is given (the other then defaults to
     1010 mbar or 10 C): Bennett's formula for true altitudes from -1 to 89.9 degrees.
-    Several bodies or instants give arrays indexed [instant, body]."""
-    if isinstance(body, str) and isinstance(instant, orbyx.Instant):
+    Bodies may also be NAIF ids or the companion's names ("io", "ceres", ...). Several
+    bodies or instants give arrays indexed [instant, body]."""
+    if isinstance(body, (str, int)) and isinstance(instant, orbyx.Instant):
         place = _native.horizontal(engine, body, observer, instant, pressure_mbar, temperature_c)
         return HorizontalPlace(place[0], place[1], place[6], place[7])
     values, source = _batch(engine, body, observer, instant, pressure_mbar, temperature_c)
@@ -68,7 +70,7 @@ def horizontal(engine: orbyx.Engine, body: Bodies, observer: orbyx.GeodeticObser
 def hour_angle(engine: orbyx.Engine, body: Bodies, observer: orbyx.GeodeticObserver,
                instant: Instants) -> HourAngle:
     """Hour angle and declination of the body's apparent place seen from the site."""
-    if isinstance(body, str) and isinstance(instant, orbyx.Instant):
+    if isinstance(body, (str, int)) and isinstance(instant, orbyx.Instant):
         place = _native.horizontal(engine, body, observer, instant)
         return HourAngle(place[2], place[3], place[7])
     values, source = _batch(engine, body, observer, instant)

@@ -19,6 +19,7 @@ class GeometricState(NamedTuple):
 def geometric_state(engine: orbyx.Engine, target: Union[str, int], center: Union[str, int],
                     instant: orbyx.Instant) -> GeometricState:
     """The state of `target` relative to `center` at `instant`, each a body name as orbyx
-    names them ("sun", "moon", "mercury", ... "pluto") or a NAIF integer id (501 for Io):
+    names them ("sun", "moon", "mercury", ... "pluto"), one of the companion's names ("io",
+    "titan", "ceres", ...) or a NAIF integer id (501 for Io):
     uncorrected, in the kernels' frame, as a kernel reader such as SPICE gives it."""
     return GeometricState(*_native.geometric_state(engine, target, center, instant))

@@ -17,11 +17,16 @@ PositionOptions apparent_equatorial_of_date(const GeodeticObserver& observer) {
 }
 
 // The engine answers for its own centre seen from a site, but that is no place in the sky.
-Status<EphemerisError> reject_earth(std::span<const Body> bodies) {
-    for (Body body : bodies) {
-        if (body == Body::Earth) {
-            return failure(EphemerisError::invalid_request("the Earth has no place in the sky of a site on it"));
-        }
+Status<EphemerisError> reject_earth(std::int32_t target) {
+    if (target == naif_id(Body::Earth)) {
+        return failure(EphemerisError::invalid_request("the Earth has no place in the sky of a site on it"));
+    }
+    return {};
+}
+
+Status<EphemerisError> reject_earth(std::span<const std::int32_t> targets) {
+    for (std::int32_t target : targets) {
+        if (auto sky_body = reject_earth(target); !sky_body) return sky_body;
     }
     return {};
 }
@@ -47,22 +52,22 @@ double altitude_through(double true_altitude_deg, const std::optional<Atmosphere
 
 }  // namespace
 
-Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, Body body,
+Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, std::int32_t target,
                                                          const GeodeticObserver& observer,
                                                          const Instant& instant) {
-    return horizontal_place(engine, body, observer, instant, std::nullopt);
+    return horizontal_place(engine, target, observer, instant, std::nullopt);
 }
 
-Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, Body body,
+Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, std::int32_t target,
                                                          const GeodeticObserver& observer,
                                                          const Instant& instant,
                                                          const std::optional<Atmosphere>& air) {
-    if (auto sky_body = reject_earth({&body, 1}); !sky_body) return failure(std::move(sky_body).error());
+    if (auto sky_body = reject_earth(target); !sky_body) return failure(std::move(sky_body).error());
     const auto site = site_at(engine, observer, instant);
     if (!site) return failure(site.error());
     const auto evaluable = evaluable_instant(engine, instant);
     if (!evaluable) return failure(evaluable.error());
-    const auto position = engine.position(body, *evaluable, apparent_equatorial_of_date(observer), site->gcrs);
+    const auto position = engine.position(target, *evaluable, apparent_equatorial_of_date(observer), site->gcrs);
     if (!position) return failure(position.error());
     const SkyPlace place = site->frame.place(*position);
     return HorizontalPlace{altitude_through(place.altitude_deg, air),
@@ -76,11 +81,11 @@ Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, B
 }
 
 Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& engine,
-                                                                std::span<const Body> bodies,
+                                                                std::span<const std::int32_t> targets,
                                                                 const GeodeticObserver& observer,
                                                                 std::span<const Instant> instants,
                                                                 const std::optional<Atmosphere>& air) {
-    if (auto sky_bodies = reject_earth(bodies); !sky_bodies) return failure(std::move(sky_bodies).error());
+    if (auto sky_bodies = reject_earth(targets); !sky_bodies) return failure(std::move(sky_bodies).error());
     std::vector<CartesianState> sites;
     std::vector<SkyFrame> frames;
     std::vector<Instant> evaluable;
@@ -99,7 +104,7 @@ Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& en
         if (!readable) return failure(std::move(readable).error());
         evaluable.push_back(*readable);
     }
-    auto positions = engine.check_positions(bodies, evaluable, apparent_equatorial_of_date(observer), sites);
+    auto positions = engine.check_naif_positions(targets, evaluable, apparent_equatorial_of_date(observer), sites);
     if (!positions) return failure(std::move(positions).error());
     return HorizontalBatch{std::move(*positions), std::move(frames), air, source};
 }

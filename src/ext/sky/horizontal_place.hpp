@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
@@ -35,17 +36,17 @@ struct HorizontalPlace {
 // the Earth's rotation and its polar motion; the place is the one the engine's
 // apparent topocentric positions give. Inside the time tables the Earth turns as the
 // engine turns it; outside them by the time model earth_orientation falls back to.
-// Without refraction.
-Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, Body body,
+// Without refraction. `target` is a NAIF id.
+Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, std::int32_t target,
                                                          const GeodeticObserver& observer,
                                                          const Instant& instant);
 // With the altitude raised by refraction through `air`, if given.
-Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, Body body,
+Result<HorizontalPlace, EphemerisError> horizontal_place(SpkEphemeris& engine, std::int32_t target,
                                                          const GeodeticObserver& observer,
                                                          const Instant& instant,
                                                          const std::optional<Atmosphere>& air);
 
-// Bodies over instants, checked before anything is evaluated, so that the caller
+// Bodies (NAIF ids) over instants, checked before anything is evaluated, so that the caller
 // sizes its result only for a request that can be answered.
 struct HorizontalBatch {
     PositionBatch positions;
@@ -59,7 +60,7 @@ struct HorizontalBatch {
 inline constexpr std::size_t HORIZONTAL_VALUES_PER_ENTRY = 5;
 
 Result<HorizontalBatch, EphemerisError> check_horizontal_places(SpkEphemeris& engine,
-                                                                std::span<const Body> bodies,
+                                                                std::span<const std::int32_t> targets,
                                                                 const GeodeticObserver& observer,
                                                                 std::span<const Instant> instants,
                                                                 const std::optional<Atmosphere>& air);

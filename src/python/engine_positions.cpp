@@ -35,15 +35,7 @@ std::optional<std::vector<PyRef>> held_sequence_items(PyObject* value, const Sig
         raise_wrong_argument_type(signature, index, "a sequence", value);
         return std::nullopt;
     }
-    if (auto items = numpy_object_items(value)) return items;
-    const PyRef items = PyRef::steal(PySequence_Fast(value, "expected a sequence"));
-    if (!items) return std::nullopt;
-    const Py_ssize_t count = PySequence_Fast_GET_SIZE(items.get());
-    PyObject** const objects = PySequence_Fast_ITEMS(items.get());
-    std::vector<PyRef> held;
-    held.reserve(static_cast<std::size_t>(count));
-    for (Py_ssize_t i = 0; i < count; ++i) held.push_back(PyRef::borrow(objects[i]));
-    return held;
+    return held_items(value);
 }
 
 void raise_wrong_item_type(const Signature& signature, std::size_t index, Py_ssize_t item,

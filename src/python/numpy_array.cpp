@@ -94,6 +94,18 @@ std::optional<std::vector<PyRef>> numpy_object_items(PyObject* value) {
     return items;
 }
 
+std::optional<std::vector<PyRef>> held_items(PyObject* sequence) {
+    if (auto items = numpy_object_items(sequence)) return items;
+    const PyRef fast = PyRef::steal(PySequence_Fast(sequence, "expected a sequence"));
+    if (!fast) return std::nullopt;
+    const Py_ssize_t count = PySequence_Fast_GET_SIZE(fast.get());
+    PyObject** const objects = PySequence_Fast_ITEMS(fast.get());
+    std::vector<PyRef> held;
+    held.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) held.push_back(PyRef::borrow(objects[i]));
+    return held;
+}
+
 std::optional<bool> is_numpy_bool(PyObject* value) {
     // Until the caller has imported NumPy no value can be one of its scalars, and
     // checking must not import it.

@@ -19,6 +19,11 @@ PyRef new_float64_array(std::size_t rows, std::size_t columns, std::size_t depth
 // set, for any other value.
 std::optional<std::vector<PyRef>> numpy_object_items(PyObject* value);
 
+// The items of a sequence, each with a reference of ours: a NumPy object vector as
+// above, any other through its fast sequence form; empty with the error set if that
+// fails.
+std::optional<std::vector<PyRef>> held_items(PyObject* sequence);
+
 // Whether `value` is a NumPy boolean scalar; empty with the error set if NumPy
 // is loaded but its C API is not available.
 std::optional<bool> is_numpy_bool(PyObject* value);

@@ -52,16 +52,7 @@ std::optional<std::vector<PyRef>> sequence_items(PyObject* value, const python::
         python::raise_wrong_argument_type(signature, index, expected, value);
         return std::nullopt;
     }
-    if (auto items = python::numpy_object_items(value)) return items;
-    if (PyErr_Occurred()) return std::nullopt;
-    const PyRef fast = PyRef::steal(PySequence_Fast(value, "expected a sequence"));
-    if (!fast) return std::nullopt;
-    const Py_ssize_t count = PySequence_Fast_GET_SIZE(fast.get());
-    PyObject** const objects = PySequence_Fast_ITEMS(fast.get());
-    std::vector<PyRef> held;
-    held.reserve(static_cast<std::size_t>(count));
-    for (Py_ssize_t i = 0; i < count; ++i) held.push_back(PyRef::borrow(objects[i]));
-    return held;
+    return python::held_items(value);
 }
 
 std::optional<std::vector<Instant>> instants_argument(PyObject* value, const python::Signature& signature,

@@ -62,14 +62,14 @@ Result<MdaPolynomials, SpkError> decode_mda_record(const MdaLayout& layout, std:
     if (!is_count_within(max_order_plus_one, 2, largest)) {
         return error("KQMAX1 must be an integer from 2 to " + std::to_string(largest));
     }
-    std::uint32_t highest_order = 0;
     for (const double order : orders) {
         if (!is_count_within(order, 1, max_order_plus_one - 1)) {
             return error("integration orders KQ must be integers from 1 to KQMAX1 - 1");
         }
-        highest_order = std::max(highest_order, static_cast<std::uint32_t>(order));
     }
-    if (!std::ranges::all_of(steps.first(highest_order - 1), [](double step) { return step != 0; })) {
+    // The orders use G(1 ... KQ - 1); SPICE refuses a zero anywhere in G(1 ... KQMAX1 - 2).
+    const auto steps_checked = static_cast<std::size_t>(max_order_plus_one) - 2;
+    if (!std::ranges::all_of(steps.first(steps_checked), [](double step) { return step != 0; })) {
         return error("step sizes must be nonzero");
     }
 

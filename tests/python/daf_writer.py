@@ -161,7 +161,10 @@ def kepler_state(elements: Tuple[float, float, float, float, float], gm: float, 
     mean = anomaly_at_zero + rate * epoch
     eccentric = mean
     for _ in range(30):
-        eccentric -= (eccentric - e * math.sin(eccentric) - mean) / (1 - e * math.cos(eccentric))
+        step = (eccentric - e * math.sin(eccentric) - mean) / (1 - e * math.cos(eccentric))
+        eccentric -= step
+        if abs(step) < 1e-15:
+            break
     c, s = math.cos(eccentric), math.sin(eccentric)
     b = a * math.sqrt(1 - e * e)
     flow = rate / (1 - e * c)

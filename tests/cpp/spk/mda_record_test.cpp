@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "spk/epoch_directory.hpp"
-
 namespace orbyx {
 namespace {
 
@@ -101,25 +99,6 @@ TEST(MdaRecord, RefusesWhatCannotBeEvaluated) {
     EXPECT_EQ(reason(type1, TL, MdaLayout{1, 15, 1, 0}), "KQMAX1 must be an integer from 2 to 15");
     type1[67] = 15;
     EXPECT_EQ(reason(type1, TL, MdaLayout{1, 15, 1, 0}), "ok");
-}
-
-TEST(EpochDirectory, PlacesEpochsInStretchesThatMustMatchIt) {
-    const std::vector<double> directory{100, 200};
-    EXPECT_EQ(epoch_stretch(directory, 100), 0u);
-    EXPECT_EQ(epoch_stretch(directory, 100.5), 1u);
-    EXPECT_EQ(epoch_stretch(directory, 201), 2u);
-    const auto reason = [&](std::vector<double> epochs, std::uint32_t stretch) {
-        const auto checked = check_epoch_stretch(21, epochs, stretch, directory);
-        return checked ? "ok" : reason_of(checked.error(), 21);
-    };
-    EXPECT_EQ(reason({150, 200}, 1), "ok");
-    EXPECT_EQ(reason({201, 250}, 2), "ok");
-    EXPECT_EQ(reason({150, 199}, 1), "epoch directory does not match the epochs");
-    EXPECT_EQ(reason({100, 200}, 1), "epoch directory does not match the epochs");
-    EXPECT_EQ(reason({150, 150, 200}, 1), "epochs must be finite and strictly increasing");
-    EXPECT_EQ(reason({NaN, 200}, 1), "epochs must be finite and strictly increasing");
-    EXPECT_FALSE(check_epoch_directory(1, std::vector<double>{100, 100}));
-    EXPECT_TRUE(check_epoch_directory(1, std::vector<double>{}));
 }
 
 }  // namespace

@@ -55,7 +55,8 @@ def main():
 
     ours = median_seconds(lambda: orbyx_ext.geometric_states(engine, TARGET, 0, instants), repeat=5)
     peer = median_seconds(spice_batch, repeat=3)
-    worst = np.max(np.abs(orbyx_ext.geometric_states(engine, TARGET, 0, instants)[:, :3] - np.array(spice_batch())[:, :3]))
+    ours_states = orbyx_ext.geometric_states(engine, TARGET, 0, instants)
+    worst = np.max(np.abs(ours_states[:, :3] - np.array(spice_batch())[:, :3]))
     spiceypy.kclear()
     print(f"Type 21 geometric states, {RECORDS} records x {count} epochs ({interpreter()})")
     print(f"  orbyx     {ours:8.3f} s   {count / ours / 1e6:8.2f} M states/s (target >= 1 M states/s)")

@@ -11,7 +11,9 @@ namespace orbyx {
 namespace {
 
 // Counts and orders are doubles holding integers in lo ... hi.
-bool is_count_within(double value, double lo, double hi) { return value == std::trunc(value) && value >= lo && value <= hi; }
+bool is_count_within(double value, double lo, double hi) {
+    return value == std::trunc(value) && value >= lo && value <= hi;
+}
 
 }  // namespace
 

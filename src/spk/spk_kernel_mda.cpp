@@ -53,9 +53,12 @@ Result<SpkKernel::MdaSegment*, SpkError> SpkKernel::mda_segment(std::int32_t dat
 Result<std::uint32_t, SpkError> SpkKernel::mda_record_index(SegmentAddressRange segment, MdaSegment& data,
                                                             double epoch) {
     const std::int32_t data_type = data.layout.data_type;
-    if (!std::isfinite(epoch)) return failure(SpkError::invalid_segment_data(data_type, "requested epoch must be finite"));
-    const auto after_last = [&] {
-        return failure(SpkError::invalid_segment_data(data_type, "requested epoch is after the last record's final epoch"));
+    if (!std::isfinite(epoch)) {
+        return failure(SpkError::invalid_segment_data(data_type, "requested epoch must be finite"));
+    }
+    const auto after_last = [data_type] {
+        return failure(
+            SpkError::invalid_segment_data(data_type, "requested epoch is after the last record's final epoch"));
     };
     const std::span<const double> directory(data.every_hundredth_epoch);
     const std::uint32_t stretch = epoch_stretch(directory, epoch);

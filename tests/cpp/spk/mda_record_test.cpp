@@ -62,7 +62,8 @@ TEST(MdaRecord, IntegratesTheModifiedDifferencesTwice) {
     for (std::size_t e = 0; e < epochs.size(); ++e) {
         const double s = epochs[e] - TL;
         const std::array<double, 3> x{4e8 + 20 * s + C0 * s * s / 2 + C1 * s * s * s / 6 + C2 * s * s * s * s / 12,
-                                      -1e8 - 5 * s + C0 * s * s / 2 + C1 * s * s * s / 6, 3e7 + 0.5 * s + C0 * s * s / 2};
+                                      -1e8 - 5 * s + C0 * s * s / 2 + C1 * s * s * s / 6,
+                                      3e7 + 0.5 * s + C0 * s * s / 2};
         const std::array<double, 3> v{20 + C0 * s + C1 * s * s / 2 + C2 * s * s * s / 3, -5 + C0 * s + C1 * s * s / 2,
                                       0.5 + C0 * s};
         for (std::size_t axis = 0; axis < 3; ++axis) {

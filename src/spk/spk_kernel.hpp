@@ -11,6 +11,7 @@
 #include "core/result.hpp"
 #include "spk/daf_file_record.hpp"
 #include "spk/kernel_source.hpp"
+#include "spk/mda_record.hpp"
 #include "spk/spk_error.hpp"
 #include "spk/spk_segment.hpp"
 #include "spk/state_vector.hpp"
@@ -53,12 +54,19 @@ public:
     Status<SpkError> evaluate_type13_at_epochs_into(std::int32_t begin, std::int32_t end,
                                                     std::span<const double> epochs, std::span<StateVector> states);
     Result<StateVector, SpkError> evaluate_type13_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
+    Status<SpkError> evaluate_type1_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                   std::span<const double> epochs, std::span<StateVector> states);
+    Result<StateVector, SpkError> evaluate_type1_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
+    Status<SpkError> evaluate_type21_at_epochs_into(std::int32_t begin, std::int32_t end,
+                                                    std::span<const double> epochs, std::span<StateVector> states);
+    Result<StateVector, SpkError> evaluate_type21_at_epoch(std::int32_t begin, std::int32_t end, double epoch);
 
     // A kernel evaluates Type 2 segments; one of an engine opened with the extended
-    // segment types evaluates Types 3 and 13 as well.
+    // segment types evaluates Types 1, 3, 13 and 21 as well.
     void enable_extended_segment_types() { extended_segment_types_ = true; }
     bool evaluates_segment_type(std::int32_t data_type) const {
-        return data_type == 2 || (extended_segment_types_ && (data_type == 3 || data_type == 13));
+        return data_type == 2 || (extended_segment_types_ && (data_type == 1 || data_type == 3 || data_type == 13 ||
+                                                              data_type == 21));
     }
     // States of `segment`, one of this kernel's, by its data type; a type the kernel does
     // not evaluate is refused as unsupported.
@@ -117,12 +125,34 @@ private:
     Result<const Type13Window*, SpkError> type13_window(SegmentAddressRange segment, Type13Segment& data,
                                                        std::uint32_t first);
 
+    // A Type 1 or 21 segment's layout and epoch directory, the stretch of final epochs
+    // read last and the record decoded last.
+    struct MdaSegment {
+        MdaLayout layout;
+        std::vector<double> every_hundredth_epoch;
+        std::optional<std::uint32_t> stretch;
+        std::vector<double> stretch_epochs;
+        std::optional<MdaPolynomials> record;
+        std::uint32_t record_index = 0;
+    };
+    Result<MdaSegment*, SpkError> mda_segment(std::int32_t data_type, SegmentAddressRange segment);
+    // The record whose span ends at the first final epoch at or after `epoch`.
+    Result<std::uint32_t, SpkError> mda_record_index(SegmentAddressRange segment, MdaSegment& data, double epoch);
+    Result<const MdaPolynomials*, SpkError> mda_record(SegmentAddressRange segment, MdaSegment& data,
+                                                       std::uint32_t index);
+    Status<SpkError> evaluate_mda_at_epochs_into(std::int32_t data_type, SegmentAddressRange segment,
+                                                 std::span<const double> epochs, std::span<StateVector> states);
+    Result<StateVector, SpkError> evaluate_mda_at_epoch(std::int32_t data_type, SegmentAddressRange segment,
+                                                        double epoch);
+
     DafFileRecord record_;
     KernelSource source_;
     std::optional<std::vector<SpkSegment>> segment_cache_;
     ChebyshevCache type2_cache_;
     ChebyshevCache type3_cache_;
     std::unordered_map<SegmentAddressRange, Type13Segment, SegmentAddressRangeHash> type13_cache_;
+    std::unordered_map<SegmentAddressRange, MdaSegment, SegmentAddressRangeHash> type1_cache_;
+    std::unordered_map<SegmentAddressRange, MdaSegment, SegmentAddressRangeHash> type21_cache_;
     bool extended_segment_types_ = false;
     // A record being read, kept apart so that a failed read leaves the cached record whole.
     std::vector<double> record_buffer_;

@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 
+#include "spk/epoch_directory.hpp"
 #include "spk/record_runs.hpp"
 #include "spk/spk_kernel.hpp"
 
@@ -40,7 +41,7 @@ Result<SpkKernel::Type13Segment*, SpkError> SpkKernel::type13_segment(SegmentAdd
         !read) {
         return failure(std::move(read).error());
     }
-    if (auto checked = check_type13_directory(record_buffer_); !checked) return failure(std::move(checked).error());
+    if (auto checked = check_epoch_directory(13, record_buffer_); !checked) return failure(std::move(checked).error());
     Type13Segment data{*layout, record_buffer_, std::nullopt, {}, std::nullopt};
     return &type13_cache_.emplace(segment, std::move(data)).first->second;
 }
@@ -49,7 +50,7 @@ Result<std::uint32_t, SpkError> SpkKernel::type13_window_first_of(SegmentAddress
                                                                   double epoch) {
     if (!std::isfinite(epoch)) return failure(type13_error("requested epoch must be finite"));
     const std::span<const double> directory(data.every_hundredth_epoch);
-    const std::uint32_t stretch = type13_stretch(directory, epoch);
+    const std::uint32_t stretch = epoch_stretch(directory, epoch);
     const std::uint32_t stretch_first = stretch * TYPE13_EPOCHS_PER_ENTRY;
     if (data.stretch != stretch) {
         const std::uint32_t count = std::min(TYPE13_EPOCHS_PER_ENTRY, data.layout.state_count - stretch_first);
@@ -58,7 +59,7 @@ Result<std::uint32_t, SpkError> SpkKernel::type13_window_first_of(SegmentAddress
             !read) {
             return failure(std::move(read).error());
         }
-        if (auto checked = check_type13_stretch(record_buffer_, stretch, directory); !checked) {
+        if (auto checked = check_epoch_stretch(13, record_buffer_, stretch, directory); !checked) {
             return failure(std::move(checked).error());
         }
         data.stretch_epochs.assign(record_buffer_.begin(), record_buffer_.end());

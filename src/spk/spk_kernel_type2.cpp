@@ -171,6 +171,12 @@ Status<SpkError> SpkKernel::evaluate_segment_at_epochs_into(const SpkSegment& se
     if (segment.data_type == 13) {
         return evaluate_type13_at_epochs_into(segment.begin_address, segment.end_address, epochs, states);
     }
+    if (segment.data_type == 1) {
+        return evaluate_type1_at_epochs_into(segment.begin_address, segment.end_address, epochs, states);
+    }
+    if (segment.data_type == 21) {
+        return evaluate_type21_at_epochs_into(segment.begin_address, segment.end_address, epochs, states);
+    }
     return evaluate_type2_at_epochs_into(segment.begin_address, segment.end_address, epochs, states);
 }
 
@@ -180,6 +186,8 @@ Result<StateVector, SpkError> SpkKernel::evaluate_segment_at_epoch(const SpkSegm
     }
     if (segment.data_type == 3) return evaluate_type3_at_epoch(segment.begin_address, segment.end_address, epoch);
     if (segment.data_type == 13) return evaluate_type13_at_epoch(segment.begin_address, segment.end_address, epoch);
+    if (segment.data_type == 1) return evaluate_type1_at_epoch(segment.begin_address, segment.end_address, epoch);
+    if (segment.data_type == 21) return evaluate_type21_at_epoch(segment.begin_address, segment.end_address, epoch);
     return evaluate_type2_at_epoch(segment.begin_address, segment.end_address, epoch);
 }
 

@@ -32,35 +32,6 @@ Result<Type13Layout, SpkError> decode_type13_trailer(std::span<const double, TYP
     return layout;
 }
 
-Status<SpkError> check_type13_directory(std::span<const double> every_hundredth_epoch) {
-    const std::span<const double> entries = every_hundredth_epoch;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (!std::isfinite(entries[i]) || (i > 0 && !(entries[i - 1] < entries[i]))) {
-            return failure(type13_error("epoch directory must be finite and strictly increasing"));
-        }
-    }
-    return {};
-}
-
-std::uint32_t type13_stretch(std::span<const double> every_hundredth_epoch, double epoch) {
-    return static_cast<std::uint32_t>(std::ranges::lower_bound(every_hundredth_epoch, epoch) -
-                                      every_hundredth_epoch.begin());
-}
-
-Status<SpkError> check_type13_stretch(std::span<const double> stretch_epochs, std::uint32_t stretch,
-                                      std::span<const double> every_hundredth_epoch) {
-    for (std::size_t i = 0; i < stretch_epochs.size(); ++i) {
-        if (!std::isfinite(stretch_epochs[i]) || (i > 0 && !(stretch_epochs[i - 1] < stretch_epochs[i]))) {
-            return failure(type13_error("epochs must be finite and strictly increasing"));
-        }
-    }
-    const bool after_previous = stretch == 0 || every_hundredth_epoch[stretch - 1] < stretch_epochs.front();
-    const bool ends_on_entry = stretch == every_hundredth_epoch.size() ||
-                               every_hundredth_epoch[stretch] == stretch_epochs.back();
-    if (!after_previous || !ends_on_entry) return failure(type13_error("epoch directory does not match the epochs"));
-    return {};
-}
-
 std::uint32_t type13_window_first(const Type13Layout& layout, std::uint32_t earlier, double epoch,
                                   double epoch_before, double epoch_after) {
     const std::int64_t window = layout.window_size;

@@ -33,16 +33,6 @@ struct Type13Layout {
 Result<Type13Layout, SpkError> decode_type13_trailer(std::span<const double, TYPE13_TRAILER_WORDS> words,
                                                      std::int32_t begin, std::int32_t end);
 
-// The epoch directory must rise with the epochs it repeats.
-Status<SpkError> check_type13_directory(std::span<const double> every_hundredth_epoch);
-
-// How many of the N epochs lie before `epoch`: its stretch of at most 100 epochs, from the
-// directory entries before it, then its place within the stretch.
-std::uint32_t type13_stretch(std::span<const double> every_hundredth_epoch, double epoch);
-// The stretch's epochs must be finite, strictly increasing and end on their directory entry.
-Status<SpkError> check_type13_stretch(std::span<const double> stretch_epochs, std::uint32_t stretch,
-                                      std::span<const double> every_hundredth_epoch);
-
 // The first state of the window for `epoch`, given how many epochs lie before it
 // (`earlier`) and the epochs around it: an even window has as many states after the
 // epoch as at or before it, an odd one is centred on the nearest state (the later of

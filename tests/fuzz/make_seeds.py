@@ -15,8 +15,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "python"))
 
 from conftest import DE430, DE441_1969, JUP310, LEAPSECONDS, eop_c04_path  # noqa: E402
-from daf_writer import (big_endian_twin, build_daf, constant_segment, tdb_seconds,  # noqa: E402
-                        type2_segment, type3_segment, type13_segment)
+from daf_writer import (big_endian_twin, build_daf, constant_segment, kepler_mda_records,  # noqa: E402
+                        mda_segment, tdb_seconds, type2_segment, type3_segment, type13_segment)
 
 START = tdb_seconds(2451545.0)
 DAY = 86400.0
@@ -94,6 +94,19 @@ def type13_kernel_seeds():
             "uneven-steps-big-endian.bsp": big_endian_twin(build_daf(segments))}
 
 
+def mda_kernel_seeds(maxdim):
+    """A body on Type 1 (or 21 of `maxdim`) past a directory entry, its moon on a short one."""
+    finals = [START + 3600.0 * k for k in range(1, 121)]
+    orbit, moon = (4.1e8, 0.15, 0.3, 1.0, 0.5), (4.2e5, 0.01, 0.05, 0.2, 0.0)
+    segments = [
+        type2_segment(10, 0, START, 4 * DAY, chebyshev_records(2, 1e5)),
+        constant_segment(399, START, START + 8 * DAY),
+        mda_segment(5, 0, START, kepler_mda_records(orbit, 1.32712440018e11, finals, 6, [1200.0] * 6), maxdim),
+        mda_segment(501, 5, START, kepler_mda_records(moon, 1.26686534e8, finals[:5], 3, [900.0] * 3), maxdim),
+    ]
+    return {"records.bsp": build_daf(segments), "records-big-endian.bsp": big_endian_twin(build_daf(segments))}
+
+
 def eop_excerpt(first_rows, around_mjd, rows):
     """The header, the first rows and the rows around one MJD of the C04 series."""
     with open(eop_c04_path(), encoding="utf-8") as table:
@@ -135,6 +148,8 @@ def main(root):
     seeds = {"kernel": kernel_seeds(),
              "type3_kernel": type3_kernel_seeds(),
              "type13_kernel": type13_kernel_seeds(),
+             "type1_kernel": mda_kernel_seeds(None),
+             "type21_kernel": mda_kernel_seeds(18),
              "names": {f"name-{i}": name.encode() for i, name in enumerate(NAMES)}}
     seeds.update(time_seeds())
     write_all(root, seeds)

@@ -6,6 +6,7 @@ Every field can be overridden, so broken files are as easy to write as good ones
 """
 from __future__ import annotations
 
+import math
 import struct
 from array import array
 from dataclasses import dataclass
@@ -111,6 +112,96 @@ def type13_segment(target: int, center: int, epochs: Sequence[float], states: Se
     fields.setdefault("end_epoch", epochs[-1])
     return Segment(target=target, center=center, data_type=13,
                    words=type13_words(epochs, states, window_size), **fields)
+
+
+@dataclass
+class MdaRecord:
+    """One Type 1 or Type 21 record: its final epoch, step sizes G(1..), the reference
+    state (x, y, z, vx, vy, vz), per axis the modified differences DT(1..), and the orders."""
+
+    final_epoch: float
+    steps: Sequence[float]
+    reference: Sequence[float]
+    differences: Sequence[Sequence[float]]
+    max_order_plus_one: int
+    orders: Sequence[int]
+
+    def words(self, maxdim: int) -> List[float]:
+        def padded(values):
+            return [float(v) for v in values] + [0.0] * (maxdim - len(values))
+
+        x, y, z, vx, vy, vz = self.reference
+        return ([float(self.final_epoch)] + padded(self.steps) + [x, vx, y, vy, z, vz]
+                + [d for axis in self.differences for d in padded(axis)]
+                + [float(self.max_order_plus_one)] + [float(q) for q in self.orders])
+
+
+def mda_words(records: Sequence[MdaRecord], maxdim: Optional[int] = None) -> List[float]:
+    """Words of a Type 21 segment of `maxdim` (records, final epochs, every hundredth final
+    epoch, MAXDIM, N), or of a Type 1 segment (no MAXDIM word, MAXDIM 15) if it is None."""
+    words = [w for record in records for w in record.words(15 if maxdim is None else maxdim)]
+    epochs = [float(record.final_epoch) for record in records]
+    words += epochs + [epochs[k] for k in range(99, len(epochs), 100)]
+    return words + ([] if maxdim is None else [float(maxdim)]) + [float(len(records))]
+
+
+def mda_segment(target: int, center: int, start_epoch: float, records: Sequence[MdaRecord],
+                maxdim: Optional[int] = None, **fields) -> Segment:
+    """A Type 21 segment (Type 1 if `maxdim` is None) from `start_epoch` to its last final epoch."""
+    fields.setdefault("end_epoch", records[-1].final_epoch)
+    return Segment(target=target, center=center, start_epoch=start_epoch, data_type=1 if maxdim is None else 21,
+                   words=mda_words(records, maxdim), **fields)
+
+
+def kepler_state(elements: Tuple[float, float, float, float, float], gm: float, epoch: float) -> List[float]:
+    """(x, y, z, vx, vy, vz) on the ellipse of semi-major axis, eccentricity, inclination,
+    node and mean anomaly at epoch 0 (km, radians), periapsis on the node."""
+    a, e, inclination, node, anomaly_at_zero = elements
+    rate = math.sqrt(gm / a ** 3)
+    mean = anomaly_at_zero + rate * epoch
+    eccentric = mean
+    for _ in range(30):
+        step = (eccentric - e * math.sin(eccentric) - mean) / (1 - e * math.cos(eccentric))
+        eccentric -= step
+        if abs(step) < 1e-15:
+            break
+    c, s = math.cos(eccentric), math.sin(eccentric)
+    b = a * math.sqrt(1 - e * e)
+    flow = rate / (1 - e * c)
+    plane = [(a * (c - e), -a * s * flow), (b * s, b * c * flow)]
+    ci, si, cn, sn = math.cos(inclination), math.sin(inclination), math.cos(node), math.sin(node)
+    rotate = [(cn, -sn * ci), (sn, cn * ci), (0.0, si)]
+    position = [row[0] * plane[0][0] + row[1] * plane[1][0] for row in rotate]
+    velocity = [row[0] * plane[0][1] + row[1] * plane[1][1] for row in rotate]
+    return position + velocity
+
+
+def kepler_mda_records(elements, gm: float, final_epochs: Sequence[float], order: int,
+                       back_steps: Sequence[float]) -> List[MdaRecord]:
+    """Records following a Kepler orbit: at each final epoch TL the reference state, and
+    the acceleration's Newton polynomial through TL - G(k), G(k) = back_steps[0] + ... +
+    back_steps[k - 1], over `order` nodes; its differences scaled by G(1) ... G(j - 1)."""
+    steps = [sum(back_steps[:k + 1]) for k in range(order - 1)]
+    records = []
+    for final in final_epochs:
+        nodes = [0.0] + [-g for g in steps]
+        accelerations = []
+        for node in nodes:
+            state = kepler_state(elements, gm, final + node)
+            r3 = math.dist(state[:3], (0, 0, 0)) ** 3
+            accelerations.append([-gm * state[axis] / r3 for axis in range(3)])
+        differences = []
+        for axis in range(3):
+            table = [acceleration[axis] for acceleration in accelerations]
+            column, scale = [table[0]], 1.0
+            for level in range(1, order):
+                table = [(table[k + 1] - table[k]) / (nodes[k + level] - nodes[k]) for k in range(len(table) - 1)]
+                scale *= steps[level - 1]
+                column.append(table[0] * scale)
+            differences.append(column)
+        records.append(MdaRecord(final, steps, kepler_state(elements, gm, final), differences, order + 1,
+                                 (order,) * 3))
+    return records
 
 
 def constant_segment(target: int, start_epoch: float, end_epoch: float, center: int = 0,

@@ -1,21 +1,23 @@
-"""Type 3 segments (Chebyshev position and velocity) and Type 13 segments (Hermite windows
-over unequal steps) through orbyx_ext.open, against SPICE (spkgeo) on the same files: the
-real JUP310 excerpt and kernels of the test writer. The agreement asked is 1 mm and
+"""Type 3 segments (Chebyshev position and velocity), Type 13 segments (Hermite windows
+over unequal steps) and Types 1 and 21 through orbyx_ext.open, against SPICE (spkgeo) on
+the same files: the real JUP310 excerpt and kernels of the test writer. The agreement asked is 1 mm and
 1e-9 km/s. The worst seen for Type 3, on the excerpt and the writer's kernels alike, is
 2.4e-7 km (two units in the last place at 7e8 km) and 1.1e-14 km/s; for Type 13 on an
 Io-like orbit with windows of up to 8 states, 1.5e-8 km and 2.4e-11 km/s (the wide
-window; up to 4 states, 2e-10 km and 2e-13 km/s)."""
+window; up to 4 states, 2e-10 km and 2e-13 km/s). Types 1 and 21 (modified difference
+arrays) on the writer's kernels of an asteroid-like orbit equal SPICE's states to the bit."""
 import math
 import os
 import random
+from dataclasses import replace
 
 import pytest
 
 import orbyx
 import orbyx_ext
 from conftest import DUMMY_SHA256, JUP310, LEAPSECONDS
-from daf_writer import (big_endian_twin, build_daf, constant_segment, padded_to_records, tdb_seconds, type3_segment,
-                        type13_segment)
+from daf_writer import (big_endian_twin, build_daf, constant_segment, kepler_mda_records, mda_segment,
+                        padded_to_records, tdb_seconds, type3_segment, type13_segment)
 
 UNSUPPORTED = "unsupported SPK segment type 3"
 UNSUPPORTED_13 = "unsupported SPK segment type 13"
@@ -289,3 +291,140 @@ def test_broken_type13_segments_are_refused_with_their_reason(write_file, change
         orbyx_ext.geometric_state(engine, 599, 0, late[0])
     with pytest.raises(ValueError, match=f"^invalid SPK Type 13 segment: {reason}$"):
         engine.positions(["jupiter"], late, orbyx.geometric("barycentric"))
+
+
+# An asteroid-like ellipse about the Sun (km, radians) and the Sun's GM (km^3/s^2).
+ASTEROID = (4.1e8, 0.15, 0.3, 1.0, 0.5)
+SUN_GM = 1.32712440018e11
+
+
+def mda_kernel_records(seed, count, order, orders=None, max_order_plus_one=None):
+    """Records of unequal lengths (half a day to two days) and unequal steps back from
+    each final epoch; `orders` and `max_order_plus_one` override KQ and KQMAX1. Final
+    epochs fall on whole 64ths of a day, which a TDB Julian day holds exactly."""
+    rng = random.Random(seed)
+    finals = [tdb_seconds(2457080.5)]
+    for _ in range(count):
+        finals.append(finals[-1] + rng.randint(32, 128) * 1350.0)
+    steps = [rng.uniform(0.05, 0.2) * 86400.0 for _ in range(order)]
+    records = kepler_mda_records(ASTEROID, SUN_GM, finals[1:], order, steps)
+    for record in records:
+        record.orders = orders or record.orders
+        record.max_order_plus_one = max_order_plus_one or record.max_order_plus_one
+    return finals[0], records
+
+
+@pytest.mark.parametrize("maxdim, count, order, orders, max_order_plus_one", [
+    (None, 3, 8, None, None),
+    (None, 100, 14, (14, 9, 3), 15),  # exactly one directory entry, Type 1's largest KQMAX1
+    (15, 200, 15, (15, 11, 1), 16),
+    (20, 250, 12, (12, 12, 7), 19),
+    (25, 99, 25, None, 26),
+    (6, 201, 4, (4, 2, 5), 6),
+])
+def test_writer_mda_kernels_agree_with_spice(spice, write_file, maxdim, count, order, orders, max_order_plus_one):
+    start, records = mda_kernel_records(count * 31 + order, count, order, orders, max_order_plus_one)
+    if (max_order_plus_one or 0) > order + 1:  # steps and orders beyond those the records were built for
+        size = maxdim or 15
+        records = [replace(record, differences=[list(axis) + [1e-16] * (size - order) for axis in record.differences],
+                           steps=list(record.steps) + [3e4 + 1e3 * k for k in range(size - order + 1)])
+                   for record in records]
+    segment = mda_segment(2000433, 0, start, records, maxdim)
+    path = write_file("mda.bsp", padded_to_records(build_daf([segment])))
+    spice.furnsh(path)
+    engine = orbyx_ext.open(path, DUMMY_SHA256)
+    rng = random.Random(count)
+    finals = [record.final_epoch for record in records]
+    asked = [start, finals[-1]] + [final + shift for final in finals for shift in (0.0, 1e-3, -60.0)]
+    asked += [rng.uniform(start, finals[-1]) for _ in range(50)]
+    instants = [instant_at(seconds) for seconds in asked]
+    seconds = [spice_epochs(instant) for instant in instants]
+    assert set(finals) <= set(seconds)
+    inside = [(instant, epoch) for instant, epoch in zip(instants, seconds) if start <= epoch <= finals[-1]]
+    states = orbyx_ext.geometric_states(engine, 2000433, 0, [instant for instant, _ in inside])
+    worst = [0.0, 0.0]
+    for (instant, epoch), row in zip(inside, states):
+        expected, _ = spice.spkgeo(2000433, epoch, "J2000", 0)
+        worst[0] = max([worst[0]] + [abs(row[axis] - expected[axis]) for axis in range(3)])
+        worst[1] = max([worst[1]] + [abs(row[axis] - expected[axis]) for axis in range(3, 6)])
+        assert tuple(row) == orbyx_ext.geometric_state(engine, 2000433, 0, instant)
+    assert worst[0] <= POSITION_KM and worst[1] <= VELOCITY_KM_PER_S, worst
+    # Scattered epochs take the records out of order and give the same bits.
+    shuffled = list(range(len(inside)))
+    rng.shuffle(shuffled)
+    assert (orbyx_ext.geometric_states(engine, 2000433, 0, [inside[k][0] for k in shuffled]) == states[shuffled]).all()
+    assert_big_endian_twin_agrees(write_file, build_daf([segment]), 2000433, 0, asked[:20])
+    refused = f"^unsupported SPK segment type {segment.data_type}$"
+    with pytest.raises(ValueError, match=refused):
+        orbyx_ext.geometric_state(orbyx.open(path, DUMMY_SHA256), 2000433, 0, instants[0])
+
+
+def test_geometric_states_refuse_what_geometric_state_refuses():
+    engine = orbyx_ext.open(JUP310, DUMMY_SHA256)
+    day = orbyx.Instant.tdb(2457084.5)
+    assert orbyx_ext.geometric_states(engine, 501, 5, []).shape == (0, 6)
+    for target, instants in ((501, [day, orbyx.Instant.tdb(2400000.5)]), (123456, [day]), ("nobody", [day])):
+        with pytest.raises((TypeError, ValueError)) as batch:
+            orbyx_ext.geometric_states(engine, target, 5, instants)
+        with pytest.raises((TypeError, ValueError)) as single:
+            for instant in instants:
+                orbyx_ext.geometric_state(engine, target, 5, instant)
+        assert (batch.type, str(batch.value)) == (single.type, str(single.value))
+    with pytest.raises(TypeError, match="instants"):
+        orbyx_ext.geometric_states(engine, 501, 5, [day, 2457084.5])
+
+
+def broken_mda_segment(maxdim, count, changes, **fields):
+    """A segment of `count` records of order 6; `changes` maps word indices to values,
+    with the records' words first (4 MAXDIM + 11 each), then the final epochs."""
+    start, records = mda_kernel_records(7, count, 6)
+    segment = mda_segment(2000433, 0, start, records, maxdim, **fields)
+    words = list(segment.words)
+    for word, value in changes.items():
+        words[word] = value
+    segment.words = words
+    return segment, records
+
+
+# 150 records of 71 words (Type 1) or 91 (Type 21, MAXDIM 20); record 120 is asked for.
+# Within a record: TL 0, G 1..MAXDIM, then six reference words, DT, KQMAX1, KQ(1..3).
+def record_word(maxdim, offset):
+    return 120 * (4 * (maxdim or 15) + 11) + offset
+
+
+MDA_BREAKAGES = [
+    (None, {-1: 151.0}, "record count does not match the segment address range"),
+    (20, {-2: 26.0}, "difference line size MAXDIM must be an integer from 1 to 25"),
+    (None, {-2: 1e12}, "epoch directory does not match the epochs"),
+    (20, {-3: math.nan}, "epoch directory must be finite and strictly increasing"),
+    (None, {150 * 71 + 119: 0.0}, "epochs must be finite and strictly increasing"),
+    (20, {record_word(20, 0): 1.0}, "record's final epoch does not match the epoch list"),
+    (None, {record_word(None, 3): 0.0}, "step sizes must be nonzero"),
+    (20, {record_word(20, 21 + 2): math.inf}, "record words must be finite"),
+    (None, {record_word(None, 67): 16.0}, "KQMAX1 must be an integer from 2 to 15"),
+    (None, {record_word(None, 70): 7.0}, "integration orders KQ must be integers from 1 to KQMAX1 - 1"),
+]
+
+
+@pytest.mark.parametrize("maxdim, changes, reason", MDA_BREAKAGES)
+def test_broken_mda_segments_are_refused_with_their_reason(write_file, maxdim, changes, reason):
+    segment, records = broken_mda_segment(maxdim, 150, changes)
+    engine = orbyx_ext.open(write_file("broken.bsp", build_daf([segment])), DUMMY_SHA256)
+    late = [instant_at(records[120].final_epoch - 600.0), instant_at(records[120].final_epoch - 300.0)]
+    message = f"^invalid SPK Type {segment.data_type} segment: {reason}$"
+    with pytest.raises(ValueError, match=message):
+        orbyx_ext.geometric_state(engine, 2000433, 0, late[0])
+    with pytest.raises(ValueError, match=message):
+        orbyx_ext.geometric_states(engine, 2000433, 0, late)
+
+
+@pytest.mark.parametrize("maxdim, count", [(None, 100), (21, 7)])
+def test_epochs_past_the_last_record_are_refused(write_file, maxdim, count):
+    # SPICE answers zeros there; a summary may cover more than the records do.
+    segment, records = broken_mda_segment(maxdim, count, {}, end_epoch=None)
+    segment.end_epoch = records[-1].final_epoch + 3600.0
+    engine = orbyx_ext.open(write_file("long.bsp", build_daf([segment])), DUMMY_SHA256)
+    assert orbyx_ext.geometric_state(engine, 2000433, 0, instant_at(records[-1].final_epoch))
+    with pytest.raises(ValueError, match=f"^invalid SPK Type {segment.data_type} segment: requested epoch is after "
+                                         "the last record's final epoch$"):
+        orbyx_ext.geometric_state(engine, 2000433, 0, instant_at(records[-1].final_epoch + 60.0))

@@ -7,6 +7,8 @@ from test_type_stub import run_mypy
 
 USES_THE_COMPANION = '''
 import datetime
+import numpy as np
+import numpy.typing as npt
 import orbyx
 import orbyx_ext
 
@@ -52,6 +54,7 @@ extended: orbyx.Engine = orbyx_ext.open("jup310.bsp", "0" * 64, leap_second_kern
 io_place_options = orbyx.apparent("geocentric", "equatorial")
 state: orbyx_ext.GeometricState = orbyx_ext.geometric_state(extended, 501, "jupiter", instant)
 speed: float = state.vx_km_per_s + orbyx_ext.geometric_state(engine, "moon", 399, instant).z_km
+states: npt.NDArray[np.float64] = orbyx_ext.geometric_states(extended, 501, 5, [instant, again])
 io_place: orbyx.Position = orbyx_ext.position(extended, "io", instant, orbyx.PositionOptions("geocentric", "ecliptic"))
 io_sum: float = io_place.longitude_deg + orbyx_ext.position(extended, 502, instant, io_place_options).distance_au
 io_turns: list[orbyx_ext.Station] = orbyx_ext.stations(extended, 501, instant, again)

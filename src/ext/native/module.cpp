@@ -46,6 +46,8 @@ PyMethodDef functions[] = {
      TWILIGHT_EVENTS_DOC},
     {"geometric_state", as_method(guarded<geometric_state_function>), METH_FASTCALL | METH_KEYWORDS,
      GEOMETRIC_STATE_DOC},
+    {"geometric_states", as_method(guarded<geometric_states_function>), METH_FASTCALL | METH_KEYWORDS,
+     GEOMETRIC_STATES_DOC},
     {"position", as_method(guarded<position_function>), METH_FASTCALL | METH_KEYWORDS, POSITION_DOC},
     {"house_cusps", as_method(guarded<house_cusps_function>), METH_FASTCALL | METH_KEYWORDS,
      HOUSE_CUSPS_DOC},

@@ -2,12 +2,15 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "ext/states/geometric_state.hpp"
+#include "ext/states/geometric_states.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_use.hpp"
+#include "python/numpy_array.hpp"
 
 namespace orbyx::ext {
 namespace {
@@ -19,6 +22,8 @@ using python::Signature;
 
 const char* const GEOMETRIC_STATE_PARAMETERS[] = {"engine", "target", "center", "instant"};
 const Signature GEOMETRIC_STATE = {"geometric_state", GEOMETRIC_STATE_PARAMETERS, 4, 4};
+const char* const GEOMETRIC_STATES_PARAMETERS[] = {"engine", "target", "center", "instants"};
+const Signature GEOMETRIC_STATES = {"geometric_states", GEOMETRIC_STATES_PARAMETERS, 4, 4};
 const char* const POSITION_PARAMETERS[] = {"engine", "body", "instant", "options"};
 const Signature POSITION = {"position", POSITION_PARAMETERS, 4, 4};
 
@@ -42,6 +47,28 @@ PyObject* geometric_state_function(PyObject*, PyObject* const* args, Py_ssize_t 
     if (!python::succeeded(state)) return nullptr;
     return Py_BuildValue("(dddddd)", state->position[0], state->position[1], state->position[2],
                          state->velocity[0], state->velocity[1], state->velocity[2]);
+}
+
+PyObject* geometric_states_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Parameters<4> parameters;
+    if (!python::bind(GEOMETRIC_STATES, args, nargs, kwnames, parameters)) return nullptr;
+    if (!check_engine_argument(parameters[0], GEOMETRIC_STATES, 0)) return nullptr;
+    EngineUse use(parameters[0], Access::Shared);
+    if (!use) return nullptr;
+    const auto target = target_argument(parameters[1], GEOMETRIC_STATES, 1);
+    if (!target) return nullptr;
+    const auto center = target_argument(parameters[2], GEOMETRIC_STATES, 2);
+    if (!center) return nullptr;
+    const auto instants = instants_argument(parameters[3], GEOMETRIC_STATES, 3, "a sequence of orbyx.Instant");
+    if (!instants) return nullptr;
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    double* data = nullptr;
+    PyRef array = python::new_float64_array(instants->size(), 6, 1, data);
+    if (!array) return nullptr;
+    const std::span<double> rows(data, instants->size() * 6);
+    if (!python::succeeded(geometric_states(*engine, *target, *center, *instants, rows))) return nullptr;
+    return array.release();
 }
 
 PyObject* position_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

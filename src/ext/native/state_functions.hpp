@@ -5,6 +5,7 @@
 namespace orbyx::ext {
 
 PyObject* geometric_state_function(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+PyObject* geometric_states_function(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
 PyObject* position_function(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
 
 inline constexpr const char GEOMETRIC_STATE_DOC[] =
@@ -13,6 +14,11 @@ inline constexpr const char GEOMETRIC_STATE_DOC[] =
     "the center, each a body name as orbyx names them, one of the companion's names or a\n"
     "NAIF integer id: uncorrected,\n"
     "in the kernels' frame, as a kernel reader gives it.";
+
+inline constexpr const char GEOMETRIC_STATES_DOC[] =
+    "geometric_states(engine, target, center, instants)\n--\n\n"
+    "geometric_state at each instant of a sequence, as a float64 array of shape\n"
+    "(len(instants), 6, 1), computed in one batch.";
 
 inline constexpr const char POSITION_DOC[] =
     "position(engine, body, instant, options)\n--\n\n"

@@ -19,7 +19,7 @@ from orbyx_ext._native import horizon_events, instant_from_calendar, open, posit
 from orbyx_ext._phenomena import MoonAge, Phenomena, moon_age, phenomena
 from orbyx_ext._sky import (HorizontalPlace, HourAngle, LocalSiderealTime, horizontal, hour_angle,
                             local_sidereal_time)
-from orbyx_ext._states import GeometricState, geometric_state
+from orbyx_ext._states import GeometricState, geometric_state, geometric_states
 from orbyx_ext._time import CalendarDate, ConvertedInstant, calendar_from_instant, convert
 
 __all__ = [
@@ -52,6 +52,7 @@ __all__ = [
     "datetime_from_instant",
     "ecliptic_passages",
     "geometric_state",
+    "geometric_states",
     "horizon_events",
     "horizontal",
     "house_cusps",

@@ -1,5 +1,9 @@
-"""Named result of the native geometric_state."""
+"""Named result of the native geometric_state, and its batch."""
+from collections.abc import Sequence
 from typing import NamedTuple, Union
+
+import numpy as np
+import numpy.typing as npt
 
 import orbyx
 
@@ -23,3 +27,11 @@ def geometric_state(engine: orbyx.Engine, target: Union[str, int], center: Union
     "titan", "ceres", ...) or a NAIF integer id (501 for Io):
     uncorrected, in the kernels' frame, as a kernel reader such as SPICE gives it."""
     return GeometricState(*_native.geometric_state(engine, target, center, instant))
+
+
+def geometric_states(engine: orbyx.Engine, target: Union[str, int], center: Union[str, int],
+                     instants: Union[Sequence[orbyx.Instant], npt.NDArray[np.object_]]) -> npt.NDArray[np.float64]:
+    """geometric_state at each of `instants`, as a float64 array of shape (len(instants), 6):
+    x, y, z (km), vx, vy, vz (km/s) per row, each row equal to geometric_state's to the bit.
+    Each segment's records are read once for the whole batch."""
+    return _native.geometric_states(engine, target, center, instants)[..., 0]

@@ -64,9 +64,10 @@ Result<MdaPolynomials, SpkError> decode_mda_record(const MdaLayout& layout, std:
     if (!is_count_within(max_order_plus_one, 2, largest)) {
         return error("KQMAX1 must be an integer from 2 to " + std::to_string(largest));
     }
+    // An order of 0 leaves that axis unaccelerated; SPICE reads such records too.
     for (const double order : orders) {
-        if (!is_count_within(order, 1, max_order_plus_one - 1)) {
-            return error("integration orders KQ must be integers from 1 to KQMAX1 - 1");
+        if (!is_count_within(order, 0, max_order_plus_one - 1)) {
+            return error("integration orders KQ must be integers from 0 to KQMAX1 - 1");
         }
     }
     // The orders use G(1 ... KQ - 1); SPICE refuses a zero anywhere in G(1 ... KQMAX1 - 2).

@@ -316,6 +316,7 @@ def mda_kernel_records(seed, count, order, orders=None, max_order_plus_one=None)
 
 @pytest.mark.parametrize("maxdim, count, order, orders, max_order_plus_one", [
     (None, 3, 8, None, None),
+    (21, 3, 8, (8, 0, 5), None),  # an unaccelerated axis
     (None, 100, 14, (14, 9, 3), 15),  # exactly one directory entry, Type 1's largest KQMAX1
     (15, 200, 15, (15, 11, 1), 16),
     (20, 250, 12, (12, 12, 7), 19),
@@ -402,7 +403,7 @@ MDA_BREAKAGES = [
     (None, {record_word(None, 3): 0.0}, "step sizes must be nonzero"),
     (20, {record_word(20, 21 + 2): math.inf}, "record words must be finite"),
     (None, {record_word(None, 67): 16.0}, "KQMAX1 must be an integer from 2 to 15"),
-    (None, {record_word(None, 70): 7.0}, "integration orders KQ must be integers from 1 to KQMAX1 - 1"),
+    (None, {record_word(None, 70): 7.0}, "integration orders KQ must be integers from 0 to KQMAX1 - 1"),
 ]
 
 

@@ -90,9 +90,10 @@ TEST(MdaRecord, RefusesWhatCannotBeEvaluated) {
     EXPECT_EQ(reason(record_words({3, 2, 1}, 6)), "KQMAX1 must be an integer from 2 to 5");
     EXPECT_EQ(reason(record_words({1, 1, 1}, 1)), "KQMAX1 must be an integer from 2 to 5");
     EXPECT_EQ(reason(record_words({3, 2, 1}, 3.5)), "KQMAX1 must be an integer from 2 to 5");
-    EXPECT_EQ(reason(record_words({3, 4, 1}, 4)), "integration orders KQ must be integers from 1 to KQMAX1 - 1");
-    EXPECT_EQ(reason(record_words({3, 0, 1}, 4)), "integration orders KQ must be integers from 1 to KQMAX1 - 1");
-    EXPECT_EQ(reason(record_words({3, 2, 1.5}, 4)), "integration orders KQ must be integers from 1 to KQMAX1 - 1");
+    EXPECT_EQ(reason(record_words({3, 4, 1}, 4)), "integration orders KQ must be integers from 0 to KQMAX1 - 1");
+    EXPECT_EQ(reason(record_words({3, -1, 1}, 4)), "integration orders KQ must be integers from 0 to KQMAX1 - 1");
+    EXPECT_EQ(reason(record_words({3, 2, 1.5}, 4)), "integration orders KQ must be integers from 0 to KQMAX1 - 1");
+    EXPECT_EQ(reason(record_words({3, 0, 1}, 4)), "ok");
     // Type 1 stops at KQMAX1 15 though its records hold 15 differences.
     std::vector<double> type1(71, 1.0);
     type1[0] = TL;

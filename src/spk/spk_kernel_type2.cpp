@@ -49,8 +49,8 @@ Result<Type2Record*, SpkError> SpkKernel::chebyshev_record(ChebyshevType type, S
     }
     Type2Record& record = cached != records.end() ? cached->second : records[segment];
     record.index = index;
-    // Same-size replacements reuse the cached record's storage.
-    record.coefficients.assign(record_buffer_.begin(), record_buffer_.end());
+    // The words just read become the record; its old storage serves the next read.
+    record.coefficients.swap(record_buffer_);
     record.checks = check_type2_record(record.coefficients, directory.record_size);
     record.last_lone_epoch.reset();
     return &record;

@@ -122,18 +122,38 @@ def test_reads_only_the_summary_records_of_a_large_kernel(tmp_path, monkeypatch)
 
 # --- the command on real kernels ---------------------------------------------------------
 
-def test_jup310_lists_both_types_and_names_jupiter_as_unsupported(capsys):
+def test_jup310_lists_its_type_3_satellites_as_supported(capsys):
     status, out, err = run_kernel(capsys, JUP310)
     assert (status, err) == (0, "")
-    assert out.count("3 (unsupported)") == 9
-    assert re.search(r"^599 JUPITER\s+5 JUPITER BARYCENTER\s+1\s+3 \(unsupported\)\s+2015-03-02T00:00:00",
-                     out, re.M)
+    assert "unsupported" not in out
+    assert re.search(r"^599 JUPITER\s+5 JUPITER BARYCENTER\s+1\s+3\s+2015-03-02T00:00:00", out, re.M)
     assert re.search(r"^399 EARTH\s+3 EARTH BARYCENTER\s+1\s+2\s+2015-02-27T00:00:00\s+2015-03-07T00:00:00"
                      r"\s+XE-0431LE-0431$", out, re.M)
-    assert re.search(r"^jupiter\s+no\s+unsupported SPK segment type 3$", out, re.M)
+    assert re.search(r"^jupiter\s+yes$", out, re.M)
     assert re.search(r"^# supported range \(jup310-2015-03-02.bsp\): 2015-03-02T12:00:00 to "
                      r"2015-03-03T18:00:00 TDB \(JD 2457084.0 to 2457085.25\)$", out, re.M)
+    assert "# planet centres: 599 from jup310-2015-03-02.bsp for 2015-03-02T00:00:00 to 2015-03-04T00:00:00 TDB\n" \
+        in out
     assert re.search(r"^sun\s+yes$", out, re.M) and re.search(r"^earth\s+yes$", out, re.M)
+
+
+@pytest.mark.parametrize("data_type, supported", [(1, True), (5, False), (13, True), (17, False), (21, True)])
+def test_types_beyond_the_companion_s_are_named_unsupported(capsys, write_file, data_type, supported):
+    path = write_file("typed.bsp", build_daf([Segment(target=599, center=5, start_epoch=0.0, end_epoch=86400.0,
+                                                      data_type=data_type, words=[0.0] * 8)]))
+    status, out, _ = run_kernel(capsys, DE430, "--add-kernel", path, "--format", "json")
+    rows = json.loads(out)["rows"] if status == 0 else []
+    assert status == 0 and rows[-1]["data_type"] == data_type and rows[-1]["supported"] is supported
+
+
+def test_a_satellite_kernel_s_centre_is_named_beside_the_stand_in(capsys):
+    document = kernel_json(capsys, "--add-kernel", JUP310)
+    assert [entry["path"] for entry in document["files"]] == [DE421, JUP310, PLANET_CENTRES]
+    assert document["header"][-1] == (
+        "planet centres: 599 from jup310-2015-03-02.bsp for 2015-03-02T00:00:00 to 2015-03-04T00:00:00 TDB "
+        "(outside it, on its system barycentre); 699-999 stand on their system barycentres (orbyx's "
+        "planet_centres.bsp): off by up to ~2,000 km for Pluto, a few hundred km for Jupiter and Saturn")
+    assert kernel_json(capsys)["header"][-1].startswith("planet centres 599-999 stand on their system barycentres")
 
 
 def test_de421_lacks_the_outer_planet_centres_that_the_default_data_adds(capsys):
@@ -295,7 +315,7 @@ def test_the_installed_command_exits_with_the_status(write_file):
 
     listed = run(JUP310)
     assert listed.returncode == 0 and listed.stderr == ""
-    assert "unsupported SPK segment type 3" in listed.stdout
+    assert re.search(r"^jupiter\s+yes$", listed.stdout, re.M)
     broken = run(write_file("broken.bsp", GOOD[:1500]))
     assert broken.returncode == 1 and "Traceback" not in broken.stderr
     assert broken.stdout == "" and broken.stderr.count("\n") == 1

@@ -10,10 +10,11 @@ import numpy as np
 import pytest
 
 import orbyx
+import orbyx_ext
 from orbyx_cli import default_data
 from orbyx_cli.calendar import julian_day_from_calendar
 
-from conftest import DUMMY_SHA256, LEAPSECONDS
+from conftest import DUMMY_SHA256, JUP310, LEAPSECONDS
 
 ALL_BUT_EARTH = ["sun", "moon", "mercury", "venus", "mars", "jupiter", "saturn", "uranus", "neptune", "pluto"]
 JAN_2024 = julian_day_from_calendar(2024, 1, 1)
@@ -116,6 +117,52 @@ def test_named_kernel_is_used_alone(cli, de421):
     status, out, _ = cli("positions", "--at", "2024-01-01", "--kernel", de421, "--add-kernel",
                          default_data.SHIPPED_PLANET_CENTRES, "--lsk", LEAPSECONDS, "--bodies", "jupiter")
     assert status == 0 and "stand on their system barycentres" not in out and "leapseconds.tls" in out
+
+
+@pytest.fixture(scope="module")
+def true_centres(de421):
+    """DE421 and the Jupiter satellite kernel, without the stand-in centres."""
+    opened = orbyx_ext.open(de421, DUMMY_SHA256, leap_second_kernel=str(default_data.SHIPPED_LEAP_SECONDS),
+                            leap_second_sha256=DUMMY_SHA256)
+    opened.with_additional_kernel_file(JUP310, DUMMY_SHA256)
+    return opened
+
+
+def cartesian_km(longitude_deg, latitude_deg, distance_au):
+    lon, lat = np.radians(longitude_deg), np.radians(latitude_deg)
+    return distance_au * 149597870.7 * np.array([np.cos(lat) * np.cos(lon), np.cos(lat) * np.sin(lon), np.sin(lat)])
+
+
+@pytest.mark.parametrize("arguments, options", [
+    (("--geometric", "--frame", "equatorial"), orbyx.geometric("geocentric", "equatorial")),
+    ((), orbyx.apparent()),
+])
+def test_a_satellite_kernel_puts_jupiter_on_its_true_centre(cli, engine, true_centres, arguments, options):
+    # jup310 holds Jupiter's centre (599) as Type 3 from 2015-03-02T00:00 to 2015-03-04 TDB.
+    status, out, err = cli("positions", "--at", "2015-03-02T12:00:00", "--bodies", "jupiter,saturn",
+                           "--add-kernel", JUP310, "--format", "json", *arguments)
+    assert (status, err) == (0, "")
+    document = json.loads(out)
+    assert "planet centres: 599 from jup310-2015-03-02.bsp for 2015-03-02T00:00:00 to 2015-03-04T00:00:00 TDB " \
+           "(outside it, on its system barycentre); 699-999 stand on their system barycentres" in document["header"][2]
+    instant = orbyx.Instant.utc(julian_day_from_calendar(2015, 3, 2) + 0.5)
+    jupiter, saturn = (list(row.values())[3:] for row in document["rows"])
+    place = orbyx_ext.position(true_centres, "jupiter", instant, options)
+    assert jupiter == [place.longitude_deg, place.latitude_deg, place.distance_au, place.longitude_speed_deg_per_day]
+    assert saturn == expected(engine, "saturn", instant, options)
+    offset = cartesian_km(*jupiter[:3]) - cartesian_km(*expected(engine, "jupiter", instant, options)[:3])
+    if options.apparent:
+        assert 50 < np.linalg.norm(offset) < 500
+        return
+    # Geometric J2000: the two differ by exactly the satellite kernel's centre-to-barycentre vector.
+    jplephem = pytest.importorskip("jplephem.spk")
+    kernel = jplephem.SPK.open(JUP310)
+    try:
+        centre_offset = kernel[5, 599].compute(orbyx_ext.convert(true_centres, instant, "tdb")[0].julian_day)[:3]
+    finally:
+        kernel.close()
+    assert 50 < np.linalg.norm(centre_offset) < 500
+    np.testing.assert_allclose(offset, centre_offset, atol=1e-3)
 
 
 @pytest.mark.parametrize("arguments, status, message", [

@@ -3,7 +3,8 @@
 With no file named, the command takes JPL DE421 from skyfield-data, the IERS EOP 20
 C04 table from astropy-iers-data (the optional extra `orbyx[data]`) and the
 leap-second kernel shipped here, and attaches the shipped kernel that stands each
-planet's centre on its system barycentre, since DE421 has no centres beyond Mars.
+planet's centre on its system barycentre, since DE421 has no centres beyond Mars. The
+engine comes from `orbyx_ext.open`, so every segment type the companion reads works.
 """
 from __future__ import annotations
 
@@ -15,18 +16,18 @@ from pathlib import Path
 from typing import List, Optional, Sequence
 
 import orbyx
+import orbyx_ext
 
 from .calendar import calendar_from_day_number, format_day
 from .errors import ENGINE_FAILURE, CommandError, file_failure
+from .planet_centres import centre_sources, centres_note
+from .spk_summary import SpkSummary, read_spk_summary
 from .time_scales import Dut1Table, LeapSeconds, TimeScales
 
 SHIPPED = Path(__file__).resolve().parent / "data"
 SHIPPED_LEAP_SECONDS = SHIPPED / "leapseconds.tls"
 SHIPPED_PLANET_CENTRES = SHIPPED / "planet_centres.bsp"
 INSTALL_HINT = "pip install 'orbyx[data]'"
-CENTRES_NOTE = ("planet centres 599-999 stand on their system barycentres (orbyx's planet_centres.bsp): "
-                "off by up to ~2,000 km for Pluto, a few hundred km for Jupiter and Saturn; "
-                "attach a satellite kernel with --add-kernel for the true centres")
 # How far past the table's last day the default EOP values are held.
 EOP_HOLD_DAYS = 36525.0
 
@@ -78,6 +79,7 @@ def resolve_files(kernel: Optional[str] = None, add_kernels: Sequence[str] = (),
             raise CommandError(f"no kernel: install the default data ({INSTALL_HINT}) "
                                "or name one with --kernel PATH")
         primary = found
+        # Last, so that any centre the user's kernels hold comes from them.
         added.append(SHIPPED_PLANET_CENTRES)
     eop_path = _named_file("--eop", eop) if eop is not None else default_eop()
     leap_seconds = _named_file("--lsk", lsk) if lsk is not None else SHIPPED_LEAP_SECONDS
@@ -131,7 +133,7 @@ def open_data(files: DataFiles) -> OpenedData:
     """Opens the engine on the files and reads the same time tables for the command's own use."""
     leap_seconds_text = _read_text(files.leap_second_kernel)
     try:
-        engine = orbyx.open(str(files.kernel), sha256_of(files.kernel),
+        engine = orbyx_ext.open(str(files.kernel), sha256_of(files.kernel),
                             leap_second_kernel=str(files.leap_second_kernel),
                             leap_second_sha256=sha256_of(files.leap_second_kernel))
     except ValueError as error:
@@ -186,13 +188,28 @@ def _attach_eop_text(engine: orbyx.Engine, path: Path, text: str) -> None:
         os.close(descriptor)
 
 
+def read_summary(path: Path) -> SpkSummary:
+    try:
+        return read_spk_summary(str(path))
+    except (ValueError, OSError) as error:
+        raise file_failure(path, error) from None
+
+
+def planet_centres_note(files: DataFiles, summaries: Sequence[SpkSummary]) -> Optional[str]:
+    """The header line on the planet centres; `summaries` are those of the kernels in `files`' order."""
+    paths = [files.kernel, *files.additional_kernels]
+    users = [(path, summary) for path, summary in zip(paths, summaries) if path != SHIPPED_PLANET_CENTRES]
+    return centres_note(centre_sources(users), stand_in=files.kernel_is_default)
+
+
 def _header(opened: OpenedData) -> List[str]:
     files = opened.files
     lines = [f"kernel: {files.kernel.name}" + (" (JPL DE421 from skyfield-data)" if files.kernel_is_default else "")]
     lines += [f"additional kernel: {path.name}" for path in files.additional_kernels
               if path != SHIPPED_PLANET_CENTRES]
-    if files.kernel_is_default:
-        lines.append(CENTRES_NOTE)
+    centres = planet_centres_note(files, [read_summary(path) for path in [files.kernel, *files.additional_kernels]])
+    if centres is not None:
+        lines.append(centres)
     lines.append(f"leap seconds: {files.leap_second_kernel.name}")
     if files.eop is not None and opened.eop_last_day is not None:
         lines.append(f"EOP: {files.eop.name} to {format_day(opened.eop_last_day)}")

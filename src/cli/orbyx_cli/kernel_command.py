@@ -11,15 +11,17 @@ from pathlib import Path
 from typing import Any, Dict, List, Sequence
 
 import orbyx
+import orbyx_ext
 
 from .calendar import format_instant
-from .default_data import resolve_files, sha256_of
+from .default_data import DataFiles, planet_centres_note, read_summary, resolve_files, sha256_of
 from .errors import CommandError, file_failure
 from .options import BODIES, add_format_option
 from .output import Column, write_table
-from .spk_summary import SpkSummary, read_spk_summary
+from .spk_summary import SpkSummary
 
-SUPPORTED_DATA_TYPE = 2
+# The segment types an engine from orbyx_ext.open evaluates; the companion does not list them itself.
+SUPPORTED_DATA_TYPES = frozenset({1, 2, 3, 13, 21})
 NAIF_NAMES = {
     0: "SOLAR SYSTEM BARYCENTER", 1: "MERCURY BARYCENTER", 2: "VENUS BARYCENTER",
     3: "EARTH BARYCENTER", 4: "MARS BARYCENTER", 5: "JUPITER BARYCENTER", 6: "SATURN BARYCENTER",
@@ -81,26 +83,16 @@ class Evaluation:
         return (self.start_julian_day + self.end_julian_day) / 2.0
 
 
-def _kernel_paths(arguments: argparse.Namespace) -> List[Path]:
+def _kernel_files(arguments: argparse.Namespace) -> DataFiles:
     if arguments.path is not None and not os.path.isfile(arguments.path):
         raise CommandError(f"no such file: {arguments.path}")
-    files = resolve_files(arguments.path, arguments.add_kernel)
-    return [files.kernel, *files.additional_kernels]
-
-
-def _summary(path: Path) -> SpkSummary:
-    try:
-        return read_spk_summary(str(path))
-    except ValueError as error:
-        raise file_failure(path, error) from None
-    except OSError as error:
-        raise file_failure(path, error) from None
+    return resolve_files(arguments.path, arguments.add_kernel)
 
 
 def _evaluate(paths: Sequence[Path]) -> Evaluation:
     primary, *additional = paths
     try:
-        engine = orbyx.open(str(primary), sha256_of(primary))
+        engine = orbyx_ext.open(str(primary), sha256_of(primary))
         supported = engine.supported_range
     except ValueError as error:
         raise file_failure(primary, error) from None
@@ -135,7 +127,7 @@ def _file_header(path: Path, summary: SpkSummary) -> List[str]:
 def _segment_rows(path: Path, summary: SpkSummary) -> List[Dict[str, Any]]:
     rows = []
     for segment in summary.segments:
-        supported = segment.data_type == SUPPORTED_DATA_TYPE
+        supported = segment.data_type in SUPPORTED_DATA_TYPES
         rows.append({
             "file": str(path),
             "target": segment.target, "target_name": NAIF_NAMES.get(segment.target),
@@ -152,12 +144,13 @@ def _segment_rows(path: Path, summary: SpkSummary) -> List[Dict[str, Any]]:
     return rows
 
 
-def _range_header(primary: Path, evaluation: Evaluation) -> List[str]:
+def _range_header(files: DataFiles, summaries: Sequence[SpkSummary], evaluation: Evaluation) -> List[str]:
     start, end = evaluation.start_julian_day, evaluation.end_julian_day
-    return [f"supported range ({primary.name}): {format_instant(start)} to {format_instant(end)} TDB "
+    centres = planet_centres_note(files, summaries)
+    return [f"supported range ({files.kernel.name}): {format_instant(start)} to {format_instant(end)} TDB "
             f"(JD {start!r} to {end!r})",
             f"bodies evaluated at {format_instant(evaluation.middle_julian_day)} TDB, the middle of "
-            "that range (geometric, barycentric)"]
+            "that range (geometric, barycentric)"] + ([centres] if centres is not None else [])
 
 
 def _json_document(paths: Sequence[Path], summaries: Sequence[SpkSummary], evaluation: Evaluation,
@@ -178,12 +171,13 @@ def _json_document(paths: Sequence[Path], summaries: Sequence[SpkSummary], evalu
 
 
 def run(arguments: argparse.Namespace) -> None:
-    paths = _kernel_paths(arguments)
-    summaries = [_summary(path) for path in paths]
+    files = _kernel_files(arguments)
+    paths = [files.kernel, *files.additional_kernels]
+    summaries = [read_summary(path) for path in paths]
     if arguments.format == "json":
         evaluation = _evaluate(paths)
         header = [line for path, summary in zip(paths, summaries) for line in _file_header(path, summary)]
-        document = _json_document(paths, summaries, evaluation, header + _range_header(paths[0], evaluation))
+        document = _json_document(paths, summaries, evaluation, header + _range_header(files, summaries, evaluation))
         json.dump(document, sys.stdout, indent=1)
         sys.stdout.write("\n")
         return
@@ -196,4 +190,5 @@ def run(arguments: argparse.Namespace) -> None:
             sys.stdout.write("\n")
     sys.stdout.flush()
     evaluation = _evaluate(paths)
-    write_table(sys.stdout, arguments.format, _range_header(paths[0], evaluation), BODY_COLUMNS, evaluation.rows)
+    write_table(sys.stdout, arguments.format, _range_header(files, summaries, evaluation), BODY_COLUMNS,
+                evaluation.rows)

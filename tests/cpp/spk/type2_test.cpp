@@ -138,6 +138,29 @@ TEST(Type2Record, ChecksRunInOrder) {
     EXPECT_EQ(reason({10, 4, 1, 2, 3}, 12, 8), bad_coefficients);  // fewer words than the size
 }
 
+TEST(Type2Record, FindsANonFiniteCoefficientWhereverItSits) {
+    // Record sizes of 5 to 32 words (Type 3's among them): words checked in vector lanes
+    // and words left over after them.
+    for (std::uint32_t record_size = 5; record_size <= 32; ++record_size) {
+        if ((record_size - 2) % 3 != 0) continue;
+        // Extreme finite words must pass: they cancel to zero like any other.
+        std::vector<double> words(record_size, std::numeric_limits<double>::max());
+        words[0] = 10;
+        words[1] = 4;
+        words[2] = -0.0;
+        words[record_size - 1] = std::numeric_limits<double>::denorm_min();
+        EXPECT_TRUE(check_type2_record(words, record_size).coefficients_finite) << record_size;
+        for (std::uint32_t word = 2; word < record_size; ++word) {
+            for (const double bad : {NaN, INF, -INF}) {
+                std::vector<double> damaged = words;
+                damaged[word] = bad;
+                EXPECT_FALSE(check_type2_record(damaged, record_size).coefficients_finite)
+                    << record_size << " " << word << " " << bad;
+            }
+        }
+    }
+}
+
 // Six records of RSIZE 8 over [0, 60]: record k has MID 10k + 5, RADIUS 5 and
 // X = k + s, Y = 100 + k + 2s, Z = -k, so X moves at 0.2 km/s.
 constexpr std::uint32_t LINEAR_RSIZE = 8;

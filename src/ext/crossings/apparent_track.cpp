@@ -1,9 +1,12 @@
 #include "ext/crossings/apparent_track.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/angle_reduction.hpp"
+#include "core/constants.hpp"
 #include "ext/bodies/named_bodies.hpp"
+#include "ext/states/geometric_state.hpp"
 
 #include "spk/ecliptic_of_date_search.hpp"
 #include "spk/spk_ephemeris.hpp"
@@ -20,14 +23,31 @@ constexpr double RANGE_END_MARGIN_DAYS = 1e-6;
 // A satellite's geocentric longitude swings about its planet's once an orbit, fast
 // enough to turn back each time: Phobos's orbit takes under eight hours.
 constexpr double SATELLITE_STEP_DAYS = 0.05;
-// Minor planets turn back for months; a comet or asteroid passing close to the Earth
-// can turn faster than this follows.
+// Minor planets far from the Earth turn back for months, as the Earth's orbit carries
+// their line of sight; a close one is paced by its own geometry (below).
 constexpr double MINOR_BODY_STEP_DAYS = 8.0;
+
+// A body at geocentric distance D moving at speed v relative to the Earth sweeps its
+// line of sight by at most v / D radians a unit of time; D / v is the shortest time
+// in which its direction, and so its longitude, can turn back or run through a
+// radian. Samples this fraction of that time apart see the body move by at most
+// about 3 degrees, while its distance, and so that pace, changes by at most 5%
+// between them: no turn or crossing fits between two samples unseen. The Earth's
+// and the body's accelerations turn the relative velocity over months or, near
+// perihelion, weeks, which the fixed steps resolve.
+constexpr double LINE_OF_SIGHT_FRACTION = 0.05;
+// A body that passes within a few Earth radii still ends its search.
+constexpr double SHORTEST_STEP_DAYS = 1e-5;
+constexpr std::int32_t GEOCENTRE_NAIF_ID = 399;
 
 }  // namespace
 
 ApparentTrack::ApparentTrack(SpkEphemeris& engine, std::int32_t target, std::optional<SiderealOrigin> origin)
-    : engine_(engine), target_(target), body_(body_of_naif_id(target)), origin_(origin) {}
+    : engine_(engine),
+      target_(target),
+      body_(body_of_naif_id(target)),
+      origin_(origin),
+      fixed_steps_(body_ || (target >= 1 && target <= 9)) {}
 
 Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
     const Instant instant{tt_julian_day, TimeScale::Tt};
@@ -45,7 +65,9 @@ Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
 }
 
 Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_day) const {
-    const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * longitude_step_days();
+    const auto step = step_days_from(tt_julian_day, longitude_step_days());
+    if (!step) return failure(step.error());
+    const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * *step;
     // A search may run to the ends of the kernel's range, which is in TDB: kept off
     // them by more than TDB - TT.
     const DateRange& covered = engine_.supported_range();
@@ -75,6 +97,17 @@ double ApparentTrack::longitude_step_days() const {
         case Body::Mars: return 8.0;
         default: return 16.0;
     }
+}
+
+Result<double, EphemerisError> ApparentTrack::step_days_from(double tt_julian_day, double step_days) const {
+    if (fixed_steps_) return step_days;
+    const auto state = geometric_state(engine_, target_, GEOCENTRE_NAIF_ID, Instant{tt_julian_day, TimeScale::Tt});
+    if (!state) return failure(state.error());
+    const double distance_km = std::hypot(state->position[0], state->position[1], state->position[2]);
+    const double speed_km_per_day =
+        std::hypot(state->velocity[0], state->velocity[1], state->velocity[2]) * SECONDS_PER_DAY;
+    if (!(speed_km_per_day > 0.0)) return step_days;
+    return std::clamp(LINE_OF_SIGHT_FRACTION * distance_km / speed_km_per_day, SHORTEST_STEP_DAYS, step_days);
 }
 
 double ApparentTrack::latitude_step_days() const {

@@ -65,9 +65,15 @@ Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
 }
 
 Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_day) const {
-    const auto step = step_days_from(tt_julian_day, longitude_step_days());
-    if (!step) return failure(step.error());
-    const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * *step;
+    // A body paced by its geometry changes over D / v: a half-step of that fraction of
+    // it keeps the difference's error as small as the fixed steps' do.
+    double pace_days = longitude_step_days();
+    if (!fixed_steps_) {
+        const auto line_of_sight = line_of_sight_days(tt_julian_day);
+        if (!line_of_sight) return failure(line_of_sight.error());
+        pace_days = std::min(pace_days, *line_of_sight);
+    }
+    const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * pace_days;
     // A search may run to the ends of the kernel's range, which is in TDB: kept off
     // them by more than TDB - TT.
     const DateRange& covered = engine_.supported_range();
@@ -99,15 +105,20 @@ double ApparentTrack::longitude_step_days() const {
     }
 }
 
-Result<double, EphemerisError> ApparentTrack::step_days_from(double tt_julian_day, double step_days) const {
-    if (fixed_steps_) return step_days;
+Result<double, EphemerisError> ApparentTrack::line_of_sight_days(double tt_julian_day) const {
     const auto state = geometric_state(engine_, target_, GEOCENTRE_NAIF_ID, Instant{tt_julian_day, TimeScale::Tt});
     if (!state) return failure(state.error());
     const double distance_km = std::hypot(state->position[0], state->position[1], state->position[2]);
     const double speed_km_per_day =
         std::hypot(state->velocity[0], state->velocity[1], state->velocity[2]) * SECONDS_PER_DAY;
-    if (!(speed_km_per_day > 0.0)) return step_days;
-    return std::clamp(LINE_OF_SIGHT_FRACTION * distance_km / speed_km_per_day, SHORTEST_STEP_DAYS, step_days);
+    return distance_km / speed_km_per_day;  // infinite for a body at rest
+}
+
+Result<double, EphemerisError> ApparentTrack::step_days_from(double tt_julian_day, double step_days) const {
+    if (fixed_steps_) return step_days;
+    const auto line_of_sight = line_of_sight_days(tt_julian_day);
+    if (!line_of_sight) return failure(line_of_sight.error());
+    return std::clamp(LINE_OF_SIGHT_FRACTION * *line_of_sight, SHORTEST_STEP_DAYS, step_days);
 }
 
 double ApparentTrack::latitude_step_days() const {

@@ -27,14 +27,15 @@ constexpr double SATELLITE_STEP_DAYS = 0.05;
 // their line of sight; a close one is paced by its own geometry (below).
 constexpr double MINOR_BODY_STEP_DAYS = 8.0;
 
-// A body at geocentric distance D moving at speed v relative to the Earth sweeps its
-// line of sight by at most v / D radians a unit of time; D / v is the shortest time
-// in which its direction, and so its longitude, can turn back or run through a
-// radian. Samples this fraction of that time apart see the body move by at most
-// about 3 degrees, while its distance, and so that pace, changes by at most 5%
-// between them: no turn or crossing fits between two samples unseen. The Earth's
-// and the body's accelerations turn the relative velocity over months or, near
-// perihelion, weeks, which the fixed steps resolve.
+// A body at geocentric distance D moving at speed v relative to the Earth turns its
+// line of sight by at most v / D radians a unit of time. Samples a twentieth of D / v
+// apart see its direction move by at most about 3 degrees, while D changes by at most
+// 5% between them, so that the bound holds over the whole step: the longitude runs
+// through no target and no half circle between samples unseen (but within 3 degrees
+// of a pole, where 3 degrees of arc are more of longitude). What turns the relative
+// velocity, and so the track, is slower still: the Sun's differential pull over weeks
+// at least, the Earth's own pull on a captured body over its orbit, whose period is
+// 2 pi D / v: stations fall many samples apart.
 constexpr double LINE_OF_SIGHT_FRACTION = 0.05;
 // A body that passes within a few Earth radii still ends its search.
 constexpr double SHORTEST_STEP_DAYS = 1e-5;

@@ -1,12 +1,10 @@
 #include "ext/crossings/apparent_track.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 #include "core/angle_reduction.hpp"
-#include "core/constants.hpp"
+#include "ext/bodies/line_of_sight.hpp"
 #include "ext/bodies/named_bodies.hpp"
-#include "ext/states/geometric_state.hpp"
 
 #include "spk/ecliptic_of_date_search.hpp"
 #include "spk/spk_ephemeris.hpp"
@@ -39,7 +37,6 @@ constexpr double MINOR_BODY_STEP_DAYS = 8.0;
 constexpr double LINE_OF_SIGHT_FRACTION = 0.05;
 // A body that passes within a few Earth radii still ends its search.
 constexpr double SHORTEST_STEP_DAYS = 1e-5;
-constexpr std::int32_t GEOCENTRE_NAIF_ID = 399;
 
 }  // namespace
 
@@ -70,7 +67,7 @@ Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_da
     // it keeps the difference's error as small as the fixed steps' do.
     double pace_days = longitude_step_days();
     if (!fixed_steps_) {
-        const auto line_of_sight = line_of_sight_days(tt_julian_day);
+        const auto line_of_sight = line_of_sight_days(engine_, target_, tt_julian_day);
         if (!line_of_sight) return failure(line_of_sight.error());
         pace_days = std::min(pace_days, *line_of_sight);
     }
@@ -106,18 +103,9 @@ double ApparentTrack::longitude_step_days() const {
     }
 }
 
-Result<double, EphemerisError> ApparentTrack::line_of_sight_days(double tt_julian_day) const {
-    const auto state = geometric_state(engine_, target_, GEOCENTRE_NAIF_ID, Instant{tt_julian_day, TimeScale::Tt});
-    if (!state) return failure(state.error());
-    const double distance_km = std::hypot(state->position[0], state->position[1], state->position[2]);
-    const double speed_km_per_day =
-        std::hypot(state->velocity[0], state->velocity[1], state->velocity[2]) * SECONDS_PER_DAY;
-    return distance_km / speed_km_per_day;  // infinite for a body at rest
-}
-
 Result<double, EphemerisError> ApparentTrack::step_days_from(double tt_julian_day, double step_days) const {
     if (fixed_steps_) return step_days;
-    const auto line_of_sight = line_of_sight_days(tt_julian_day);
+    const auto line_of_sight = line_of_sight_days(engine_, target_, tt_julian_day);
     if (!line_of_sight) return failure(line_of_sight.error());
     return std::clamp(LINE_OF_SIGHT_FRACTION * *line_of_sight, SHORTEST_STEP_DAYS, step_days);
 }

@@ -40,9 +40,6 @@ public:
     Result<double, EphemerisError> step_days_from(double tt_julian_day, double step_days) const;
 
 private:
-    // D / v: the body's geocentric distance over its speed relative to the Earth.
-    Result<double, EphemerisError> line_of_sight_days(double tt_julian_day) const;
-
     SpkEphemeris& engine_;
     std::int32_t target_;
     // The module's own body, if the target is one: its places keep the module's bits.

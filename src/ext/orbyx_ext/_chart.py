@@ -25,7 +25,7 @@ LUNAR_POINT_NAMES = ("mean_node", "true_node", "mean_south_node", "true_south_no
 # 76), the fallback flag and the ayanamsha.
 _LUNAR_POINTS, _CUSPS, _ANGLES, _FALLBACK_USED, _AYANAMSHA, _VALUES = 40, 64, 76, 82, 83, 84
 _unpack_chart = struct.Struct(f"{_VALUES}d").unpack
-_CHART_BYTES = 8 * _VALUES
+_BODY_STARTS = tuple(range(0, _LUNAR_POINTS, 4))
 
 
 class ChartBody(NamedTuple):
@@ -83,10 +83,15 @@ def chart(engine: orbyx.Engine, observer: orbyx.GeodeticObserver, instant: orbyx
     `sidereal_mode` every longitude and rate is sidereal and the ayanamsha is given.
     Each of `extra_bodies` (names or NAIF ids, as orbyx_ext.position takes them) gets
     a place like the ten's, after them."""
-    native = _native.chart(engine, observer, instant, system, sidereal_mode, fallback, topocentric, extra_bodies)
-    v = _unpack_chart(native) if len(native) == _CHART_BYTES else struct.unpack(f"{len(native) // 8}d", native)
-    names = BODY_NAMES + _extra_names(extra_bodies)
-    starts = (*range(0, _LUNAR_POINTS, 4), *range(_VALUES, len(v), 4))
+    if extra_bodies == ():
+        v = _unpack_chart(_native.chart(engine, observer, instant, system, sidereal_mode, fallback, topocentric))
+        names, starts = BODY_NAMES, _BODY_STARTS
+    else:
+        native = _native.chart(engine, observer, instant, system, sidereal_mode, fallback, topocentric,
+                               extra_bodies)
+        v = struct.unpack(f"{len(native) // 8}d", native)
+        names = BODY_NAMES + _extra_names(extra_bodies)
+        starts = _BODY_STARTS + tuple(range(_VALUES, len(v), 4))
     bodies = {name: ChartBody(v[i], v[i + 1], v[i + 2], v[i + 3], v[i + 3] < 0.0) for name, i in zip(names, starts)}
     points = {name: LunarPoint(v[i], v[i + 1], v[i + 2])
               for name, i in zip(LUNAR_POINT_NAMES, range(_LUNAR_POINTS, _CUSPS, 3))}

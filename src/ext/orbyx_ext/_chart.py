@@ -83,6 +83,8 @@ def chart(engine: orbyx.Engine, observer: orbyx.GeodeticObserver, instant: orbyx
     `sidereal_mode` every longitude and rate is sidereal and the ayanamsha is given.
     Each of `extra_bodies` (names or NAIF ids, as orbyx_ext.position takes them) gets
     a place like the ten's, after them."""
+    names: tuple[str, ...]
+    starts: tuple[int, ...]
     if extra_bodies == ():
         v = _unpack_chart(_native.chart(engine, observer, instant, system, sidereal_mode, fallback, topocentric))
         names, starts = BODY_NAMES, _BODY_STARTS

@@ -220,8 +220,10 @@ struct RatePath {
     std::array<Vector3, 2> ends;
 };
 
-RatePath rate_path(const ChartEpochs& chart, const CartesianState& relative, const std::array<Lookout, 3>& lookouts,
-                   const Vector3& observer_velocity) {
+// Inlined, as write_place: as calls they cost a batch of charts 2% of its speed.
+[[gnu::always_inline]] inline RatePath rate_path(const ChartEpochs& chart, const CartesianState& relative,
+                                                 const std::array<Lookout, 3>& lookouts,
+                                                 const Vector3& observer_velocity) {
     RatePath path{relative.position, {}};
     const Vector3 velocity = true_relative_velocity(relative, lookouts[0].observer.velocity, observer_velocity);
     for (std::size_t end = 0; end < 2; ++end) {
@@ -233,8 +235,10 @@ RatePath rate_path(const ChartEpochs& chart, const CartesianState& relative, con
 
 // Longitude, latitude, distance and rate of a body from its corrected positions at
 // the chart's epoch (`seen`) and at the ends of its rate path.
-Status<EphemerisError> write_place(const ChartEpochs& chart, const Vector3& seen, const std::array<Vector3, 2>& ends,
-                                   const std::array<Lookout, 3>& lookouts, double* values) {
+[[gnu::always_inline]] inline Status<EphemerisError> write_place(const ChartEpochs& chart, const Vector3& seen,
+                                                                 const std::array<Vector3, 2>& ends,
+                                                                 const std::array<Lookout, 3>& lookouts,
+                                                                 double* values) {
     const auto place = position_from_state({seen, {0.0, 0.0, 0.0}}, lookouts[0].frame);
     if (!place) return failure(place.error());
     const auto before = longitude_deg(ends[0], lookouts[1].frame);

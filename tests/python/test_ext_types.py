@@ -86,7 +86,8 @@ orbyx_ext.geometric_state(orbyx_ext.open("jup310.bsp", "0" * 64), 501.0, 5, orby
 orbyx_ext.position(orbyx_ext.open("jup310.bsp", "0" * 64), 501, orbyx.Instant.tt(0.0), "geocentric")
 orbyx_ext.positions(orbyx_ext.open("jup310.bsp", "0" * 64), [501.0], [orbyx.Instant.tt(0.0)],
                     orbyx.apparent("geocentric", "ecliptic"))
-disc: float = orbyx_ext.phenomena(orbyx.open("de421.bsp", "0" * 64), "io", orbyx.Instant.tt(0.0)).angular_diameter_arcsec
+disc: float = orbyx_ext.phenomena(orbyx.open("de421.bsp", "0" * 64), "io",
+                                  orbyx.Instant.tt(0.0)).angular_diameter_arcsec
 '''
 
 

@@ -271,10 +271,8 @@ Status<EphemerisError> places(const ChartEpochs& chart, std::span<const Cartesia
         ends[end] = corrected_positions(moved[end], lookouts[end + 1].observer, lookouts[end + 1].sun.position);
     }
     for (std::size_t b = 0; b < CHART_BODIES.size(); ++b) {
-        if (auto done = write_place(chart, seen[b], {ends[0][b], ends[1][b]}, lookouts, out + b * VALUES_PER_CHART_BODY);
-            !done) {
-            return done;
-        }
+        double* values = out + b * VALUES_PER_CHART_BODY;
+        if (auto done = write_place(chart, seen[b], {ends[0][b], ends[1][b]}, lookouts, values); !done) return done;
     }
     return {};
 }

@@ -4,10 +4,11 @@ the moons' apparent places agree with skyfield's on the same two files within 1 
 skyfield's nutation is moved to IAU 2000B (worst seen 0.42 mas, Io; skyfield also bends
 light by Jupiter, orbyx by the Sun only).
 
-A fictitious near-Earth asteroid (id 2099942), a Kepler orbit about the Sun written as a
-Type 3 kernel, passes 0.015 au from the Earth at 12 km/s: its line of sight sweeps tens
-of degrees a day there. skyfield reads the same kernel as the oracle of its apparent
-place, and its dense sampling as the oracle of its stations and crossings."""
+Two fictitious minor bodies, Kepler orbits written as a Type 3 kernel: an asteroid
+(2099942) passing 0.015 au from the Earth at 12 km/s, its line of sight sweeping tens of
+degrees a day there, and a captured one (2099943) rounding the Earth in 12 days. skyfield
+reads the same kernel as the oracle of their apparent places, and its dense sampling and
+almanac as the oracle of their stations, crossings, rises and sets."""
 import math
 
 import pytest
@@ -279,9 +280,8 @@ def skyfield_longitudes(neo_skyfield, tt_days, body=NEO):
 
     planets, neo, ts, captured = neo_skyfield
     tt_days = np.asarray(tt_days, dtype=float)
-    latitude, longitude, _ = planets["earth"].at(ts.tt_jd(tt_days)).observe(captured if body == CAPTURED else neo) \
-        .apparent() \
-        .frame_latlon(ecliptic_frame)
+    seen = planets["earth"].at(ts.tt_jd(tt_days)).observe(captured if body == CAPTURED else neo)
+    latitude, longitude, _ = seen.apparent().frame_latlon(ecliptic_frame)
     return longitude_as_iau2000b(longitude.degrees, tt_days), latitude.degrees
 
 

@@ -69,6 +69,12 @@ ayanamsha_deg: float | None = chart.ayanamsha_deg
 charts: orbyx_ext.Charts = orbyx_ext.charts(engine, [site, site], [instant, again])
 jupiter_speeds = charts.bodies[:, orbyx_ext.BODY_NAMES.index("jupiter"), 3] + charts.cusps[:, 0]
 flags = charts.retrograde.any() or charts.fallback_used.all()
+io_batch = orbyx_ext.positions(extended, ["io", 502, "jupiter"], [instant, again], io_place_options)
+io_batch_sum: float = float(io_batch[0, 0, 0])
+io_disc: float | None = orbyx_ext.phenomena(extended, 501, instant).angular_diameter_arcsec
+wider: orbyx_ext.Chart = orbyx_ext.chart(extended, site, instant, extra_bodies=["io", 2000001])
+io_in_chart: orbyx_ext.ChartBody = wider.bodies["io"]
+columns: tuple[str, ...] = orbyx_ext.charts(extended, site, [instant], extra_bodies=(501,)).body_names
 '''
 MISUSES_THE_COMPANION = '''
 import orbyx
@@ -81,6 +87,10 @@ orbyx_ext.horizon_events(orbyx.open("de421.bsp", "0" * 64), "sun", (0.0, 45.0, 0
                          orbyx.Instant.tt(2460001.5))
 orbyx_ext.geometric_state(orbyx_ext.open("jup310.bsp", "0" * 64), 501.0, 5, orbyx.Instant.tt(0.0))
 orbyx_ext.position(orbyx_ext.open("jup310.bsp", "0" * 64), 501, orbyx.Instant.tt(0.0), "geocentric")
+orbyx_ext.positions(orbyx_ext.open("jup310.bsp", "0" * 64), [501.0], [orbyx.Instant.tt(0.0)],
+                    orbyx.apparent("geocentric", "ecliptic"))
+disc: float = orbyx_ext.phenomena(orbyx.open("de421.bsp", "0" * 64), "io",
+                                  orbyx.Instant.tt(0.0)).angular_diameter_arcsec
 '''
 
 
@@ -99,3 +109,5 @@ def test_mypy_accepts_every_function_and_reports_misuse(tmp_path, monkeypatch):
     assert 'Argument 3 to "horizon_events" has incompatible type "tuple[float, float, float]"' in out
     assert 'Argument 2 to "geometric_state" has incompatible type "float"' in out
     assert 'Argument 4 to "position" has incompatible type "str"' in out
+    assert 'List item 0 has incompatible type "float"; expected "str | int"' in out
+    assert 'expression has type "float | None", variable has type "float"' in out

@@ -30,13 +30,14 @@ struct Zodiac {
     double rate(double rate_deg_per_day) const { return rate_deg_per_day - offset.rate_deg_per_day; }
 };
 
+// `places` has room for every body's place, the extras' included.
 Status<EphemerisError> write_bodies(const ChartBodies& bodies, std::size_t chart, const Zodiac& zodiac,
-                                    double* out) {
-    std::array<double, CHART_BODY_COUNT * VALUES_PER_CHART_BODY> places;
+                                    std::span<double> places, double* out) {
     if (auto done = bodies.place(chart, places); !done) return done;
-    for (std::size_t b = 0; b < CHART_BODY_COUNT; ++b) {
+    for (std::size_t b = 0; b < places.size() / VALUES_PER_CHART_BODY; ++b) {
         const double* place = places.data() + VALUES_PER_CHART_BODY * b;
-        double* body = out + chart_layout::BODIES + 4 * b;
+        double* body = out + (b < CHART_BODY_COUNT ? chart_layout::BODIES + 4 * b
+                                                   : chart_layout::EXTRA_BODIES + 4 * (b - CHART_BODY_COUNT));
         body[0] = zodiac.longitude(place[0]);
         body[1] = place[1];
         body[2] = place[2];
@@ -81,7 +82,7 @@ Status<EphemerisError> write_houses(const GeodeticObserver& observer, const Char
 // The bodies first, then the houses, which find the nutation of the TT day ready.
 Status<EphemerisError> write_chart(SpkEphemeris& engine, const ChartBodies& bodies, std::size_t chart,
                                    const GeodeticObserver& observer, const ChartEpochs& epochs,
-                                   const ChartSettings& settings, double* out) {
+                                   const ChartSettings& settings, std::span<double> places, double* out) {
     Zodiac zodiac{settings.origin.has_value(), {0.0, 0.0}};
     if (zodiac.sidereal) {
         const auto offset = sidereal_offset(*settings.origin, epochs.tt_julian_day);
@@ -89,7 +90,7 @@ Status<EphemerisError> write_chart(SpkEphemeris& engine, const ChartBodies& bodi
         zodiac.offset = *offset;
     }
     out[chart_layout::AYANAMSHA] = zodiac.offset.value_deg;
-    if (auto done = write_bodies(bodies, chart, zodiac, out); !done) return done;
+    if (auto done = write_bodies(bodies, chart, zodiac, places, out); !done) return done;
     if (auto done = write_houses(observer, epochs, settings, zodiac, out); !done) return done;
     return write_lunar_points(engine, epochs, zodiac, out);
 }
@@ -99,7 +100,11 @@ class ChartChunk {
 public:
     ChartChunk(SpkEphemeris& engine, std::span<const GeodeticObserver> observers, std::span<const Instant> instants,
                const ChartSettings& settings)
-        : engine_(engine), observers_(observers), instants_(instants), settings_(settings) {}
+        : engine_(engine),
+          observers_(observers),
+          instants_(instants),
+          settings_(settings),
+          places_((CHART_BODY_COUNT + settings.extra_targets.size()) * VALUES_PER_CHART_BODY) {}
 
     Status<ChartFailure> evaluate(std::size_t first, std::size_t count, std::span<double> out) {
         epochs_.clear();
@@ -108,13 +113,15 @@ public:
             if (!epochs) return failure(ChartFailure{chart, std::move(epochs).error()});
             epochs_.push_back(*epochs);
         }
-        if (auto done = bodies_.evaluate(engine_, epochs_, observer(first), settings_.topocentric); !done) {
+        if (auto done = bodies_.evaluate(engine_, epochs_, observer(first), settings_.topocentric,
+                                         settings_.extra_targets);
+            !done) {
             return failure(ChartFailure{first_failing(first, count), std::move(done).error()});
         }
         for (std::size_t k = 0; k < count; ++k) {
             const std::size_t chart = first + k;
-            if (auto done = write_chart(engine_, bodies_, k, observer(chart), epochs_[k], settings_,
-                                        out.data() + chart * chart_layout::VALUES);
+            if (auto done = write_chart(engine_, bodies_, k, observer(chart), epochs_[k], settings_, places_,
+                                        out.data() + chart * settings_.values_per_chart());
                 !done) {
                 return failure(ChartFailure{chart, std::move(done).error()});
             }
@@ -131,7 +138,8 @@ private:
     std::size_t first_failing(std::size_t first, std::size_t count) {
         for (std::size_t k = 0; k < count; ++k) {
             ChartBodies alone;
-            if (!alone.evaluate(engine_, std::span(&epochs_[k], 1), observer(first + k), settings_.topocentric)) {
+            if (!alone.evaluate(engine_, std::span(&epochs_[k], 1), observer(first + k), settings_.topocentric,
+                                settings_.extra_targets)) {
                 return first + k;
             }
         }
@@ -144,6 +152,7 @@ private:
     const ChartSettings& settings_;
     std::vector<ChartEpochs> epochs_;
     ChartBodies bodies_;
+    std::vector<double> places_;
 };
 
 }  // namespace
@@ -152,7 +161,7 @@ Status<ChartFailure> whole_charts(SpkEphemeris& engine, std::span<const Geodetic
                                   std::span<const Instant> instants, const ChartSettings& settings,
                                   std::span<double> out) {
     if ((observers.size() != 1 && observers.size() != instants.size()) ||
-        out.size() != instants.size() * chart_layout::VALUES) {
+        out.size() != instants.size() * settings.values_per_chart()) {
         return failure(ChartFailure{0, EphemerisError::invalid_request(
                                            "charts need one site, or one per instant, and room for each chart")});
     }

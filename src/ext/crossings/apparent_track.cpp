@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/angle_reduction.hpp"
+#include "ext/bodies/line_of_sight.hpp"
 #include "ext/bodies/named_bodies.hpp"
 
 #include "spk/ecliptic_of_date_search.hpp"
@@ -20,14 +21,31 @@ constexpr double RANGE_END_MARGIN_DAYS = 1e-6;
 // A satellite's geocentric longitude swings about its planet's once an orbit, fast
 // enough to turn back each time: Phobos's orbit takes under eight hours.
 constexpr double SATELLITE_STEP_DAYS = 0.05;
-// Minor planets turn back for months; a comet or asteroid passing close to the Earth
-// can turn faster than this follows.
+// Minor planets far from the Earth turn back for months, as the Earth's orbit carries
+// their line of sight; a close one is paced by its own geometry (below).
 constexpr double MINOR_BODY_STEP_DAYS = 8.0;
+
+// A body at geocentric distance D moving at speed v relative to the Earth turns its
+// line of sight by at most v / D radians a unit of time. Samples a twentieth of D / v
+// apart see its direction move by at most about 3 degrees, while D changes by at most
+// 5% between them, so that the bound holds over the whole step: the longitude runs
+// through no target and no half circle between samples unseen (but within 3 degrees
+// of a pole, where 3 degrees of arc are more of longitude). What turns the relative
+// velocity, and so the track, is slower still: the Sun's differential pull over weeks
+// at least, the Earth's own pull on a captured body over its orbit, whose period is
+// 2 pi D / v: stations fall many samples apart.
+constexpr double LINE_OF_SIGHT_FRACTION = 0.05;
+// A body that passes within a few Earth radii still ends its search.
+constexpr double SHORTEST_STEP_DAYS = 1e-5;
 
 }  // namespace
 
 ApparentTrack::ApparentTrack(SpkEphemeris& engine, std::int32_t target, std::optional<SiderealOrigin> origin)
-    : engine_(engine), target_(target), body_(body_of_naif_id(target)), origin_(origin) {}
+    : engine_(engine),
+      target_(target),
+      body_(body_of_naif_id(target)),
+      origin_(origin),
+      fixed_steps_(body_ || (target >= 1 && target <= 9)) {}
 
 Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
     const Instant instant{tt_julian_day, TimeScale::Tt};
@@ -45,7 +63,15 @@ Result<Position, EphemerisError> ApparentTrack::at(double tt_julian_day) const {
 }
 
 Result<double, EphemerisError> ApparentTrack::longitude_rate(double tt_julian_day) const {
-    const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * longitude_step_days();
+    // A body paced by its geometry changes over D / v: a half-step of that fraction of
+    // it keeps the difference's error as small as the fixed steps' do.
+    double pace_days = longitude_step_days();
+    if (!fixed_steps_) {
+        const auto line_of_sight = line_of_sight_days(engine_, target_, tt_julian_day);
+        if (!line_of_sight) return failure(line_of_sight.error());
+        pace_days = std::min(pace_days, *line_of_sight);
+    }
+    const double half_step = RATE_HALF_STEP_PER_SAMPLING_STEP * pace_days;
     // A search may run to the ends of the kernel's range, which is in TDB: kept off
     // them by more than TDB - TT.
     const DateRange& covered = engine_.supported_range();
@@ -75,6 +101,13 @@ double ApparentTrack::longitude_step_days() const {
         case Body::Mars: return 8.0;
         default: return 16.0;
     }
+}
+
+Result<double, EphemerisError> ApparentTrack::step_days_from(double tt_julian_day, double step_days) const {
+    if (fixed_steps_) return step_days;
+    const auto line_of_sight = line_of_sight_days(engine_, target_, tt_julian_day);
+    if (!line_of_sight) return failure(line_of_sight.error());
+    return std::clamp(LINE_OF_SIGHT_FRACTION * *line_of_sight, SHORTEST_STEP_DAYS, step_days);
 }
 
 double ApparentTrack::latitude_step_days() const {

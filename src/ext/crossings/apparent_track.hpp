@@ -25,10 +25,19 @@ public:
     Result<double, EphemerisError> longitude_rate(double tt_julian_day) const;
 
     // Between two samples this far apart the body moves well under half a circle and
-    // its longitude changes direction at most once.
+    // its longitude changes direction at most once: for the module's bodies and
+    // barycentres always, for others where they are far from the Earth (see
+    // step_days_from).
     double longitude_step_days() const;
     // Between two samples this far apart the latitude changes sign at most once.
     double latitude_step_days() const;
+
+    // Whether the steps above hold everywhere: for the module's bodies and barycentres.
+    bool has_fixed_steps() const { return fixed_steps_; }
+    // The step from a sample at `tt_julian_day` to the next: `step_days` (one of the
+    // above) for fixed steps, shortened where a body passes close to the Earth or moves
+    // fast past it.
+    Result<double, EphemerisError> step_days_from(double tt_julian_day, double step_days) const;
 
 private:
     SpkEphemeris& engine_;
@@ -36,6 +45,7 @@ private:
     // The module's own body, if the target is one: its places keep the module's bits.
     std::optional<Body> body_;
     std::optional<SiderealOrigin> origin_;
+    bool fixed_steps_;
 };
 
 }  // namespace orbyx

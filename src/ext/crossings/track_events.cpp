@@ -45,20 +45,33 @@ Result<Sample, EphemerisError> sample_at(const ApparentTrack& track, double day)
 // Samples `step` days apart from the first day to the last, both included; the
 // first alone for an empty range, which still answers whether the body can be followed.
 // Both ends first, so that a range the engine cannot follow is refused at its end.
+// A track without fixed steps takes at each sample the step its geometry allows there.
 Result<std::vector<Sample>, EphemerisError> sampled_track(const ApparentTrack& track, TtRange range,
                                                           double step) {
     const auto first = sample_at(track, range.first_day);
     if (!first) return failure(first.error());
     const auto last = sample_at(track, range.last_day);
     if (!last) return failure(last.error());
-    const auto intervals = static_cast<std::size_t>(std::ceil((range.last_day - range.first_day) / step));
     std::vector<Sample> samples{*first};
-    if (intervals == 0) return samples;
-    samples.reserve(intervals + 1);
-    for (std::size_t k = 1; k < intervals; ++k) {
-        const auto sample = sample_at(track, range.first_day + static_cast<double>(k) * step);
-        if (!sample) return failure(sample.error());
-        samples.push_back(*sample);
+    if (range.last_day == range.first_day) return samples;
+    if (track.has_fixed_steps()) {
+        const auto intervals = static_cast<std::size_t>(std::ceil((range.last_day - range.first_day) / step));
+        samples.reserve(intervals + 1);
+        for (std::size_t k = 1; k < intervals; ++k) {
+            const auto sample = sample_at(track, range.first_day + static_cast<double>(k) * step);
+            if (!sample) return failure(sample.error());
+            samples.push_back(*sample);
+        }
+    } else {
+        for (double day = range.first_day;;) {
+            const auto local_step = track.step_days_from(day, step);
+            if (!local_step) return failure(local_step.error());
+            day += *local_step;
+            if (day >= range.last_day) break;
+            const auto sample = sample_at(track, day);
+            if (!sample) return failure(sample.error());
+            samples.push_back(*sample);
+        }
     }
     samples.push_back(*last);
     return samples;

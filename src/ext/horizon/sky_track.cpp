@@ -9,6 +9,7 @@
 #include "core/earth_rotation.hpp"
 #include "core/observer.hpp"
 #include "core/of_date_rotation.hpp"
+#include "ext/bodies/line_of_sight.hpp"
 #include "ext/bodies/named_bodies.hpp"
 #include "ext/time/earth_orientation.hpp"
 #include "spk/apparent_formulas.hpp"
@@ -24,6 +25,11 @@ constexpr double MOON_WINDOW_DAYS = 16.0;
 constexpr double WINDOW_DAYS = 32.0;
 // Another planet's satellite swings about it once an orbit, Phobos's in under eight hours.
 constexpr double SATELLITE_WINDOW_DAYS = 0.5;
+// A body passing close to the Earth, or bound to it, turns its direction over D / v
+// (line_of_sight_days): across a pass it follows an arctangent of time, which 17
+// nodes over that long hold to a ten-billionth of a radian, and an orbit about the
+// Earth, 2 pi D / v long, is smoother still.
+constexpr double WINDOW_PER_LINE_OF_SIGHT = 1.0;
 // The Earth rotation angle's rate; the angle itself is linear in UT1.
 constexpr double EARTH_TURNS_PER_UT1_DAY = 1.00273781191135448;
 constexpr double LIGHT_DAYS_PER_KM = 1.0 / (SPEED_OF_LIGHT_KM_PER_S * SECONDS_PER_DAY);
@@ -89,9 +95,15 @@ Vector3 deflected_by_the_sun(const Vector3& place, const Vector3& sun) {
 
 bool deflects(std::int32_t target) { return target != naif_id(Body::Sun) && target != naif_id(Body::Moon); }
 
-double window_days(std::int32_t target) {
+// UT1 days stand for TT days here: a minute does not change a window's length.
+Result<double, EphemerisError> window_days(SpkEphemeris& engine, std::int32_t target, double first_day,
+                                           double last_day) {
     if (target == naif_id(Body::Moon)) return MOON_WINDOW_DAYS;
-    return is_naif_satellite(target) ? SATELLITE_WINDOW_DAYS : WINDOW_DAYS;
+    if (body_of_naif_id(target) || (target >= 1 && target <= 9)) return WINDOW_DAYS;
+    const double longest = is_naif_satellite(target) ? SATELLITE_WINDOW_DAYS : WINDOW_DAYS;
+    const auto shortest = shortest_line_of_sight_days(engine, target, first_day, last_day);
+    if (!shortest) return failure(shortest.error());
+    return std::min(longest, *shortest * WINDOW_PER_LINE_OF_SIGHT);
 }
 
 // From the terrestrial intermediate frame to the ITRS, W^T = R1(-yp) R2(-xp) R3(s'),
@@ -107,7 +119,9 @@ Result<SkyTrack, EphemerisError> SkyTrack::build(SpkEphemeris& engine, std::int3
                                                  const GeodeticObserver& observer,
                                                  double first_ut1_julian_day,
                                                  double last_ut1_julian_day) {
-    SkyTrack track(first_ut1_julian_day, window_days(target), target);
+    const auto window = window_days(engine, target, first_ut1_julian_day, last_ut1_julian_day);
+    if (!window) return failure(window.error());
+    SkyTrack track(first_ut1_julian_day, *window, target);
     const auto window_count = static_cast<std::size_t>(
         std::max(1.0, std::ceil((last_ut1_julian_day - first_ut1_julian_day) / track.window_days_)));
     // The nodes' Earth orientation first: their TT days then spare the batch the

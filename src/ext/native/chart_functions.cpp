@@ -1,8 +1,8 @@
 #include "ext/native/chart_functions.hpp"
 
-#include <array>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "ext/chart/whole_chart.hpp"
@@ -23,23 +23,24 @@ using python::EngineUse;
 using python::Parameters;
 using python::Signature;
 
-const char* const CHART_PARAMETERS[] = {"engine",        "observer", "instant",    "system",
-                                        "sidereal_mode", "fallback", "topocentric"};
-const Signature CHART = {"chart", CHART_PARAMETERS, 7, 3};
-const char* const CHARTS_PARAMETERS[] = {"engine",        "observers", "instants",   "system",
-                                         "sidereal_mode", "fallback",  "topocentric"};
-const Signature CHARTS = {"charts", CHARTS_PARAMETERS, 7, 3};
+const char* const CHART_PARAMETERS[] = {"engine",        "observer", "instant",     "system",
+                                        "sidereal_mode", "fallback", "topocentric", "extra_bodies"};
+const Signature CHART = {"chart", CHART_PARAMETERS, 8, 3};
+const char* const CHARTS_PARAMETERS[] = {"engine",        "observers", "instants",    "system",
+                                         "sidereal_mode", "fallback",  "topocentric", "extra_bodies"};
+const Signature CHARTS = {"charts", CHARTS_PARAMETERS, 8, 3};
 
 constexpr const char* DEFAULT_SYSTEM = "placidus";
 
 bool given(PyObject* value) { return value != nullptr && value != Py_None; }
 
-// The system, sidereal origin, fallback and topocentric flag, at parameters 3 to 6.
-std::optional<ChartSettings> settings_arguments(const Parameters<7>& parameters, const Signature& signature) {
+// The system, sidereal origin, fallback, topocentric flag and extra bodies, at
+// parameters 3 to 7.
+std::optional<ChartSettings> settings_arguments(const Parameters<8>& parameters, const Signature& signature) {
     std::optional<AnyHouseSystem> system = house_system_named(DEFAULT_SYSTEM);
     if (given(parameters[3])) system = house_system_argument(parameters[3]);
     if (!system) return std::nullopt;
-    ChartSettings settings{*system, std::nullopt, std::nullopt, false};
+    ChartSettings settings{*system, std::nullopt, std::nullopt, false, {}};
     if (given(parameters[4])) {
         settings.origin = sidereal_origin_argument(parameters[4], signature, 4);
         if (!settings.origin) return std::nullopt;
@@ -54,6 +55,11 @@ std::optional<ChartSettings> settings_arguments(const Parameters<7>& parameters,
             return std::nullopt;
         }
         settings.topocentric = parameters[6] == Py_True;
+    }
+    if (given(parameters[7])) {
+        auto extras = converted_items(parameters[7], signature, 7, "a sequence of str or int", target_argument);
+        if (!extras) return std::nullopt;
+        settings.extra_targets = std::move(*extras);
     }
     return settings;
 }
@@ -74,7 +80,7 @@ std::optional<std::vector<GeodeticObserver>> observers_argument(PyObject* value)
 }  // namespace
 
 PyObject* chart_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<7> parameters;
+    Parameters<8> parameters;
     if (!python::bind(CHART, args, nargs, kwnames, parameters)) return nullptr;
     if (!check_engine_argument(parameters[0], CHART, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Shared);
@@ -89,18 +95,18 @@ PyObject* chart_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyO
     if (engine == nullptr) return nullptr;
     // Bytes for the Python layer to unpack: on PyPy each object handed over costs
     // more than a body's place.
-    std::array<double, chart_layout::VALUES> values{};
+    std::vector<double> values(settings->values_per_chart());
     const auto charted = whole_charts(*engine, std::span(&*observer, 1), std::span(&*instant, 1), *settings, values);
     if (!charted) {
         python::raise_value_error(charted.error().error.message());
         return nullptr;
     }
     return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(values.data()),
-                                     static_cast<Py_ssize_t>(sizeof(values)));
+                                     static_cast<Py_ssize_t>(values.size() * sizeof(double)));
 }
 
 PyObject* charts_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<7> parameters;
+    Parameters<8> parameters;
     if (!python::bind(CHARTS, args, nargs, kwnames, parameters)) return nullptr;
     if (!check_engine_argument(parameters[0], CHARTS, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Shared);
@@ -120,9 +126,9 @@ PyObject* charts_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
     double* data = nullptr;
-    PyRef array = python::new_float64_array(instants->size(), chart_layout::VALUES, 1, data);
+    PyRef array = python::new_float64_array(instants->size(), settings->values_per_chart(), 1, data);
     if (!array) return nullptr;
-    const std::span<double> out(data, instants->size() * chart_layout::VALUES);
+    const std::span<double> out(data, instants->size() * settings->values_per_chart());
     if (!python::succeeded(whole_charts(*engine, *observers, *instants, *settings, out))) return nullptr;
     return array.release();
 }

@@ -7,6 +7,7 @@
 #include "ext/native/house_functions.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/phenomena_functions.hpp"
+#include "ext/native/position_batch_functions.hpp"
 #include "ext/native/sky_functions.hpp"
 #include "ext/native/state_functions.hpp"
 #include "ext/native/time_functions.hpp"
@@ -49,6 +50,7 @@ PyMethodDef functions[] = {
     {"geometric_states", as_method(guarded<geometric_states_function>), METH_FASTCALL | METH_KEYWORDS,
      GEOMETRIC_STATES_DOC},
     {"position", as_method(guarded<position_function>), METH_FASTCALL | METH_KEYWORDS, POSITION_DOC},
+    {"positions", as_method(guarded<positions_function>), METH_FASTCALL | METH_KEYWORDS, POSITIONS_DOC},
     {"house_cusps", as_method(guarded<house_cusps_function>), METH_FASTCALL | METH_KEYWORDS,
      HOUSE_CUSPS_DOC},
     {"chart", as_method(guarded<chart_function>), METH_FASTCALL | METH_KEYWORDS, CHART_DOC},

@@ -31,8 +31,8 @@ PyObject* phenomena_function(PyObject*, PyObject* const* args, Py_ssize_t nargs,
     if (!check_engine_argument(parameters[0], PHENOMENA, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Shared);
     if (!use) return nullptr;
-    const auto body = body_argument(parameters[1], PHENOMENA, 1);
-    if (!body) return nullptr;
+    const auto target = target_argument(parameters[1], PHENOMENA, 1);
+    if (!target) return nullptr;
     const auto instant = orbyx_instant_argument(parameters[2], PHENOMENA, 2);
     if (!instant) return nullptr;
     std::optional<GeodeticObserver> observer;
@@ -42,10 +42,14 @@ PyObject* phenomena_function(PyObject*, PyObject* const* args, Py_ssize_t nargs,
     }
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
-    const auto seen = body_phenomena(*engine, *body, *instant, observer);
+    const auto seen = body_phenomena(*engine, *target, *instant, observer);
     if (!python::succeeded(seen)) return nullptr;
-    return Py_BuildValue("(ddddd)", seen->elongation_deg, seen->phase_angle_deg,
-                         seen->illuminated_fraction, seen->angular_diameter_arcsec, seen->distance_au);
+    // None, not a made-up size, for a body whose radius is unknown.
+    PyRef diameter = seen->angular_diameter_arcsec ? PyRef::steal(PyFloat_FromDouble(*seen->angular_diameter_arcsec))
+                                                   : PyRef::borrow(Py_None);
+    if (!diameter) return nullptr;
+    return Py_BuildValue("(dddOd)", seen->elongation_deg, seen->phase_angle_deg, seen->illuminated_fraction,
+                         diameter.get(), seen->distance_au);
 }
 
 PyObject* moon_age_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

@@ -11,11 +11,13 @@ PyObject* moon_age_function(PyObject* module, PyObject* const* args, Py_ssize_t 
 
 inline constexpr const char PHENOMENA_DOC[] =
     "phenomena(engine, body, instant, observer=None)\n--\n\n"
-    "How the body (\"sun\", \"moon\", \"mercury\", ... \"pluto\"; not \"earth\") looks at the instant\n"
-    "from the geocentre, or from an orbyx.GeodeticObserver: (elongation_deg from the Sun,\n"
+    "How the body (a name as orbyx names them but \"earth\", one of the companion's names\n"
+    "or a NAIF integer id) looks at the instant from the geocentre, or from an\n"
+    "orbyx.GeodeticObserver: (elongation_deg from the Sun,\n"
     "between apparent places; phase_angle_deg, Sun - body - observer between light-time\n"
     "corrected directions; illuminated_fraction, (1 + cos phase) / 2;\n"
-    "angular_diameter_arcsec of the IAU mean radius; distance_au, light-time corrected).";
+    "angular_diameter_arcsec of the IAU mean radius, None where it is unknown;\n"
+    "distance_au, light-time corrected).";
 inline constexpr const char MOON_AGE_DOC[] =
     "moon_age(engine, instant)\n--\n\n"
     "(age_days, phase_angle_deg, new_moon): TT days since the last new Moon at or before\n"

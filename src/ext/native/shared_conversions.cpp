@@ -10,17 +10,6 @@
 
 namespace orbyx::ext {
 
-std::optional<Body> body_argument(PyObject* value, const python::Signature& signature, std::size_t index) {
-    const auto text = python::extract_str(value, signature, index);
-    if (!text) return std::nullopt;
-    auto body = python::parse_body(*text);
-    if (!body) {
-        python::raise_value_error(body.error());
-        return std::nullopt;
-    }
-    return *body;
-}
-
 std::optional<std::int32_t> target_argument(PyObject* value, const python::Signature& signature, std::size_t index) {
     // bool is an int to Python, but True is no body.
     if (PyLong_Check(value) && !PyBool_Check(value)) {

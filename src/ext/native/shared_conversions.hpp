@@ -14,10 +14,6 @@
 
 namespace orbyx::ext {
 
-// A body named as orbyx names them ("sun", "moon", "mercury", ...); TypeError for
-// anything but a str, ValueError for an unknown name.
-std::optional<Body> body_argument(PyObject* value, const python::Signature& signature, std::size_t index);
-
 // The NAIF id of a body given as an int, as orbyx names them, or by one of the
 // companion's names ("io", "titan", "ceres", ...); TypeError for anything else,
 // ValueError for an unknown name or an id beyond 32 bits. Whether the kernels hold

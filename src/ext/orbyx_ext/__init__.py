@@ -15,7 +15,8 @@ from orbyx_ext._datetime import datetime_from_instant, instant_from_datetime
 from orbyx_ext._horizon import HorizonEvent, TwilightEvent
 from orbyx_ext._houses import HouseCusps, house_cusps
 from orbyx_ext._lunar_points import LunarPoint, lunar_point
-from orbyx_ext._native import horizon_events, instant_from_calendar, open, position, twilight_events
+from orbyx_ext._native import (horizon_events, instant_from_calendar, open, position, positions,
+                               twilight_events)
 from orbyx_ext._phenomena import MoonAge, Phenomena, moon_age, phenomena
 from orbyx_ext._sky import (HorizontalPlace, HourAngle, LocalSiderealTime, horizontal, hour_angle,
                             local_sidereal_time)
@@ -66,6 +67,7 @@ __all__ = [
     "open",
     "phenomena",
     "position",
+    "positions",
     "stations",
     "twilight_events",
 ]

@@ -1,5 +1,5 @@
 """Named results of the native phenomena functions."""
-from typing import NamedTuple, Optional
+from typing import NamedTuple, Optional, Union
 
 import orbyx
 
@@ -13,8 +13,8 @@ class Phenomena(NamedTuple):
     phase_angle_deg: float
     # Of the disc, (1 + cos phase) / 2.
     illuminated_fraction: float
-    # Of the IAU mean sphere.
-    angular_diameter_arcsec: float
+    # Of the IAU mean sphere; None for a body whose radius is unknown.
+    angular_diameter_arcsec: Optional[float]
     # Light-time corrected.
     distance_au: float
 
@@ -28,13 +28,15 @@ class MoonAge(NamedTuple):
     new_moon: orbyx.Instant
 
 
-def phenomena(engine: orbyx.Engine, body: str, instant: orbyx.Instant,
+def phenomena(engine: orbyx.Engine, body: Union[str, int], instant: orbyx.Instant,
               observer: Optional[orbyx.GeodeticObserver] = None) -> Phenomena:
-    """How `body` ("sun", "moon", "mercury", ... "pluto"; not "earth") looks at `instant`
+    """How `body` ("sun", "moon", "mercury", ... "pluto"; not "earth"; one of the
+    companion's names such as "io" or "ceres", or a NAIF integer id) looks at `instant`
     from the geocentre, or from `observer`: its elongation from the Sun between apparent
     places, its phase angle (Sun - body - observer) between light-time corrected
     directions, the illuminated fraction of its disc, its angular diameter from the IAU
-    mean radius, and its light-time corrected distance."""
+    mean radius (None for a body whose radius the companion does not know), and its
+    light-time corrected distance."""
     return Phenomena(*_native.phenomena(engine, body, instant, observer))
 
 

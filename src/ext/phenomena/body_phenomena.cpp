@@ -8,6 +8,7 @@
 #include "ext/phenomena/mean_radius.hpp"
 #include "ext/sky/turned_site.hpp"
 #include "ext/time/scale_conversion.hpp"
+#include "spk/relative_state.hpp"
 #include "spk/spk_ephemeris.hpp"
 
 namespace orbyx {
@@ -45,9 +46,9 @@ public:
 
     const Origin& origin() const { return origin_; }
 
-    Result<Position, EphemerisError> position(Body body, const Instant& instant,
+    Result<Position, EphemerisError> position(std::int32_t target, const Instant& instant,
                                               const PositionOptions& options) const {
-        return site_ ? engine_.position(body, instant, options, *site_) : engine_.position(body, instant, options);
+        return site_ ? engine_.position(target, instant, options, *site_) : engine_.position(target, instant, options);
     }
 
 private:
@@ -86,14 +87,14 @@ Instant tdb_instant(double tdb_seconds) { return Instant{julian_day_from_seconds
 // the body where it sent the light seen, the Sun where it is at the instant. Taking
 // the Sun where its own light left for the body instead moves the angle by under 0.05
 // arcsec; this is the convention of skyfield's almanac, which users compare with.
-Result<double, EphemerisError> phase_angle_deg(SpkEphemeris& engine, Body body, const Instant& instant,
+Result<double, EphemerisError> phase_angle_deg(SpkEphemeris& engine, std::int32_t target, const Instant& instant,
                                                const Vector3& seen) {
     const auto received = engine.tdb_seconds(instant);
     if (!received) return failure(received.error());
     const double emitted = *received - norm(seen) * LIGHT_SECONDS_PER_AU;
-    const auto body_place = engine.position(body, tdb_instant(emitted), BARYCENTRIC);
+    const auto body_place = engine.position(target, tdb_instant(emitted), BARYCENTRIC);
     if (!body_place) return failure(body_place.error());
-    const auto sun_place = engine.position(Body::Sun, instant, BARYCENTRIC);
+    const auto sun_place = engine.position(SUN_NAIF_ID, instant, BARYCENTRIC);
     if (!sun_place) return failure(sun_place.error());
     const Vector3 body_at = cartesian_au(*body_place);
     const Vector3 sun_at = cartesian_au(*sun_place);
@@ -103,34 +104,36 @@ Result<double, EphemerisError> phase_angle_deg(SpkEphemeris& engine, Body body, 
 
 }  // namespace
 
-Result<Phenomena, EphemerisError> body_phenomena(SpkEphemeris& engine, Body body,
+Result<Phenomena, EphemerisError> body_phenomena(SpkEphemeris& engine, std::int32_t target,
                                                  const Instant& instant,
                                                  const std::optional<GeodeticObserver>& observer) {
-    if (body == Body::Earth) {
+    if (target == naif_id(Body::Earth)) {
         return failure(EphemerisError::invalid_request("the Earth has no phase or elongation seen from itself"));
     }
     const auto lookout = lookout_at(engine, observer, instant);
     if (!lookout) return failure(lookout.error());
     const auto evaluable = evaluable_instant(engine, instant);
     if (!evaluable) return failure(evaluable.error());
-    const auto seen = lookout->position(body, *evaluable, astrometric(lookout->origin()));
+    const auto seen = lookout->position(target, *evaluable, astrometric(lookout->origin()));
     if (!seen) return failure(seen.error());
-    const auto sun_place = lookout->position(Body::Sun, *evaluable, apparent(lookout->origin()));
+    const auto sun_place = lookout->position(SUN_NAIF_ID, *evaluable, apparent(lookout->origin()));
     if (!sun_place) return failure(sun_place.error());
-    const auto body_place = lookout->position(body, *evaluable, apparent(lookout->origin()));
+    const auto body_place = lookout->position(target, *evaluable, apparent(lookout->origin()));
     if (!body_place) return failure(body_place.error());
 
     double phase = 0.0;  // the Sun shows its whole disc
-    if (body != Body::Sun) {
-        const auto angle = phase_angle_deg(engine, body, *evaluable, cartesian_au(*seen));
+    if (target != SUN_NAIF_ID) {
+        const auto angle = phase_angle_deg(engine, target, *evaluable, cartesian_au(*seen));
         if (!angle) return failure(angle.error());
         phase = *angle;
     }
     const double distance_km = seen->distance_au * ASTRONOMICAL_UNIT_KM;
-    const double diameter_rad = 2.0 * std::asin(std::min(mean_radius_km(body) / distance_km, 1.0));
+    std::optional<double> diameter_arcsec;
+    if (const auto radius_km = mean_radius_km(target)) {
+        diameter_arcsec = 2.0 * std::asin(std::min(*radius_km / distance_km, 1.0)) * RADIANS_TO_DEGREES * 3600.0;
+    }
     return Phenomena{angle_deg(cartesian_au(*sun_place), cartesian_au(*body_place)), phase,
-                     (1.0 + std::cos(phase * DEGREES_TO_RADIANS)) / 2.0,
-                     diameter_rad * RADIANS_TO_DEGREES * 3600.0, seen->distance_au};
+                     (1.0 + std::cos(phase * DEGREES_TO_RADIANS)) / 2.0, diameter_arcsec, seen->distance_au};
 }
 
 }  // namespace orbyx

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "core/types.hpp"
 
 namespace orbyx {
@@ -24,5 +27,9 @@ constexpr double mean_radius_km(Body body) {
     }
     return 0.0;
 }
+
+// The mean radius of the body NAIF id `naif_id` names, from the same report; nothing
+// for a body whose size it does not give.
+std::optional<double> mean_radius_km(std::int32_t naif_id);
 
 }  // namespace orbyx

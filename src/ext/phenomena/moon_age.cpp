@@ -31,7 +31,7 @@ Result<MoonAge, EphemerisError> moon_age(SpkEphemeris& engine, const Instant& in
     if (!last_new_moon) {
         return failure(EphemerisError::evaluation("no new Moon found in the 31 days before the instant"));
     }
-    const auto seen = body_phenomena(engine, Body::Moon, instant, std::nullopt);
+    const auto seen = body_phenomena(engine, naif_id(Body::Moon), instant, std::nullopt);
     if (!seen) return failure(seen.error());
     return MoonAge{tt - last_new_moon->julian_day, seen->phase_angle_deg, *last_new_moon};
 }

@@ -1,0 +1,52 @@
+#include "ext/native/position_batch_functions.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "ext/native/orbyx_classes.hpp"
+#include "ext/native/shared_conversions.hpp"
+#include "python/arguments.hpp"
+#include "python/engine_use.hpp"
+#include "python/numpy_array.hpp"
+#include "spk/spk_ephemeris.hpp"
+
+namespace orbyx::ext {
+namespace {
+
+using python::Access;
+using python::EngineUse;
+using python::Parameters;
+using python::Signature;
+
+const char* const POSITIONS_PARAMETERS[] = {"engine", "bodies", "instants", "options"};
+const Signature POSITIONS = {"positions", POSITIONS_PARAMETERS, 4, 4};
+
+}  // namespace
+
+PyObject* positions_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Parameters<4> parameters;
+    if (!python::bind(POSITIONS, args, nargs, kwnames, parameters)) return nullptr;
+    if (!check_engine_argument(parameters[0], POSITIONS, 0)) return nullptr;
+    EngineUse use(parameters[0], Access::Shared);
+    if (!use) return nullptr;
+    const auto targets = converted_items(parameters[1], POSITIONS, 1, "a sequence of str or int", target_argument);
+    if (!targets) return nullptr;
+    const auto instants = instants_argument(parameters[2], POSITIONS, 2, "a sequence of orbyx.Instant");
+    if (!instants) return nullptr;
+    const auto options = orbyx_position_options_argument(parameters[3], POSITIONS, 3);
+    if (!options) return nullptr;
+    SpkEphemeris* engine = use.engine();
+    if (engine == nullptr) return nullptr;
+    // The array only for a request that passed every check.
+    const auto batch = engine->check_naif_positions(*targets, *instants, *options);
+    if (!python::succeeded(batch)) return nullptr;
+    double* data = nullptr;
+    PyRef array = python::new_float64_array(instants->size(), targets->size(), PositionBatch::VALUES_PER_ENTRY, data);
+    if (!array) return nullptr;
+    const auto written = engine->positions(*batch, std::span<double>(data, batch->value_count()));
+    return python::succeeded(written) ? array.release() : nullptr;
+}
+
+}  // namespace orbyx::ext

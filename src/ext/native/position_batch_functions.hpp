@@ -1,0 +1,15 @@
+#pragma once
+
+#include "python/py_ref.hpp"
+
+namespace orbyx::ext {
+
+PyObject* positions_function(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+
+inline constexpr const char POSITIONS_DOC[] =
+    "positions(engine, bodies, instants, options)\n--\n\n"
+    "Engine.positions for any bodies the kernels hold, each a name as orbyx names them,\n"
+    "one of the companion's names or a NAIF integer id: a float64 array of shape\n"
+    "(n_instants, n_bodies, 4) of longitude, latitude, distance (au) and longitude speed.";
+
+}  // namespace orbyx::ext

@@ -542,3 +542,6 @@ def test_extra_chart_bodies_are_refused_clearly(neo_engine):
         orbyx_ext.charts(neo_engine[0], SITE, [instant], extra_bodies=["vulcan"])
     with pytest.raises(ValueError, match="chart 0: .*501"):
         orbyx_ext.charts(neo_engine[0], SITE, [instant, instant], extra_bodies=["io"])
+    for repeated in (["sun"], [2099942, 2099942]):
+        with pytest.raises(ValueError, match="is already among the chart's bodies"):
+            orbyx_ext.chart(neo_engine[0], SITE, instant, extra_bodies=repeated)

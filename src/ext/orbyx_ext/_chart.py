@@ -69,7 +69,14 @@ class Charts(NamedTuple):
 
 
 def _extra_names(extra_bodies: ExtraBodies) -> tuple[str, ...]:
-    return tuple(body if isinstance(body, str) else str(body) for body in extra_bodies)
+    names = tuple(body if isinstance(body, str) else str(body) for body in extra_bodies)
+    # Each names a column or a key of its own: a repeated name would hide a body.
+    seen = set(BODY_NAMES)
+    for name in names:
+        if name in seen:
+            raise ValueError(f"extra body \"{name}\" is already among the chart's bodies")
+        seen.add(name)
+    return names
 
 
 def chart(engine: orbyx.Engine, observer: orbyx.GeodeticObserver, instant: orbyx.Instant,

@@ -31,18 +31,26 @@ bool is_directory_count(double value) {
 
 // v - v is zero for a finite v and NaN otherwise. Summed in independent vector lanes,
 // a record's words are checked several at a time, where isfinite goes word by word.
+// Past the last whole block, a block ending at the last word checks the rest, some
+// words again, rather than word by word.
 bool all_finite(std::span<const double> values) {
     constexpr std::size_t SUMS = 4;
+    constexpr std::size_t BLOCK = SUMS * 2;
+    double total = 0;
+    if (values.size() < BLOCK) {
+        for (const double value : values) total += value - value;
+        return total == 0;
+    }
     Pair sums[SUMS] = {};
-    std::size_t i = 0;
-    for (; i + SUMS * 2 <= values.size(); i += SUMS * 2) {
+    const auto add_block = [&](std::size_t first) {
         for (std::size_t k = 0; k < SUMS; ++k) {
-            const Pair words = load_lanes<Pair>(&values[i + 2 * k]);
+            const Pair words = load_lanes<Pair>(&values[first + 2 * k]);
             sums[k] += words - words;
         }
-    }
-    double total = 0;
-    for (; i < values.size(); ++i) total += values[i] - values[i];
+    };
+    std::size_t i = 0;
+    for (; i + BLOCK <= values.size(); i += BLOCK) add_block(i);
+    if (i < values.size()) add_block(values.size() - BLOCK);
     for (const Pair& sum : sums) total += sum[0] + sum[1];
     return total == 0;
 }

@@ -141,6 +141,13 @@ Result<std::size_t, IoError> KernelSource::read(std::span<std::uint8_t> buffer) 
     return static_cast<std::size_t>(count);
 }
 
+const std::uint8_t* KernelSource::mapped_bytes(std::uint64_t offset, std::size_t count) {
+    if (mapping_ == nullptr) return nullptr;
+    const auto length = readable_mapped_length();
+    if (!length || offset > *length || count > *length - offset) return nullptr;
+    return mapping_ + offset;
+}
+
 Result<std::uint64_t, IoError> KernelSource::seek(SeekFrom target) {
     std::optional<std::uint64_t> position;
     switch (target.origin) {

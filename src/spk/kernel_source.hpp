@@ -53,6 +53,11 @@ public:
     Result<std::uint64_t, IoError> seek(SeekFrom target);
     // Fills the whole buffer or fails with "failed to fill whole buffer".
     Status<IoError> read_exact(std::span<std::uint8_t> buffer);
+    // The `count` bytes from `offset` on, in place in the mapping, with the file's length
+    // checked as a read checks it; null in the file-backed form or where a read of them
+    // would fail. The position stays. Touch them at once and keep no pointer: the
+    // file may be cut short after the check.
+    const std::uint8_t* mapped_bytes(std::uint64_t offset, std::size_t count);
 
     // Mapped reads stop at the file's length, since touching pages that a file cut
     // short no longer holds raises SIGBUS. Each read checks that length, except between

@@ -152,6 +152,16 @@ Result<std::vector<double>, SpkError> SpkKernel::read_words(std::int32_t start, 
     return words;
 }
 
+std::span<const double> SpkKernel::mapped_words(std::int32_t start, std::uint32_t count) {
+    if (start <= 0 || record_.big_endian) return {};
+    const std::uint64_t offset = (static_cast<std::uint64_t>(start) - 1) * DAF_WORD_BYTES;
+    const std::uint8_t* bytes = source_.mapped_bytes(offset, std::size_t{count} * DAF_WORD_BYTES);
+    // The mapping starts on a page, so a word's offset keeps it aligned as a double.
+    if (bytes == nullptr || reinterpret_cast<std::uintptr_t>(bytes) % alignof(double) != 0) return {};
+    words_read_ += count;
+    return {reinterpret_cast<const double*>(bytes), count};
+}
+
 Status<SpkError> SpkKernel::read_words_into(std::int32_t start, std::uint32_t count, std::vector<double>& words) {
     if (start <= 0) {
         return failure(SpkError::invalid_type2_segment("DAF word addresses are one-based"));

@@ -90,6 +90,11 @@ private:
     Status<SpkError> read_record_at(std::uint64_t offset, std::span<std::uint8_t, DAF_RECORD_BYTES> record);
     // Replaces the contents of `words`, reusing its storage.
     Status<SpkError> read_words_into(std::int32_t start, std::uint32_t count, std::vector<double>& words);
+    // The same words in place in the mapped file, counted as read, when the file is mapped
+    // and in the host's byte order and holds them whole; empty otherwise, where
+    // read_words_into copies them or fails. Use them at once and keep no view: the file
+    // may be cut short after the check.
+    std::span<const double> mapped_words(std::int32_t start, std::uint32_t count);
 
     // The directories and the record read last, per segment, of one Chebyshev type: a
     // summary of another type over the same words must not meet them.

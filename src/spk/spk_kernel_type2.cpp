@@ -65,13 +65,13 @@ Status<SpkError> SpkKernel::evaluate_chebyshev_at_epochs_into(SegmentAddressRang
     if (!found) return failure(found.error());
     const Type2Directory& directory = **found;
 
+    constexpr auto evaluate =
+        TYPE == ChebyshevType::Type2 ? evaluate_checked_type2_record : evaluate_checked_type3_record;
     const auto index_of = [&](double epoch) { return type2_record_index(directory, epoch); };
     const auto evaluate_run = [&](std::uint32_t index, std::span<const double> run_epochs,
                                   std::span<StateVector> run_states) -> Status<SpkError> {
         const auto record = chebyshev_record(TYPE, segment, directory, index);
         if (!record) return failure(record.error());
-        constexpr auto evaluate =
-            TYPE == ChebyshevType::Type2 ? evaluate_checked_type2_record : evaluate_checked_type3_record;
         return evaluate((*record)->coefficients, directory.record_size, (*record)->checks, run_epochs, run_states);
     };
 
@@ -80,6 +80,24 @@ Status<SpkError> SpkKernel::evaluate_chebyshev_at_epochs_into(SegmentAddressRang
         // The usual case. The record index never falls as the epoch rises, so when the
         // first and the last epoch have a record, every epoch has one, each record's
         // epochs are a stretch of the input, and only the ends of a stretch need an index.
+        // Only the last record stays cached, so the others are evaluated in place in the
+        // mapped file where it can be, not copied, and checked there as a read record is.
+        // The record cached before is still served from the cache.
+        const auto& records = cache_of(TYPE).records;
+        const auto cached = records.find(segment);
+        const std::int64_t cached_index = cached != records.end() ? std::int64_t{cached->second.index} : -1;
+        const auto evaluate_passing_run = [&](std::uint32_t index, std::span<const double> run_epochs,
+                                              std::span<StateVector> run_states) -> Status<SpkError> {
+            if (index != cached_index) {
+                const auto address = chebyshev_record_address(TYPE, segment.begin, directory, index);
+                if (!address) return failure(address.error());
+                if (const auto words = mapped_words(*address, directory.record_size); !words.empty()) {
+                    return evaluate(words, directory.record_size, check_type2_record(words, directory.record_size),
+                                    run_epochs, run_states);
+                }
+            }
+            return evaluate_run(index, run_epochs, run_states);
+        };
         std::int64_t index = index_of(epochs.front());
         for (std::size_t run = 0; run < epochs.size();) {
             // Guessed from where the record's interval ends, then settled exactly.
@@ -90,8 +108,11 @@ Status<SpkError> SpkKernel::evaluate_chebyshev_at_epochs_into(SegmentAddressRang
             std::int64_t next_index = index;
             while (run_end < epochs.size() && (next_index = index_of(epochs[run_end])) == index) ++run_end;
             const std::size_t count = run_end - run;
-            if (auto done = evaluate_run(static_cast<std::uint32_t>(index), epochs.subspan(run, count),
-                                         states.subspan(run, count));
+            const auto run_index = static_cast<std::uint32_t>(index);
+            const auto run_epochs = epochs.subspan(run, count);
+            const auto run_states = states.subspan(run, count);
+            if (auto done = run_end < epochs.size() ? evaluate_passing_run(run_index, run_epochs, run_states)
+                                                    : evaluate_run(run_index, run_epochs, run_states);
                 !done) {
                 return done;
             }

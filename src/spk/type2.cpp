@@ -29,22 +29,34 @@ bool is_directory_count(double value) {
     return value == std::trunc(value) && value >= 1 && value <= MAX_U32;
 }
 
-// v - v is zero for a finite v and NaN otherwise. Summed in independent vector lanes,
-// a record's words are checked several at a time, where isfinite goes word by word.
-bool all_finite(std::span<const double> values) {
+// The words summed in independent vector lanes; past the last whole block, a block
+// ending at the last word adds the rest, some words twice, rather than word by word.
+template <class Term>
+double lane_sum(std::span<const double> values, Term term) {
     constexpr std::size_t SUMS = 4;
-    Pair sums[SUMS] = {};
-    std::size_t i = 0;
-    for (; i + SUMS * 2 <= values.size(); i += SUMS * 2) {
-        for (std::size_t k = 0; k < SUMS; ++k) {
-            const Pair words = load_lanes<Pair>(&values[i + 2 * k]);
-            sums[k] += words - words;
-        }
-    }
+    constexpr std::size_t BLOCK = SUMS * 2;
     double total = 0;
-    for (; i < values.size(); ++i) total += values[i] - values[i];
+    if (values.size() < BLOCK) {
+        for (const double value : values) total += term(value);
+        return total;
+    }
+    Pair sums[SUMS] = {};
+    const auto add_block = [&](std::size_t first) {
+        for (std::size_t k = 0; k < SUMS; ++k) sums[k] += term(load_lanes<Pair>(&values[first + 2 * k]));
+    };
+    std::size_t i = 0;
+    for (; i + BLOCK <= values.size(); i += BLOCK) add_block(i);
+    if (i < values.size()) add_block(values.size() - BLOCK);
     for (const Pair& sum : sums) total += sum[0] + sum[1];
-    return total == 0;
+    return total;
+}
+
+// No sum of words holding an infinity or a NaN is finite, so a finite sum of the words
+// themselves settles it at one add per word. Only a sum that is not (a NaN or an
+// infinity, or finite words overflowing) needs v - v, zero for a finite v and NaN otherwise.
+bool all_finite(std::span<const double> values) {
+    if (std::isfinite(lane_sum(values, [](auto word) { return word; }))) return true;
+    return lane_sum(values, [](auto word) { return word - word; }) == 0;
 }
 
 // Up to eight epochs of one record are evaluated in one pass (spk/chebyshev_lanes.hpp).

@@ -73,6 +73,21 @@ TEST_P(ShrunkenSource, ASharedCheckIsMadeAtItsFirstRead) {
     EXPECT_EQ(read_exact_at(source, PAGE + 8, 8), FILL_FAILURE);
 }
 
+// Bytes handed over in place are checked as reads are; the file-backed form has none.
+TEST_P(ShrunkenSource, BytesInPlaceStopAtTheFilesNewEnd) {
+    KernelSource source = open();
+    const bool mapped = source.form() == KernelSource::Form::Mapped;
+    const auto byte_at = [&](std::uint64_t offset, std::size_t count) {
+        const std::uint8_t* bytes = source.mapped_bytes(offset, count);
+        return bytes != nullptr ? int{bytes[count - 1]} : -1;
+    };
+    EXPECT_EQ(byte_at(3 * PAGE, 8), mapped ? int((3 * PAGE + 7) % 251) : -1);
+    cut_to(PAGE + 100);
+    EXPECT_EQ(byte_at(PAGE + 92, 8), mapped ? int((PAGE + 99) % 251) : -1);
+    EXPECT_EQ(byte_at(PAGE + 96, 8), -1);
+    EXPECT_EQ(byte_at(3 * PAGE, 8), -1);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothForms, ShrunkenSource,
                          ::testing::Values(KernelSourceMode::MapIfPossible, KernelSourceMode::PositionedReads));
 
@@ -124,6 +139,9 @@ TEST_P(ShrunkenKernel, RecordsPastTheNewEndFailWithIo) {
     EXPECT_EQ(x_at(kernel, 2005), io_failure);
     EXPECT_EQ(x_at(kernel, std::vector<double>{1015, 1025}), "101 102 ");
     EXPECT_EQ(x_at(kernel, std::vector<double>{1035, 2015}), io_failure);
+    // Records before the last of a rising list are read in place when mapped.
+    EXPECT_EQ(x_at(kernel, std::vector<double>{1045, 1055, 1265}), "104 105 126 ");
+    EXPECT_EQ(x_at(kernel, std::vector<double>{1045, 2015, 2025}), io_failure);
     EXPECT_EQ(x_at(kernel, 1265), "126");
     EXPECT_EQ(x_at(kernel, 1275), io_failure);  // record 127 straddles the end
 }

@@ -10,18 +10,18 @@ from .errors import CommandError
 from .options import instant_argument, instant_span
 
 MAX_INSTANTS = 10_000_000
-_STEP = re.compile(r"(?P<count>\d+(?:\.\d*)?|\.\d+)\s*(?P<unit>d|day|days|h|m|min|s)?", re.IGNORECASE)
+_STEP = re.compile(r"(?P<sign>[-+]?)(?P<count>\d+(?:\.\d*)?|\.\d+)\s*(?P<unit>d|day|days|h|m|min|s)?", re.IGNORECASE)
 _DAYS_PER_UNIT = {"d": 1.0, "day": 1.0, "days": 1.0, "h": 1 / 24, "m": 1 / 1440, "min": 1 / 1440, "s": 1 / 86400}
 
 
 def step_days(text: str) -> float:
     match = _STEP.fullmatch(text.strip())
     if match is None:
-        raise CommandError(f"--step: invalid step {text!r}: expected a number with d, h, m or s, such as 1d or 6h")
+        raise CommandError(f"--step: invalid step {text!r}: expected a number with d, h, m or s, such as 1d, 6h or -1d")
     days = float(match.group("count")) * _DAYS_PER_UNIT[(match.group("unit") or "d").lower()]
-    if days <= 0.0:
-        raise CommandError("--step must be greater than zero")
-    return days
+    if days == 0.0:
+        raise CommandError("--step must not be zero")
+    return -days if match.group("sign") == "-" else days
 
 
 @dataclass(frozen=True)
@@ -53,9 +53,11 @@ def grid_from(arguments: argparse.Namespace, at: Optional[str], start: Optional[
     if start is None or end is None:
         raise CommandError("--from and --to go together")
     first, last, scale = instant_span(arguments, start, end)
-    if last < first:
-        raise CommandError("--to comes before --from")
     spacing = step_days(step or "1d")
+    # A negative step runs backwards, from a later --from to an earlier --to.
+    if (last - first) * spacing < 0.0:
+        raise CommandError("--to comes before --from" if spacing > 0.0
+                           else "--to comes after --from, and a negative --step runs backwards")
     count = int((last - first) / spacing + 1e-9) + 1
     if count > MAX_INSTANTS:
         raise CommandError(f"{count} instants exceed the limit of {MAX_INSTANTS}: use a larger --step")

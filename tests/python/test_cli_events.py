@@ -61,7 +61,7 @@ def test_event_ranges_are_half_open_and_filtered_by_kind(cli, engine):
     old = document(cli, "events", "--from", "1950-01-01 TT", "--to", "1950-04-01 TT", "--kind", "seasons")
     # Before 1972 UTC is UT1 from the ΔT model, and the header says so.
     assert [(row["event"], row["utc"][:16]) for row in old["rows"]] == [("march_equinox", "1950-03-21T04:35")]
-    assert any(line.startswith("UT1 and UTC before 1972-01-01 from the ΔT model") for line in old["header"])
+    assert any(line.startswith("UT1 and UTC before 1972-01-01 (UTC read as UT1) from the ΔT") for line in old["header"])
 
 
 def test_sun_rise_transit_and_set_are_the_module_events_in_utc(cli, engine, dut1):
@@ -84,7 +84,7 @@ def test_sun_far_beyond_the_eop_table_holds_its_last_values(cli):
 
 def test_explicit_eop_table_is_not_extended_but_modelled(cli, eop_c04):
     status, out, err = cli("sun", "--lat", 48.85, "--lon", 2.35, "--date", "2040-01-01", "--eop", eop_c04)
-    assert (status, err) == (0, "") and "from the ΔT model" in out and "held at their last" not in out
+    assert (status, err) == (0, "") and "UT1 after 2026-02-06 from the ΔT model" in out and "held at their last" not in out
 
 
 def test_utc_offset_sets_the_clock_of_days_and_times(cli):

@@ -1,5 +1,8 @@
 """Dates and time scales of the command: ISO text both ways, and the same conversions as the engine."""
+import datetime
+import json
 import random
+import zoneinfo
 
 import pytest
 
@@ -84,3 +87,114 @@ def test_utc_before_1972_comes_from_the_model_and_ut1_needs_a_table(data):
     with pytest.raises(CommandError) as refused:
         without_table.time_scales.convert(2460000.5, "utc", "ut1")
     assert refused.value.status == 1
+
+
+# --- the command on any day of DE421, on civil clocks ---
+
+ANY_YEAR = ["1900-03-01T06:00", "1950-06-15T12:00", "1965-05-01T12:00", "2049-11-20T18:00"]
+PARIS = orbyx.GeodeticObserver(2.35, 48.85, 0.0)
+
+
+def rows(cli, *arguments):
+    status, out, err = cli(*arguments, "--format", "json")
+    assert (status, err) == (0, ""), err
+    return json.loads(out)
+
+
+def utc_day(text):
+    return julian_day_from_calendar(int(text[:4]), int(text[5:7]), int(text[8:10])) + \
+        (int(text[11:13]) * 60 + int(text[14:16])) / 1440
+
+
+def engine_instant(engine, day):
+    """The instant the engine should see: UTC within the tables, the companion's TT outside."""
+    tt = orbyx_ext.convert(engine, orbyx.Instant.utc(day), "tt")
+    return tt.instant if tt.source == "model" else orbyx.Instant.utc(day)
+
+
+@pytest.mark.parametrize("at", ANY_YEAR)
+def test_positions_and_houses_on_any_day_of_the_kernel(cli, data, at):
+    document = rows(cli, "positions", "--at", at, "--bodies", "sun,moon,mars")
+    instant = engine_instant(data.engine, utc_day(at))
+    expected = orbyx_ext.positions(data.engine, ["sun", "moon", "mars"], [instant], orbyx.apparent())[0]
+    assert [list(row.values())[3:] for row in document["rows"]] == expected.tolist()
+    modelled = at < "1972"
+    assert any("from the ΔT model" in line for line in document["header"]) == modelled
+
+    houses = rows(cli, "houses", "--at", at, "--lat", PARIS.latitude_deg, "--lon", PARIS.longitude_east_deg,
+                  "--system", "placidus")
+    ut1 = orbyx_ext.convert(data.engine, orbyx.Instant.utc(utc_day(at)), "ut1").instant.julian_day
+    tt = orbyx_ext.convert(data.engine, orbyx.Instant.utc(utc_day(at)), "tt").instant.julian_day
+    cusps = orbyx.house_cusps(PARIS, ut1, tt, "placidus")
+    assert [row["placidus"] for row in houses["rows"][:12]] == list(cusps.cusp_ecliptic_longitude_deg)
+
+
+@pytest.mark.parametrize("at", ANY_YEAR)
+def test_sun_and_moon_agree_with_skyfield_on_its_delta_t(cli, at):
+    skyfield = pytest.importorskip("skyfield.api")
+    from de421_oracle import load_skyfield_de421, longitude_as_iau2000b
+    from skyfield.framelib import ecliptic_frame
+
+    document = rows(cli, "positions", "--at", at, "--bodies", "sun,moon")
+    kernel, ts = load_skyfield_de421(), skyfield.load.timescale()
+    fields = (int(at[:4]), int(at[5:7]), int(at[8:10]), int(at[11:13]), int(at[14:16]))
+    # Before 1972 the command reads UTC as UT1; skyfield's UT1 comes from its own ΔT splines.
+    t = ts.ut1(*fields) if at < "1972" else ts.utc(*fields)
+    for row in document["rows"]:
+        place = kernel["earth"].at(t).observe(kernel[row["body"]]).apparent().frame_latlon(ecliptic_frame)
+        oracle = float(longitude_as_iau2000b(place[1].degrees, t.tt))
+        difference = abs((row["longitude_deg"] - oracle + 180) % 360 - 180) * 3600
+        # The Moon moves 0.5" per second of time: the two ΔT models part by under a second.
+        assert difference < (0.5 if at < "1972" and row["body"] == "moon" else 0.01), (row["body"], difference)
+
+
+@pytest.mark.parametrize("zone, latitude, longitude, first, last", [
+    ("Europe/Paris", 48.85, 2.35, "2027-03-27", "2027-03-29"),
+    ("America/New_York", 40.71, -74.01, "2027-11-06", "2027-11-08"),
+])
+def test_rise_and_set_days_on_a_zone_across_daylight_saving(cli, data, zone, latitude, longitude, first, last):
+    document = rows(cli, "sun", "--lat", latitude, "--lon", longitude, "--from", first, "--to", last, "--tz", zone)
+    assert document["header"][-1].endswith(f"times in {zone}") or any(
+        line.endswith(f"times in {zone}") for line in document["header"])
+    site, clock = orbyx.GeodeticObserver(longitude, latitude, 0.0), zoneinfo.ZoneInfo(zone)
+    offsets = set()
+    for row in document["rows"]:
+        date = datetime.date.fromisoformat(row["date"])
+        start = datetime.datetime.combine(date, datetime.time(), clock)
+        end = datetime.datetime.combine(date + datetime.timedelta(days=1), datetime.time(), clock)
+        events = orbyx_ext.horizon_events(data.engine, "sun", site, orbyx_ext.instant_from_datetime(start),
+                                          orbyx_ext.instant_from_datetime(end), orbyx.SUN_UPPER_LIMB_ALTITUDE_DEG)
+        local = {event.kind: orbyx_ext.datetime_from_instant(
+            orbyx_ext.convert(data.engine, event.instant, "utc").instant).astimezone(clock) for event in events}
+        for column, kind in (("rise", "rise"), ("transit", "upper_transit"), ("set", "set")):
+            shown = datetime.datetime.fromisoformat(row[column])
+            assert shown.utcoffset() == local[kind].utcoffset()
+            assert abs((shown - local[kind]).total_seconds()) <= 0.5, (row["date"], column)
+        offsets.add(local["rise"].utcoffset())
+    assert len(offsets) == 2  # the clock changed within the range
+
+
+def test_west_offset_backward_step_and_a_leap_second(cli, data):
+    backward = rows(cli, "positions", "--from", "2027-01-03", "--to", "2027-01-01", "--step", "-1d",
+                    "--utc-offset", "-10:00", "--bodies", "sun")["rows"]
+    forward = rows(cli, "positions", "--from", "2027-01-01T10:00Z", "--to", "2027-01-03T10:00Z",
+                   "--bodies", "sun")["rows"]
+    assert [row["time"] for row in backward] == [f"2027-01-0{day}T00:00:00-10:00" for day in (3, 2, 1)]
+    assert [list(row.values())[1:] for row in backward] == [list(row.values())[1:] for row in reversed(forward)]
+
+    leap = rows(cli, "positions", "--at", "2016-12-31T23:59:60Z", "--bodies", "sun")["rows"][0]
+    before = orbyx_ext.convert(data.engine, orbyx.Instant.utc(julian_day_from_calendar(2017, 1, 1)), "tt")
+    assert leap["time"] == "2016-12-31T23:59:60"
+    assert leap["julian_day"] == pytest.approx(before.instant.julian_day - 1 / 86400, abs=1e-9)
+
+
+@pytest.mark.parametrize("arguments, status, message", [
+    (("sun", "--lat", 1, "--lon", 2, "--tz", "Nowhere/Atlantis"), 2, "--tz: unknown time zone 'Nowhere/Atlantis'"),
+    (("moon", "--lat", 1, "--lon", 2, "--date", "2100-01-01"), 1, "2100-01-01 is outside the kernel, which covers"),
+    (("events", "--from", "2054-01-01"), 1, "which covers 1899-07-29 to 2053-10-09"),
+    (("positions", "--eop", "README.md"), 1, "README.md: invalid IERS EOP"),
+])
+def test_errors_speak_in_dates_and_options(cli, arguments, status, message):
+    code, out, err = cli(*arguments)
+    assert (code, out) == (status, "")
+    assert err.count("\n") == 1 and message in err and "Julian day" not in err and "::" not in err, err

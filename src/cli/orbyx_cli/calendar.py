@@ -98,7 +98,7 @@ def parse_instant(text: str, default_scale: str) -> Tuple[float, str]:
         return float(julian.group("day")), _SCALE_OF_ZONE[zone.lower()] if zone else default_scale
     civil = parse_civil(stripped)
     if civil.is_leap_second:
-        raise CommandError(f"invalid date {text!r}: a leap second needs the leap-second kernel")
+        raise CommandError(f"invalid date {text!r}: second 60 exists only in UTC, within a leap second")
     scale, offset_minutes = default_scale, 0
     zone = civil.zone
     if zone and zone[0] in "+-":

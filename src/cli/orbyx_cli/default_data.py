@@ -133,10 +133,15 @@ class OpenedData:
 
     def model_notes(self) -> List[str]:
         """The header line for conversions that left the tables for the ΔT model."""
-        if not self.time_scales.modelled:
+        modelled = self.time_scales.modelled
+        if not modelled:
             return []
-        before = f" before {self.utc_first_day}" if self.utc_first_day else ""
-        return [f"UT1 and UTC{before} from the ΔT model (Morrison et al. 2021), UTC read as UT1"]
+        spans = []
+        if self.utc_first_day is None or format_day(min(modelled)) < self.utc_first_day:
+            spans.append(f"UT1 and UTC before {self.utc_first_day or 'the first leap second'} (UTC read as UT1)")
+        if self.eop_last_day is not None and max(modelled) > self.eop_last_day:
+            spans.append(f"UT1 after {format_day(self.eop_last_day)}")
+        return [" and ".join(spans or ["UT1"]) + " from the ΔT model (Morrison et al. 2021)"]
 
     def ut1_notes(self, latest_utc_day: float) -> List[str]:
         """Header lines for a command that needs UT1 up to the given UTC day."""

@@ -3,6 +3,7 @@ from __future__ import annotations
 
 import argparse
 import math
+import re
 import sys
 from dataclasses import dataclass, field
 from typing import Any, Dict, List, Optional, Tuple
@@ -26,6 +27,7 @@ MAX_DAYS = 100_000
 KIND_COLUMN = {"rise": "rise", "upper_transit": "transit", "set": "set"}
 # Python's ordinal 1 (0001-01-01) is Julian day number 1721426.
 ORDINAL_TO_DAY_NUMBER = 1721425
+_OUTSIDE = re.compile(r"^\S+ is outside")
 
 
 def add_parser(subcommands: Any) -> None:
@@ -116,10 +118,15 @@ def _collect(search: _Search, days: List[int]) -> Dict[int, _DayEvents]:
     progress = Progress(len(days), "days", enabled=len(days) > 400)
     try:
         for day in days:
-            by_day[day] = search.events_of(day)
+            try:
+                by_day[day] = search.events_of(day)
+            except ValueError as error:
+                # The search looks past the day's end: name the day asked for, not the instant it reached.
+                failure = engine_failure(error)
+                year, month, date = calendar_from_day_number(day)
+                raise CommandError(_OUTSIDE.sub(f"{year:04d}-{month:02d}-{date:02d} is outside", str(failure)),
+                                   failure.status) from None
             progress.advance(1)
-    except ValueError as error:
-        raise engine_failure(error) from None
     finally:
         progress.close()
     return by_day

@@ -6,8 +6,9 @@ import re
 from dataclasses import dataclass
 from typing import List, Optional
 
+from .calendar import parse_civil
 from .errors import CommandError
-from .options import instant_argument, instant_span
+from .options import instant_argument, instant_span, is_leap_second
 
 MAX_INSTANTS = 10_000_000
 _STEP = re.compile(r"(?P<sign>[-+]?)(?P<count>\d+(?:\.\d*)?|\.\d+)\s*(?P<unit>d|day|days|h|m|min|s)?", re.IGNORECASE)
@@ -29,6 +30,8 @@ class InstantGrid:
     julian_days: List[float]
     scale: str
     whole_seconds: bool  # whether every instant can be shown to the second
+    # A leap second is computed in TT but shown in UTC, as written.
+    shown_in_utc: bool = False
 
     @property
     def last(self) -> float:
@@ -47,7 +50,12 @@ def grid_from(arguments: argparse.Namespace, at: Optional[str], start: Optional[
         if step is not None:
             raise CommandError("--step needs --from and --to")
         day, scale = instant_argument(at or default_at, arguments, "--at")
-        return InstantGrid([day], scale, at is not None and _is_whole_second(day))
+        if at is None:
+            return InstantGrid([day], scale, False)
+        # A leap second's TT day is no whole second of TT: its text decides.
+        leap = is_leap_second(at)
+        whole = parse_civil(at).seconds_of_day.is_integer() if leap else _is_whole_second(day)
+        return InstantGrid([day], scale, whole, leap)
     if at is not None:
         raise CommandError("give either --at or --from/--to, not both")
     if start is None or end is None:

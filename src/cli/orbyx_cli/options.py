@@ -94,6 +94,13 @@ def command_clock(arguments: argparse.Namespace) -> Clock:
     return clock
 
 
+def is_leap_second(text: str) -> bool:
+    try:
+        return parse_civil(text).is_leap_second
+    except CommandError:
+        return False
+
+
 def _instant(text: str, arguments: argparse.Namespace, clock: Clock) -> Tuple[float, str]:
     stripped = text.strip()
     if stripped.lower() == "now" or stripped[:2].upper() == "JD":

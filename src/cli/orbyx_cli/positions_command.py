@@ -119,9 +119,12 @@ def run(arguments: argparse.Namespace) -> None:
     shown_on_clock = grid.scale == "utc" and not clock.is_utc
 
     def time_text(day: float) -> str:
+        if grid.shown_in_utc:
+            return data.time_scales.utc_text(day, precision)
         return clock.text(day, precision) if shown_on_clock else format_instant(day, precision)
 
-    header = data.header + [_description(arguments, options, clock.label if shown_on_clock else grid.scale.upper())]
+    times_in = clock.label if shown_on_clock else "UTC" if grid.shown_in_utc else grid.scale.upper()
+    header = data.header + [_description(arguments, options, times_in)]
     if observer is not None:
         header.append(f"site: latitude {observer.latitude_deg:g}, longitude {observer.longitude_east_deg:g} east, "
                       f"height {observer.height_m:g} m")

@@ -57,9 +57,9 @@ class Clock:
             wall = datetime.datetime(year, month, day, tzinfo=self.zone)
         except ValueError as error:
             raise CommandError(f"date {year:04d}-{month:02d}-{day:02d} outside the clock's range: {error}") from None
-        # Seconds on the wall from midnight, so a day that springs forward keeps its length on the wall.
+        # Aware arithmetic moves the wall clock: 02:30 on a day that springs forward stays 02:30,
+        # read with the offset before the change.
         wall += datetime.timedelta(seconds=seconds_of_day)
-        wall = wall.replace(tzinfo=self.zone)
         moment = wall.astimezone(datetime.timezone.utc)
         return (moment - _UNIX_EPOCH) / datetime.timedelta(days=1) + UNIX_EPOCH_JULIAN_DAY
 

@@ -186,7 +186,8 @@ def open_data(files: DataFiles) -> OpenedData:
             engine.with_additional_kernel_file(str(path), sha256_of(path))
         except ValueError as error:
             raise file_failure(path, error) from None
-    opened = OpenedData(engine, files, TimeScales(engine), eop_days[-1] if eop_days else None, _first_leap_second_entry(files.leap_second_kernel))
+    opened = OpenedData(engine, files, TimeScales(engine), eop_days[-1] if eop_days else None,
+                        _first_leap_second_entry(files.leap_second_kernel))
     opened.header = _header(opened)
     return opened
 

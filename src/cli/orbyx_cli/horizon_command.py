@@ -6,12 +6,12 @@ import math
 import re
 import sys
 from dataclasses import dataclass, field
-from typing import Any, Dict, List, Optional, Tuple
+from typing import Any, Dict, List, Optional
 
 import orbyx
 import orbyx_ext
 
-from .calendar import calendar_from_day_number, format_instant, julian_day_from_calendar, parse_civil, parse_instant
+from .calendar import calendar_from_day_number, julian_day_from_calendar, parse_civil, parse_instant
 from .clock import Clock, add_clock_options, clock_from
 from .default_data import OpenedData
 from .errors import CommandError, engine_failure

@@ -139,7 +139,8 @@ def run(arguments: argparse.Namespace) -> None:
     header += data.model_notes()
     precision = "second" if grid.whole_seconds else "millisecond"
     coordinates = _coordinate_columns(options.coordinate_system)
-    columns = [Column("time", align_left=True, width=max(len(time_text(grid.julian_days[0])), len(time_text(grid.last))))]
+    time_width = max(len(time_text(grid.julian_days[0])), len(time_text(grid.last)))
+    columns = [Column("time", align_left=True, width=time_width)]
     if arguments.format != "text":
         columns.append(Column("julian_day"))
     columns += [Column("body", align_left=True, width=max(map(len, bodies)))] + coordinates

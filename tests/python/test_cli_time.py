@@ -144,8 +144,9 @@ def test_sun_and_moon_agree_with_skyfield_on_its_delta_t(cli, at):
         place = kernel["earth"].at(t).observe(kernel[row["body"]]).apparent().frame_latlon(ecliptic_frame)
         oracle = float(longitude_as_iau2000b(place[1].degrees, t.tt))
         difference = abs((row["longitude_deg"] - oracle + 180) % 360 - 180) * 3600
-        # The Moon moves 0.5" per second of time: the two ΔT models part by under a second.
-        assert difference < (0.5 if at < "1972" and row["body"] == "moon" else 0.01), (row["body"], difference)
+        # The Moon moves 0.5" per second of time: near 1972 the companion's model, bent onto the
+        # tables, parts from skyfield's splines by some 60 ms (0.03").
+        assert difference < (0.1 if at < "1972" and row["body"] == "moon" else 0.01), (row["body"], difference)
 
 
 @pytest.mark.parametrize("zone, latitude, longitude, first, last", [

@@ -79,9 +79,11 @@ class Clock:
 
 
 def _offset_text(offset: Optional[datetime.timedelta]) -> str:
-    minutes = round((offset or datetime.timedelta()).total_seconds() / 60)
-    sign = "-" if minutes < 0 else "+"
-    return f"{sign}{abs(minutes) // 60:02d}:{abs(minutes) % 60:02d}"
+    seconds = round((offset or datetime.timedelta()).total_seconds())
+    sign, seconds = ("-" if seconds < 0 else "+"), abs(seconds)
+    text = f"{sign}{seconds // 3600:02d}:{seconds // 60 % 60:02d}"
+    # Local mean times of old (Paris until 1911: +00:09:21) keep their seconds.
+    return text + f":{seconds % 60:02d}" if seconds % 60 else text
 
 
 UTC_CLOCK = Clock(datetime.timezone.utc, "UTC")

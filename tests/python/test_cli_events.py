@@ -59,7 +59,9 @@ def test_event_ranges_are_half_open_and_filtered_by_kind(cli, engine):
                                               "march_equinox"]
     assert rows[0]["tt_julian_day"] == solstice.julian_day
     old = document(cli, "events", "--from", "1950-01-01 TT", "--to", "1950-04-01 TT", "--kind", "seasons")
-    assert [(row["event"], row["utc"]) for row in old["rows"]] == [("march_equinox", None)]  # UTC began in 1972
+    # Before 1972 UTC is UT1 from the ΔT model, and the header says so.
+    assert [(row["event"], row["utc"][:16]) for row in old["rows"]] == [("march_equinox", "1950-03-21T04:35")]
+    assert any(line.startswith("UT1 and UTC before 1972-01-01 (UTC read as UT1) from the ΔT") for line in old["header"])
 
 
 def test_sun_rise_transit_and_set_are_the_module_events_in_utc(cli, engine, dut1):
@@ -80,15 +82,15 @@ def test_sun_far_beyond_the_eop_table_holds_its_last_values(cli):
     assert out.splitlines()[-1].split() == ["2027-06-21", "03:46:57", "11:52:22", "19:57:47"]
 
 
-def test_explicit_eop_table_is_not_extended(cli, eop_c04):
+def test_explicit_eop_table_is_not_extended_but_modelled(cli, eop_c04):
     status, out, err = cli("sun", "--lat", 48.85, "--lon", 2.35, "--date", "2040-01-01", "--eop", eop_c04)
-    assert (status, out) == (1, "") and "outside" in err and err.count("\n") == 1
+    assert (status, err) == (0, "") and "UT1 after 2026-02-06 from the ΔT model" in out and "held at their last" not in out
 
 
 def test_utc_offset_sets_the_clock_of_days_and_times(cli):
     utc = document(cli, "sun", "--lat", 48.85, "--lon", 2.35, "--date", "2024-06-21")["rows"][0]
     local = document(cli, "sun", "--lat", 48.85, "--lon", 2.35, "--date", "2024-06-21", "--utc-offset", "+02:00")
-    assert utc["rise"] == "2024-06-21T03:47:05" and local["rows"][0]["rise"] == "2024-06-21T05:47:05"
+    assert utc["rise"] == "2024-06-21T03:47:05" and local["rows"][0]["rise"] == "2024-06-21T05:47:05+02:00"
     assert any(line.endswith("times in UTC+02:00") for line in local["header"])
     # Far east the local day starts before the UTC day: Tokyo's sunrise of the 21st is on the 20th in UTC.
     tokyo = document(cli, "sun", "--lat", 35.68, "--lon", 139.69, "--date", "2024-06-21", "--utc-offset", "+09:00")

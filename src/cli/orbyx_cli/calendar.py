@@ -4,7 +4,8 @@ from __future__ import annotations
 import math
 import re
 import time
-from typing import Tuple
+from dataclasses import dataclass
+from typing import Optional, Tuple
 
 from .errors import CommandError
 
@@ -45,6 +46,43 @@ def _days_in_month(year: int, month: int) -> int:
                - julian_day_from_calendar(year, month, 1))
 
 
+@dataclass(frozen=True)
+class CivilDate:
+    """A date as written: its calendar fields, seconds into the day and the suffix, if any."""
+
+    year: int
+    month: int
+    day: int
+    seconds_of_day: float
+    zone: Optional[str]
+
+    @property
+    def is_leap_second(self) -> bool:
+        return self.seconds_of_day >= SECONDS_PER_DAY
+
+    def julian_day(self) -> float:
+        return julian_day_from_calendar(self.year, self.month, self.day) + self.seconds_of_day / SECONDS_PER_DAY
+
+
+def parse_civil(text: str) -> CivilDate:
+    """The fields of an ISO 8601 date; second 60 is allowed in the day's last minute (a leap second)."""
+    match = _INSTANT.fullmatch(text.strip())
+    if match is None:
+        raise CommandError(f"invalid date {text!r}: expected ISO 8601 such as 2027-06-21 or "
+                           "2027-06-21T18:30:00, optionally followed by Z, UTC, UT1, TT or TDB")
+    year, month, day = (int(match.group(name)) for name in ("year", "month", "day"))
+    hour, minute = int(match.group("hour") or 0), int(match.group("minute") or 0)
+    second = float(match.group("second") or 0)
+    if not 1 <= month <= 12 or not 1 <= day <= _days_in_month(year, month):
+        raise CommandError(f"invalid date {text!r}: no such day in the calendar")
+    leap = second >= 60 and hour == 23 and minute == 59 and second < 61
+    if hour > 23 or minute > 59 or (second >= 60 and not leap):
+        raise CommandError(f"invalid date {text!r}: the time of day must lie within 00:00:00 to 23:59:59.999 "
+                           "(23:59:60 in a leap second)")
+    zone = match.group("zone")
+    return CivilDate(year, month, day, hour * 3600 + minute * 60 + second, zone.lower() if zone else None)
+
+
 def parse_instant(text: str, default_scale: str) -> Tuple[float, str]:
     """(Julian day, scale) of an ISO 8601 date, 'now' or 'JD 2460000.5'.
 
@@ -58,27 +96,18 @@ def parse_instant(text: str, default_scale: str) -> Tuple[float, str]:
     if julian:
         zone = julian.group("zone")
         return float(julian.group("day")), _SCALE_OF_ZONE[zone.lower()] if zone else default_scale
-    match = _INSTANT.fullmatch(stripped)
-    if match is None:
-        raise CommandError(f"invalid date {text!r}: expected ISO 8601 such as 2027-06-21 or "
-                           "2027-06-21T18:30:00, optionally followed by Z, UTC, UT1, TT or TDB")
-    year, month, day = (int(match.group(name)) for name in ("year", "month", "day"))
-    hour, minute = int(match.group("hour") or 0), int(match.group("minute") or 0)
-    second = float(match.group("second") or 0)
-    if not 1 <= month <= 12 or not 1 <= day <= _days_in_month(year, month):
-        raise CommandError(f"invalid date {text!r}: no such day in the calendar")
-    if hour > 23 or minute > 59 or second >= 60:
-        raise CommandError(f"invalid date {text!r}: the time of day must lie within 00:00:00 to 23:59:59.999")
+    civil = parse_civil(stripped)
+    if civil.is_leap_second:
+        raise CommandError(f"invalid date {text!r}: second 60 exists only in UTC, within a leap second")
     scale, offset_minutes = default_scale, 0
-    zone = match.group("zone")
+    zone = civil.zone
     if zone and zone[0] in "+-":
         digits = zone[1:].replace(":", "")
         offset_minutes = (int(digits[:2]) * 60 + int(digits[2:])) * (1 if zone[0] == "+" else -1)
         scale = "utc"
     elif zone:
-        scale = _SCALE_OF_ZONE[zone.lower()]
-    seconds_of_day = hour * 3600 + minute * 60 + second - offset_minutes * 60
-    return julian_day_from_calendar(year, month, day) + seconds_of_day / SECONDS_PER_DAY, scale
+        scale = _SCALE_OF_ZONE[zone]
+    return civil.julian_day() - offset_minutes * 60 / SECONDS_PER_DAY, scale
 
 
 def format_instant(julian_day: float, precision: str = "second") -> str:

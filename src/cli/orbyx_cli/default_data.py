@@ -11,6 +11,7 @@ from __future__ import annotations
 import hashlib
 import importlib.util
 import os
+import re
 from dataclasses import dataclass, field
 from pathlib import Path
 from typing import List, Optional, Sequence
@@ -22,12 +23,14 @@ from .calendar import calendar_from_day_number, format_day
 from .errors import ENGINE_FAILURE, CommandError, file_failure
 from .planet_centres import centre_sources, centres_note
 from .spk_summary import SpkSummary, read_spk_summary
-from .time_scales import Dut1Table, LeapSeconds, TimeScales
+from .time_scales import TimeScales
 
 SHIPPED = Path(__file__).resolve().parent / "data"
 SHIPPED_LEAP_SECONDS = SHIPPED / "leapseconds.tls"
 SHIPPED_PLANET_CENTRES = SHIPPED / "planet_centres.bsp"
 INSTALL_HINT = "pip install 'orbyx[data]'"
+_MONTHS = ["JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"]
+_FIRST_ENTRY = re.compile(r"DELTET/DELTA_AT\s*=\s*\(\s*[\d.]+\s*,\s*@(\d{4})-([A-Za-z]{3})-(\d{1,2})")
 # How far past the table's last day the default EOP values are held.
 EOP_HOLD_DAYS = 36525.0
 
@@ -104,10 +107,16 @@ def _read_text(path: Path) -> str:
         raise file_failure(path, error) from None
 
 
-def _held_row(table: Dut1Table, last_line: str) -> str:
+def _eop_days(text: str) -> List[float]:
+    """UTC Julian days of the rows of an EOP 20 C04 table."""
+    return [float(fields[4]) + 2400000.5 for fields in (line.split() for line in text.splitlines())
+            if len(fields) >= 8 and not fields[0].startswith("#")]
+
+
+def _held_row(last_day: float, last_line: str) -> str:
     """A C04 row far ahead repeating the last row's x, y and UT1 − UTC."""
     fields = last_line.split()
-    day = table.days[-1] + EOP_HOLD_DAYS
+    day = last_day + EOP_HOLD_DAYS
     year, month, date = calendar_from_day_number(int(day + 0.5))
     return (f"{year:4d} {month:3d} {date:3d}   0 {day - 2400000.5:9.2f} "
             f"{fields[5]} {fields[6]} {fields[7]}\n")
@@ -119,7 +128,20 @@ class OpenedData:
     files: DataFiles
     time_scales: TimeScales
     eop_last_day: Optional[float]  # last tabulated UTC day, before any held values
+    utc_first_day: Optional[str]  # date of the leap-second kernel's first entry
     header: List[str] = field(default_factory=list)
+
+    def model_notes(self) -> List[str]:
+        """The header line for conversions that left the tables for the ΔT model."""
+        modelled = self.time_scales.modelled
+        if not modelled:
+            return []
+        spans = []
+        if self.utc_first_day is None or format_day(min(modelled)) < self.utc_first_day:
+            spans.append(f"UT1 and UTC before {self.utc_first_day or 'the first leap second'} (UTC read as UT1)")
+        if self.eop_last_day is not None and max(modelled) > self.eop_last_day:
+            spans.append(f"UT1 after {format_day(self.eop_last_day)}")
+        return [" and ".join(spans or ["UT1"]) + " from the ΔT model (Morrison et al. 2021)"]
 
     def ut1_notes(self, latest_utc_day: float) -> List[str]:
         """Header lines for a command that needs UT1 up to the given UTC day."""
@@ -131,14 +153,16 @@ class OpenedData:
 
 def open_data(files: DataFiles) -> OpenedData:
     """Opens the engine on the files and reads the same time tables for the command's own use."""
-    leap_seconds_text = _read_text(files.leap_second_kernel)
     try:
-        engine = orbyx_ext.open(str(files.kernel), sha256_of(files.kernel),
-                            leap_second_kernel=str(files.leap_second_kernel),
-                            leap_second_sha256=sha256_of(files.leap_second_kernel))
+        engine = orbyx_ext.open(str(files.kernel), sha256_of(files.kernel))
     except ValueError as error:
         raise file_failure(files.kernel, error) from None
-    dut1, eop_last_day = None, None
+    # Attached apart, so that a bad leap-second kernel is blamed on its own path.
+    try:
+        engine.with_leap_second_kernel(str(files.leap_second_kernel), sha256_of(files.leap_second_kernel))
+    except ValueError as error:
+        raise file_failure(files.leap_second_kernel, error) from None
+    eop_days: List[float] = []
     if files.eop is not None:
         held = files.eop_is_default and hasattr(os, "memfd_create")
         if not held:
@@ -149,28 +173,31 @@ def open_data(files: DataFiles) -> OpenedData:
                 raise file_failure(files.eop, error) from None
         eop_text = _read_text(files.eop)
         try:
-            dut1 = Dut1Table.from_text(eop_text)
+            eop_days = _eop_days(eop_text)
         except ValueError as error:
             raise file_failure(files.eop, error) from None
-        if not dut1.days:
+        if not eop_days:
             raise CommandError(f"{files.eop}: no EOP rows found", ENGINE_FAILURE)
-        eop_last_day = dut1.days[-1]
         if held:
             last_row = eop_text.rstrip("\n").rsplit("\n", 1)[-1]
-            _attach_eop_text(engine, files.eop, eop_text + _held_row(dut1, last_row))
-            dut1 = dut1.held_for(EOP_HOLD_DAYS)
+            _attach_eop_text(engine, files.eop, eop_text + _held_row(eop_days[-1], last_row))
     for path in files.additional_kernels:
         try:
             engine.with_additional_kernel_file(str(path), sha256_of(path))
         except ValueError as error:
             raise file_failure(path, error) from None
-    try:
-        leap_seconds = LeapSeconds.from_text(leap_seconds_text)
-    except ValueError as error:
-        raise file_failure(files.leap_second_kernel, error) from None
-    opened = OpenedData(engine, files, TimeScales(leap_seconds, dut1), eop_last_day)
+    opened = OpenedData(engine, files, TimeScales(engine), eop_days[-1] if eop_days else None,
+                        _first_leap_second_entry(files.leap_second_kernel))
     opened.header = _header(opened)
     return opened
+
+
+def _first_leap_second_entry(path: Path) -> Optional[str]:
+    match = _FIRST_ENTRY.search(_read_text(path))
+    if match is None:
+        return None
+    year, month, day = match.groups()
+    return f"{year}-{_MONTHS.index(month.upper()) + 1:02d}-{int(day):02d}"
 
 
 def _attach_eop_text(engine: orbyx.Engine, path: Path, text: str) -> None:

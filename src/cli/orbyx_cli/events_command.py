@@ -3,14 +3,15 @@ from __future__ import annotations
 
 import argparse
 import sys
-from typing import Any, Dict, List, Optional
+from typing import Any, Dict, List
 
 import orbyx
 
 from .calendar import format_instant
+from .clock import Clock, add_clock_options
 from .errors import CommandError, engine_failure
-from .options import (add_data_options, add_format_option, add_scale_option, instant_argument, instant_span,
-                      opened_data)
+from .options import (add_data_options, add_format_option, add_scale_option, command_clock, instant_argument,
+                      instant_span, opened_data)
 from .output import Column, write_table
 from .time_scales import TimeScales
 
@@ -31,16 +32,15 @@ def add_parser(subcommands: Any) -> None:
     parser.add_argument("--kind", choices=tuple(KINDS), default="all", type=str.lower,
                         help="which events (default all)")
     add_scale_option(parser, "time scale of dates without a suffix (default utc)")
+    add_clock_options(parser, "dates without a suffix and of the utc column")
     add_format_option(parser)
     add_data_options(parser)
     parser.set_defaults(run=run)
 
 
-def _utc_text(scales: TimeScales, tt_day: float) -> Optional[str]:
-    try:
-        return format_instant(scales.convert(tt_day, "tt", "utc"))
-    except CommandError:
-        return None  # before the first leap second UTC is not defined here
+def _utc_text(scales: TimeScales, clock: Clock, tt_day: float) -> str:
+    utc = scales.convert(tt_day, "tt", "utc")
+    return format_instant(utc) if clock.is_utc else clock.text(utc)
 
 
 def _events_of_kind(engine: orbyx.Engine, kind: str, start_tt: float, end_tt: float) -> List[float]:
@@ -66,6 +66,7 @@ def run(arguments: argparse.Namespace) -> None:
         start, end, scale = instant_span(arguments, arguments.start, arguments.end)
     if end <= start:
         raise CommandError("--to must come after --from")
+    clock = command_clock(arguments)
     data = opened_data(arguments)
     scales = data.time_scales
     start_tt, end_tt = scales.convert(start, scale, "tt"), scales.convert(end, scale, "tt")
@@ -76,11 +77,13 @@ def run(arguments: argparse.Namespace) -> None:
     except ValueError as error:
         raise engine_failure(error) from None
     rows: List[Dict[str, Any]] = [
-        {"event": kind, "utc": _utc_text(scales, day), "tt": format_instant(day), "tt_julian_day": day}
+        {"event": kind, "utc": _utc_text(scales, clock, day), "tt": format_instant(day), "tt_julian_day": day}
         for day, kind in sorted(found)]
     columns = [Column("utc", align_left=True), Column("tt", align_left=True)]
     if arguments.format != "text":
         columns.append(Column("tt_julian_day"))
     columns.append(Column("event", align_left=True))
-    header = data.header + [f"events from {format_instant(start)} to {format_instant(end)} {scale.upper()}"]
+    header = data.header + [f"events from {format_instant(start)} to {format_instant(end)} {scale.upper()}"
+                            + ("" if clock.is_utc else f"; the utc column on the clock of {clock.label}")]
+    header += data.model_notes()
     write_table(sys.stdout, arguments.format, header, columns, rows)

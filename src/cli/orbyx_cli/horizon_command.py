@@ -6,11 +6,13 @@ import math
 import re
 import sys
 from dataclasses import dataclass, field
-from typing import Any, Dict, List, Optional, Tuple
+from typing import Any, Dict, List, Optional
 
 import orbyx
+import orbyx_ext
 
-from .calendar import calendar_from_day_number, format_instant, parse_instant
+from .calendar import calendar_from_day_number, julian_day_from_calendar, parse_civil, parse_instant
+from .clock import Clock, add_clock_options, clock_from
 from .default_data import OpenedData
 from .errors import CommandError, engine_failure
 from .options import add_data_options, add_format_option, add_site_options, finite_float, observer_from, opened_data
@@ -22,11 +24,10 @@ DEFAULT_ALTITUDE = {
     "moon": (orbyx.MEAN_REFRACTION_ALTITUDE_DEG, "centre with mean refraction"),
 }
 MAX_DAYS = 100_000
-NO_CROSSING = "body does not cross the requested altitude"
-# An altitude no body can go below: the search then returns the transit alone.
-NADIR_DEG = -90.0
-SAME_EVENT_DAYS = 60.0 / 86400.0
-_OFFSET = re.compile(r"([+-])(\d{1,2}):?(\d{2})?")
+KIND_COLUMN = {"rise": "rise", "upper_transit": "transit", "set": "set"}
+# Python's ordinal 1 (0001-01-01) is Julian day number 1721426.
+ORDINAL_TO_DAY_NUMBER = 1721425
+_OUTSIDE = re.compile(r"^\S+ is outside")
 
 
 def add_parser(subcommands: Any) -> None:
@@ -42,38 +43,30 @@ def add_parser(subcommands: Any) -> None:
         parser.add_argument("--to", dest="end", metavar="DATE", help="last day of a range (included)")
         parser.add_argument("--altitude", type=finite_float, metavar="DEG",
                             help=f"altitude of the centre at rise and set (default {altitude:.4f})")
-        parser.add_argument("--utc-offset", default="+00:00", metavar="+HH:MM",
-                            help="clock of the days and times shown, e.g. +02:00 (default UTC)")
+        add_clock_options(parser, "the days and times shown")
         add_format_option(parser)
         add_data_options(parser)
         parser.set_defaults(run=run, body=body)
 
 
-def _offset_days(text: str) -> float:
-    match = _OFFSET.fullmatch(text.strip())
-    if match is None or int(match.group(2)) > 14 or int(match.group(3) or 0) > 59:
-        raise CommandError(f"--utc-offset: invalid offset {text!r}: expected +HH:MM within ±14:00")
-    minutes = int(match.group(2)) * 60 + int(match.group(3) or 0)
-    return (minutes if match.group(1) == "+" else -minutes) / 1440.0
-
-
-def _day_number(text: str, option: str) -> int:
+def _day_number(text: str, option: str, clock: Clock) -> int:
     try:
-        julian_day, _ = parse_instant(text, "utc")
+        if text.strip().lower() == "now":
+            return clock.wall(parse_instant(text, "utc")[0]).toordinal() + ORDINAL_TO_DAY_NUMBER
+        civil = parse_civil(text)
     except CommandError as error:
         raise CommandError(f"{option}: {error}") from None
-    return math.floor(julian_day + 0.5)
+    return math.floor(julian_day_from_calendar(civil.year, civil.month, civil.day) + 0.5)
 
 
-def _days(arguments: argparse.Namespace) -> List[int]:
+def _days(arguments: argparse.Namespace, clock: Clock) -> List[int]:
     if arguments.date is not None and (arguments.start or arguments.end):
         raise CommandError("give either --date or --from/--to, not both")
     if (arguments.start is None) != (arguments.end is None):
         raise CommandError("--from and --to go together")
     if arguments.start is None:
-        day = _day_number(arguments.date or "now", "--date")
-        return [day]
-    first, last = _day_number(arguments.start, "--from"), _day_number(arguments.end, "--to")
+        return [_day_number(arguments.date or "now", "--date", clock)]
+    first, last = _day_number(arguments.start, "--from", clock), _day_number(arguments.end, "--to", clock)
     if last < first:
         raise CommandError("--to comes before --from")
     if last - first + 1 > MAX_DAYS:
@@ -90,90 +83,72 @@ class _DayEvents:
 
 
 class _Search:
-    """Rise, transit and set found around each local mean noon, shown on the output clock."""
+    """Rise, upper transit and set within each day of the clock, as UTC Julian days."""
 
     def __init__(self, data: OpenedData, body: str, observer: orbyx.GeodeticObserver, altitude: float,
-                 offset_days: float) -> None:
+                 clock: Clock) -> None:
         self.data, self.body, self.observer = data, body, observer
-        self.altitude, self.offset_days = altitude, offset_days
+        self.altitude, self.clock = altitude, clock
 
-    def clock_day(self, ut1_day: float) -> float:
-        return self.data.time_scales.convert(ut1_day, "ut1", "utc") + self.offset_days
+    def day_start(self, day_number: int) -> float:
+        year, month, day = calendar_from_day_number(day_number)
+        return self.clock.utc_day(year, month, day)
 
-    def around_noon(self, day_number: int) -> Tuple[Dict[str, List[float]], Optional[str]]:
-        noon_utc = day_number - self.observer.longitude_east_deg / 360.0
-        around = orbyx.Instant.utc(noon_utc)
-        engine = self.data.engine
-        try:
-            result = engine.rise_set_transit(self.body, self.observer, around, self.altitude)
-        except ValueError as error:
-            if str(error) != NO_CROSSING:
-                raise
-            result = engine.rise_set_transit(self.body, self.observer, around, NADIR_DEG)
-        events = {"transit": [self.clock_day(result.transit_ut1_julian_day)], "rise": [], "set": []}
-        if result.rise_ut1_julian_day is None or result.set_ut1_julian_day is None:
-            return events, self._polar_note(result.transit_ut1_julian_day)
-        events["rise"].append(self.clock_day(result.rise_ut1_julian_day))
-        events["set"].append(self.clock_day(result.set_ut1_julian_day))
-        return events, None
+    def events_of(self, day_number: int) -> _DayEvents:
+        start, end = orbyx.Instant.utc(self.day_start(day_number)), orbyx.Instant.utc(self.day_start(day_number + 1))
+        found = _DayEvents()
+        transits = []
+        for event in orbyx_ext.horizon_events(self.data.engine, self.body, self.observer, start, end, self.altitude):
+            if event.kind in KIND_COLUMN:
+                utc = self.data.time_scales.convert_instant(event.instant, "utc").julian_day
+                getattr(found, KIND_COLUMN[event.kind]).append(utc)
+                if event.kind == "upper_transit":
+                    transits.append(event.instant)
+        if not found.rise and not found.set:
+            found.note = self._polar_note(transits[0] if transits else start)
+        return found
 
-    def _polar_note(self, transit_ut1: float) -> str:
-        options = orbyx.apparent("topocentric", "equatorial", self.observer)
-        declination = self.data.engine.position(self.body, orbyx.Instant.ut1(transit_ut1), options).latitude_deg
-        culmination = 90.0 - abs(self.observer.latitude_deg - declination)
-        return "above the altitude all day" if culmination > self.altitude else "below the altitude all day"
+    def _polar_note(self, instant: orbyx.Instant) -> str:
+        altitude = orbyx_ext.horizontal(self.data.engine, self.body, self.observer, instant).altitude_deg
+        return "above the altitude all day" if altitude > self.altitude else "below the altitude all day"
 
 
 def _collect(search: _Search, days: List[int]) -> Dict[int, _DayEvents]:
-    by_day = {day: _DayEvents() for day in days}
-    # Each event belongs to the transit nearest some local mean noon: a day's events are
-    # found around its own noon and its neighbours'.
-    anchors = list(range(days[0] - 1, days[-1] + 2))
-    progress = Progress(len(anchors), "days", enabled=len(anchors) > 400)
+    by_day: Dict[int, _DayEvents] = {}
+    progress = Progress(len(days), "days", enabled=len(days) > 400)
     try:
-        for anchor in anchors:
-            events, note = search.around_noon(anchor)
-            if note is not None and anchor in by_day:
-                by_day[anchor].note = note
-            for kind, clock_days in events.items():
-                for clock_day in clock_days:
-                    day = by_day.get(math.floor(clock_day + 0.5))
-                    found = getattr(day, kind) if day is not None else None
-                    if found is not None and all(abs(clock_day - seen) > SAME_EVENT_DAYS for seen in found):
-                        found.append(clock_day)
+        for day in days:
+            try:
+                by_day[day] = search.events_of(day)
+            except ValueError as error:
+                # The search looks past the day's end: name the day asked for, not the instant it reached.
+                failure = engine_failure(error)
+                year, month, date = calendar_from_day_number(day)
+                raise CommandError(_OUTSIDE.sub(f"{year:04d}-{month:02d}-{date:02d} is outside", str(failure)),
+                                   failure.status) from None
             progress.advance(1)
-    except ValueError as error:
-        raise engine_failure(error) from None
     finally:
         progress.close()
     return by_day
 
 
-def _offset_label(offset_days: float) -> str:
-    if offset_days == 0.0:
-        return "UTC"
-    minutes = round(offset_days * 1440)
-    sign = "+" if minutes > 0 else "-"
-    return f"UTC{sign}{abs(minutes) // 60:02d}:{abs(minutes) % 60:02d}"
-
-
 def run(arguments: argparse.Namespace) -> None:
-    days = _days(arguments)
-    offset_days = _offset_days(arguments.utc_offset)
+    clock = clock_from(arguments)
+    days = _days(arguments, clock)
     observer = observer_from(arguments)
     assert observer is not None  # --lat and --lon are required here
     default_altitude, meaning = DEFAULT_ALTITUDE[arguments.body]
     altitude = default_altitude if arguments.altitude is None else arguments.altitude
     data = opened_data(arguments)
-    by_day = _collect(_Search(data, arguments.body, observer, altitude, offset_days), days)
-
-    clock = _offset_label(offset_days)
+    search = _Search(data, arguments.body, observer, altitude, clock)
+    by_day = _collect(search, days)
     text_form = arguments.format == "text"
 
-    def shown(clock_days: List[float]) -> Optional[str]:
-        if not clock_days:
+    def shown(utc_days: List[float]) -> Optional[str]:
+        if not utc_days:
             return None
-        return " ".join(format_instant(day)[11:] if text_form else format_instant(day) for day in sorted(clock_days))
+        # Text shows the time of day alone: the row's date and the header's clock say the rest.
+        return " ".join(clock.text(day)[11:19] if text_form else clock.text(day) for day in sorted(utc_days))
 
     rows = []
     for day in days:
@@ -185,8 +160,9 @@ def run(arguments: argparse.Namespace) -> None:
         f"{arguments.body.capitalize()} at latitude {observer.latitude_deg:g}, longitude "
         f"{observer.longitude_east_deg:g} east, height {observer.height_m:g} m; rise and set at altitude "
         f"{altitude:.4f} degrees" + (f" ({meaning})" if arguments.altitude is None else "")
-        + f"; times in {clock}"]
-    header += data.ut1_notes(days[-1] + 0.5 - offset_days)
+        + f"; times in {clock.label}"]
+    header += data.ut1_notes(search.day_start(days[-1] + 1))
+    header += data.model_notes()
     columns = [Column("date", align_left=True), Column("rise"), Column("transit"), Column("set"),
                Column("note", align_left=True)]
     if text_form and all(row["note"] is None for row in rows):

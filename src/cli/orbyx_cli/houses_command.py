@@ -8,9 +8,10 @@ from typing import Any, Dict, List
 import orbyx
 
 from .calendar import format_instant
-from .errors import ENGINE_FAILURE, CommandError
+from .clock import add_clock_options
+from .errors import engine_failure
 from .options import (add_data_options, add_format_option, add_scale_option, add_site_options,
-                      instant_argument, observer_from, opened_data)
+                      command_clock, instant_argument, observer_from, opened_data)
 from .output import Column, fixed, write_table
 
 SYSTEMS = ("placidus", "campanus", "equal", "whole_sign")
@@ -27,6 +28,7 @@ def add_parser(subcommands: Any) -> None:
     parser.add_argument("--system", choices=("all",) + SYSTEMS, default="all", type=str.lower,
                         help="one system or all (default)")
     add_scale_option(parser, "time scale of a date without a suffix (default utc)")
+    add_clock_options(parser, "a date without a suffix")
     add_format_option(parser)
     add_data_options(parser)
     parser.set_defaults(run=run)
@@ -48,7 +50,7 @@ def run(arguments: argparse.Namespace) -> None:
         except ValueError as error:
             failures.append(f"{system}: {error}")
     if not results:
-        raise CommandError(failures[0], status=ENGINE_FAILURE)
+        raise engine_failure(ValueError(failures[0]))
     # One row per quantity and a column per system, so the systems read side by side.
     rows: List[Dict[str, Any]] = [
         {"quantity": f"cusp_{index}", **{system: cusps.cusp_ecliptic_longitude_deg[index - 1]
@@ -56,11 +58,15 @@ def run(arguments: argparse.Namespace) -> None:
         for index in range(1, 13)]
     rows += [{"quantity": name, **{system: getattr(cusps, name) for system, cusps in results.items()}}
              for name in ANGLES]
+    clock = command_clock(arguments)
+    when = clock.text(julian_day) if scale == "utc" and not clock.is_utc else \
+        f"{format_instant(julian_day)} {scale.upper()}"
     header = data.header + [
-        f"house cusps at {format_instant(julian_day)} {scale.upper()} (UT1 JD {ut1:.6f}, TT JD {tt:.6f}), "
+        f"house cusps at {when} (UT1 JD {ut1:.6f}, TT JD {tt:.6f}), "
         f"latitude {observer.latitude_deg:g}, longitude {observer.longitude_east_deg:g} east; "
         "ecliptic longitudes of date in degrees"]
     header += data.ut1_notes(data.time_scales.convert(julian_day, scale, "utc"))
+    header += data.model_notes()
     header += failures
     columns = [Column("quantity", align_left=True)] + [Column(system, fixed(4)) for system in results]
     write_table(sys.stdout, arguments.format, header, columns, rows)

@@ -31,9 +31,28 @@ def build_parser() -> CommandParser:
     return parser
 
 
+# Options whose values may start with '-' (an offset west of Greenwich, a backward step,
+# a year before 0), which argparse would otherwise take for an option.
+SIGNED_VALUE_OPTIONS = ("--utc-offset", "--step", "--at", "--from", "--to", "--date")
+
+
+def _signed_values_attached(argv: List[str]) -> List[str]:
+    joined: List[str] = []
+    index = 0
+    while index < len(argv):
+        if argv[index] in SIGNED_VALUE_OPTIONS and index + 1 < len(argv) and argv[index + 1][:1] == "-" \
+                and argv[index + 1][1:2].isdigit():
+            joined.append(f"{argv[index]}={argv[index + 1]}")
+            index += 2
+        else:
+            joined.append(argv[index])
+            index += 1
+    return joined
+
+
 def main(argv: Optional[List[str]] = None) -> int:
     try:
-        arguments = build_parser().parse_args(argv)
+        arguments = build_parser().parse_args(_signed_values_attached(sys.argv[1:] if argv is None else argv))
         arguments.run(arguments)
     except CommandError as error:
         print(f"{error.prog or 'orbyx'}: error: {error}", file=sys.stderr)

@@ -6,14 +6,17 @@ import math
 from typing import List, NoReturn, Optional, Tuple
 
 import orbyx
+import orbyx_ext
 
-from .calendar import parse_instant
+from .calendar import parse_civil, parse_instant
+from .clock import Clock, clock_from
 from .default_data import OpenedData, open_data, resolve_files
 from .errors import CommandError
 
 BODIES = ("sun", "moon", "mercury", "venus", "earth", "mars", "jupiter", "saturn", "uranus", "neptune", "pluto")
 FORMATS = ("text", "csv", "json")
 SCALES = ("utc", "ut1", "tt", "tdb")
+LAST_MINUTE_SECONDS = 86340.0
 
 
 class CommandParser(argparse.ArgumentParser):
@@ -75,13 +78,54 @@ def observer_from(arguments: argparse.Namespace) -> Optional[orbyx.GeodeticObser
 
 
 def opened_data(arguments: argparse.Namespace) -> OpenedData:
-    return open_data(resolve_files(arguments.kernel, arguments.add_kernel, arguments.lsk, arguments.eop))
+    # Opened once per run: a leap second in a date already needs the leap-second kernel.
+    opened: Optional[OpenedData] = getattr(arguments, "opened_data", None)
+    if opened is None:
+        opened = open_data(resolve_files(arguments.kernel, arguments.add_kernel, arguments.lsk, arguments.eop))
+        arguments.opened_data = opened
+    return opened
+
+
+def command_clock(arguments: argparse.Namespace) -> Clock:
+    """The clock of dates without a suffix and of printed times; a zone or offset means UTC."""
+    clock = clock_from(arguments)
+    if not clock.is_utc and getattr(arguments, "scale", "utc") != "utc":
+        raise CommandError(f"--tz and --utc-offset set a civil clock, which --scale {arguments.scale} contradicts")
+    return clock
+
+
+def is_leap_second(text: str) -> bool:
+    try:
+        return parse_civil(text).is_leap_second
+    except CommandError:
+        return False
+
+
+def _instant(text: str, arguments: argparse.Namespace, clock: Clock) -> Tuple[float, str]:
+    stripped = text.strip()
+    if stripped.lower() == "now" or stripped[:2].upper() == "JD":
+        return parse_instant(stripped, arguments.scale)
+    civil = parse_civil(stripped)
+    if civil.is_leap_second and civil.zone in (None, "z", "utc") and arguments.scale == "utc":
+        engine = opened_data(arguments).engine
+        try:
+            instant = orbyx_ext.instant_from_calendar(civil.year, civil.month, civil.day, 23, 59,
+                                                      civil.seconds_of_day - LAST_MINUTE_SECONDS, "utc", engine)
+        except ValueError as error:
+            raise CommandError(f"invalid date {text!r}: {error}") from None
+        return instant.julian_day, instant.time_scale
+    if civil.zone is None and not clock.is_utc:
+        return clock.utc_day(civil.year, civil.month, civil.day, civil.seconds_of_day), "utc"
+    return parse_instant(stripped, arguments.scale)
 
 
 def instant_argument(text: str, arguments: argparse.Namespace, option: str) -> Tuple[float, str]:
+    clock = command_clock(arguments)
     try:
-        return parse_instant(text, arguments.scale)
+        return _instant(text, arguments, clock)
     except CommandError as error:
+        if error.status != 2:
+            raise
         raise CommandError(f"{option}: {error}") from None
 
 

@@ -6,14 +6,17 @@ import sys
 from typing import Any, Dict, Iterator, List, Optional, Tuple
 
 import orbyx
+import orbyx_ext
 
 from .calendar import format_instant
-from .errors import CommandError, engine_failure
+from .clock import add_clock_options
+from .errors import ENGINE_FAILURE, CommandError, engine_failure
 from .instant_grid import InstantGrid, grid_from
 from .options import (BODIES, add_data_options, add_format_option, add_scale_option, add_site_options,
-                      body_list, observer_from, opened_data)
+                      body_list, command_clock, observer_from, opened_data)
 from .output import Column, TableWriter, fixed
 from .progress import Progress
+from .time_scales import TimeScales
 
 ORIGINS = ("geocentric", "topocentric", "heliocentric", "barycentric")
 ORIGIN_BODY = {"geocentric": "earth", "topocentric": "earth", "heliocentric": "sun"}
@@ -30,8 +33,10 @@ def add_parser(subcommands: Any) -> None:
     when.add_argument("--at", metavar="DATE", help="one instant (default: now)")
     when.add_argument("--from", dest="start", metavar="DATE", help="first instant of a range")
     when.add_argument("--to", dest="end", metavar="DATE", help="last instant of a range (included)")
-    when.add_argument("--step", metavar="STEP", help="spacing of a range, e.g. 1d, 6h, 10m, 30s (default 1d)")
+    when.add_argument("--step", metavar="STEP",
+                      help="spacing of a range, e.g. 1d, 6h, 10m, 30s, or -1d to run backwards (default 1d)")
     add_scale_option(parser, "time scale of dates without a suffix, and of the printed times (default utc)")
+    add_clock_options(parser, "dates without a suffix and of the printed times")
     request = parser.add_argument_group("request")
     request.add_argument("--bodies", type=str, metavar="LIST",
                          help=f"comma-separated, from {', '.join(BODIES)} (default: all but the origin's)")
@@ -70,11 +75,11 @@ def _options(arguments: argparse.Namespace, observer: Any) -> orbyx.PositionOpti
         raise CommandError(str(error)) from None
 
 
-def _description(arguments: argparse.Namespace, options: orbyx.PositionOptions, grid: InstantGrid) -> str:
+def _description(arguments: argparse.Namespace, options: orbyx.PositionOptions, times_in: str) -> str:
     kind = "geometric" if arguments.geometric else "apparent"
     epoch = "of date" if options.reference_epoch == "of_date" else "J2000"
     sidereal = f", sidereal ({arguments.sidereal})" if arguments.sidereal else ""
-    return f"{kind} {options.origin} {options.coordinate_system} positions, {epoch}{sidereal}; times in {grid.scale.upper()}"
+    return f"{kind} {options.origin} {options.coordinate_system} positions, {epoch}{sidereal}; times in {times_in}"
 
 
 def _coordinate_columns(frame: str) -> List[Column]:
@@ -85,11 +90,12 @@ def _coordinate_columns(frame: str) -> List[Column]:
             Column("distance_au", fixed(9), width=12), Column(names[2], fixed(6), width=10)]
 
 
-def _chunks(engine: orbyx.Engine, arguments: argparse.Namespace, bodies: List[str],
+def _chunks(engine: orbyx.Engine, scales: TimeScales, arguments: argparse.Namespace, bodies: List[str],
             options: orbyx.PositionOptions, grid: InstantGrid) -> Iterator[Tuple[int, List[List[float]]]]:
     """(first instant's index, longitude, latitude, distance and speed per instant and body) per chunk."""
     for begin in range(0, len(grid.julian_days), CHUNK_INSTANTS):
-        chunk = [orbyx.Instant(day, grid.scale) for day in grid.julian_days[begin:begin + CHUNK_INSTANTS]]
+        chunk = [scales.for_engine(orbyx.Instant(day, grid.scale))
+                 for day in grid.julian_days[begin:begin + CHUNK_INSTANTS]]
         try:
             if arguments.sidereal:
                 places = [engine.sidereal_position(body, instant, options, arguments.sidereal)
@@ -97,7 +103,7 @@ def _chunks(engine: orbyx.Engine, arguments: argparse.Namespace, bodies: List[st
                 yield begin, [[place.longitude_deg, place.latitude_deg, place.distance_au,
                                place.longitude_speed_deg_per_day] for place in places]
             else:
-                yield begin, engine.positions(bodies, chunk, options).reshape(-1, 4).tolist()
+                yield begin, orbyx_ext.positions(engine, bodies, chunk, options).reshape(-1, 4).tolist()
         except ValueError as error:
             raise engine_failure(error) from None
 
@@ -109,15 +115,32 @@ def run(arguments: argparse.Namespace) -> None:
     bodies = body_list(arguments.bodies) if arguments.bodies else \
         [body for body in BODIES if body != ORIGIN_BODY.get(options.origin)]
     data = opened_data(arguments)
+    clock = command_clock(arguments)
+    shown_on_clock = grid.scale == "utc" and not clock.is_utc
 
-    header = data.header + [_description(arguments, options, grid)]
+    def time_text(day: float) -> str:
+        if grid.shown_in_utc:
+            return data.time_scales.utc_text(day, precision)
+        return clock.text(day, precision) if shown_on_clock else format_instant(day, precision)
+
+    times_in = clock.label if shown_on_clock else "UTC" if grid.shown_in_utc else grid.scale.upper()
+    header = data.header + [_description(arguments, options, times_in)]
     if observer is not None:
         header.append(f"site: latitude {observer.latitude_deg:g}, longitude {observer.longitude_east_deg:g} east, "
                       f"height {observer.height_m:g} m")
-        header += data.ut1_notes(data.time_scales.convert(grid.last, grid.scale, "utc"))
+        header += data.ut1_notes(data.time_scales.convert(max(grid.julian_days), grid.scale, "utc"))
+    # The range's ends say whether the ΔT model stands in for the tables anywhere in it.
+    for day in (grid.julian_days[0], grid.last):
+        data.time_scales.convert(day, grid.scale, "tt" if observer is None else "ut1")
+    if observer is not None and data.time_scales.modelled:
+        # The engine's topocentric path turns the Earth by the EOP table alone.
+        raise CommandError(f"topocentric positions need the time tables, from {data.utc_first_day} on; "
+                           "before that leave out --lat and --lon", status=ENGINE_FAILURE)
+    header += data.model_notes()
     precision = "second" if grid.whole_seconds else "millisecond"
     coordinates = _coordinate_columns(options.coordinate_system)
-    columns = [Column("time", align_left=True, width=len(format_instant(grid.last, precision)))]
+    time_width = max(len(time_text(grid.julian_days[0])), len(time_text(grid.last)))
+    columns = [Column("time", align_left=True, width=time_width)]
     if arguments.format != "text":
         columns.append(Column("julian_day"))
     columns += [Column("body", align_left=True, width=max(map(len, bodies)))] + coordinates
@@ -127,9 +150,9 @@ def run(arguments: argparse.Namespace) -> None:
     # The table starts with the first computed chunk, so a request that fails at once prints nothing.
     writer: Optional[TableWriter] = None
     try:
-        for begin, values in _chunks(data.engine, arguments, bodies, options, grid):
+        for begin, values in _chunks(data.engine, data.time_scales, arguments, bodies, options, grid):
             days = grid.julian_days[begin:begin + len(values) // len(bodies)]
-            times = [format_instant(day, precision) for day in days]
+            times = [time_text(day) for day in days]
             rows: List[Dict[str, Any]] = []
             for index, row in enumerate(values):
                 instant = index // len(bodies)

@@ -11,15 +11,17 @@ from orbyx_cli import default_data
 from orbyx_cli.angle_formats import SIGNS, dms, hours, zodiac
 from orbyx_cli.calendar import julian_day_from_calendar
 
+from conftest import JUP310
+
 PARIS = ("--lat", "48.85", "--lon", "2.35", "--height", "35")
 PARIS_SITE = orbyx.GeodeticObserver(2.35, 48.85, 35.0)
-# Before the leap-second tables (UTC read as UT1) and past the EOP table (UT1 from the ΔT model).
+# Before the leap-second tables (UTC read as UT1) and past the EOP table (UT1-UTC held at its last value).
 DATES = {"1950-07-14T08:20:00": julian_day_from_calendar(1950, 7, 14) + (8 + 20 / 60) / 24,
          "2049-11-02T22:05:00": julian_day_from_calendar(2049, 11, 2) + (22 + 5 / 60) / 24}
 
 
 @pytest.fixture(scope="module")
-def engine(de421, eop_c04):
+def engine():
     """The engine the command opens on the default data (its EOP table held past its end)."""
     return default_data.open_data(default_data.resolve_files()).engine
 
@@ -98,6 +100,15 @@ def test_chart_prints_the_companion_chart(cli, engine, date, arguments, companio
             assert (cells[-1] == "R") == bool(expected[name][4])
 
 
+def test_chart_extra_bodies_come_from_added_kernels(cli):
+    engine = default_data.open_data(default_data.resolve_files(add_kernels=[JUP310])).engine
+    chart = orbyx_ext.chart(engine, PARIS_SITE, orbyx.Instant.tt(2457084.5), extra_bodies=["io", 502])
+    shown = json_rows(cli, "chart", "--at", "JD 2457084.5 TT", *PARIS, "--extra", "IO, 502", "--add-kernel", JUP310)
+    for name in ("io", "502"):
+        body = chart.bodies[name]
+        assert (shown[name]["longitude_deg"], shown[name]["retrograde"]) == (body.longitude_deg, body.retrograde)
+
+
 SWISS_SYSTEMS = {"placidus": b"P", "koch": b"K", "regiomontanus": b"R", "campanus": b"C", "porphyry": b"O",
                  "alcabitius": b"B", "topocentric": b"T", "morinus": b"M", "equal": b"A", "whole_sign": b"W"}
 
@@ -155,38 +166,26 @@ def test_sky_prints_the_companion_places(cli, engine):
                 place.altitude_deg[index], place.azimuth_deg[index], place.distance_au[index])
 
 
-@pytest.mark.parametrize("value, decimal_places, shown", [
-    (245.70203, 1, "245°42′07.3″"),
-    (29 + 59 / 60 + 59.96 / 3600, 1, "30°00′00.0″"),
-    (29 + 59 / 60 + 59.96 / 3600, 0, "30°00′00″"),
-    (-12.5 - 0.04 / 3600, 1, "-12°30′00.0″"),
-    (-0.01 / 3600, 1, "0°00′00.0″"),
-    (-0.2 / 3600, 1, "-0°00′00.2″"),
+@pytest.mark.parametrize("show, value, shown", [
+    (dms, 245.70203, "245°42′07.3″"),
+    (dms, 29 + 59 / 60 + 59.96 / 3600, "30°00′00.0″"),
+    (lambda value: dms(value, 0), 29 + 59 / 60 + 59.6 / 3600, "30°00′00″"),
+    (dms, -12.5 - 0.04 / 3600, "-12°30′00.0″"),
+    (dms, -0.01 / 3600, "0°00′00.0″"),
+    (dms, -0.2 / 3600, "-0°00′00.2″"),
+    (dms, 359.99999, "360°00′00.0″"),
+    (lambda value: dms(value, wrap=True), 359.99999, "0°00′00.0″"),
+    (zodiac, 29 + 59 / 60 + 59.96 / 3600, "0°00′00″ Tau"),
+    (zodiac, 75 + 42 / 60 + 7.2 / 3600, "15°42′07″ Gem"),
+    (zodiac, 359.99999, "0°00′00″ Ari"),
+    (zodiac, -0.5, "29°30′00″ Psc"),
+    (hours, 217.42999, "14h29m43.2s"),
+    (hours, 14.999999, "01h00m00.0s"),
+    (hours, 359.99999, "00h00m00.0s"),
+    (hours, -15.0, "23h00m00.0s"),
 ])
-def test_dms_rounding_carries(value, decimal_places, shown):
-    assert dms(value, decimal_places) == shown
-
-
-@pytest.mark.parametrize("longitude, shown", [
-    (29 + 59 / 60 + 59.96 / 3600, "0°00′00″ Tau"),
-    (75 + 42 / 60 + 7.2 / 3600, "15°42′07″ Gem"),
-    (359.99999, "0°00′00″ Ari"),
-    (-0.5, "29°30′00″ Psc"),
-    (329.9999, "0°00′00″ Psc"),
-])
-def test_zodiac_rounding_carries_into_the_next_sign(longitude, shown):
-    assert zodiac(longitude) == shown
-
-
-@pytest.mark.parametrize("value, wrap, shown", [(359.99999, True, "0°00′00.0″"), (359.99999, False, "360°00′00.0″")])
-def test_dms_wraps_only_angles_on_the_circle(value, wrap, shown):
-    assert dms(value, wrap=wrap) == shown
-
-
-@pytest.mark.parametrize("right_ascension, shown", [
-    (217.42999, "14h29m43.2s"), (359.99999, "00h00m00.0s"), (-15.0, "23h00m00.0s"), (14.999999, "01h00m00.0s")])
-def test_right_ascension_in_hours(right_ascension, shown):
-    assert hours(right_ascension) == shown
+def test_angles_round_once_and_carry(show, value, shown):
+    assert show(value) == shown
 
 
 @pytest.mark.parametrize("arguments, message", [
@@ -194,6 +193,8 @@ def test_right_ascension_in_hours(right_ascension, shown):
     (("chart", *PARIS, "--houses", "koche"), "argument --houses: invalid choice: 'koche'"),
     (("chart", "--houses", "koch"), "the following arguments are required: --lat, --lon"),
     (("sky", *PARIS, "--no-refraction", "--temperature", "20"), "--no-refraction leaves no use for"),
+    (("sky", *PARIS, "--bodies", "moon,vulcan"), 'unknown body "vulcan"'),
+    (("chart", *PARIS, "--extra", "Moon"), 'extra body "moon" is already among the chart\'s bodies'),
     (("positions", "--angles", "hms"), "argument --angles: invalid choice: 'hms'"),
 ])
 def test_bad_arguments_give_one_line_and_status_2(cli, arguments, message):

@@ -61,6 +61,13 @@ def extra_bodies(text: str) -> List[Union[str, int]]:
     return [int(name) if name.lstrip("+-").isdigit() else name for name in names]
 
 
+def body_failure(error: ValueError) -> CommandError:
+    """A body named wrongly is a bad argument; anything else the engine's failure."""
+    message = str(error)
+    wrongly_named = message.startswith("unknown body") or "already among the chart's bodies" in message
+    return CommandError(message) if wrongly_named else engine_failure(error)
+
+
 class _Rows:
     """Table rows whose angles text shows in the chosen style and machine formats keep as numbers."""
 
@@ -124,7 +131,7 @@ def run(arguments: argparse.Namespace) -> None:
     except ValueError as error:
         if arguments.house_fallback is None and "fallback" in str(error):
             raise CommandError(f"{error} (--house-fallback SYSTEM)", ENGINE_FAILURE) from None
-        raise engine_failure(error) from None
+        raise body_failure(error) from None
 
     as_text = arguments.format == "text"
     header = data.header + [

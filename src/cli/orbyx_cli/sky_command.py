@@ -13,8 +13,8 @@ import orbyx_ext
 
 from .angle_formats import angle_text, text_width
 from .calendar import format_instant
-from .chart_command import extra_bodies
-from .errors import CommandError, engine_failure
+from .chart_command import body_failure, extra_bodies
+from .errors import CommandError
 from .instant_grid import InstantGrid, grid_from
 from .options import (add_angles_option, add_data_options, add_format_option, add_scale_option, add_site_options,
                       finite_float, observer_from, opened_data)
@@ -74,7 +74,7 @@ def _chunks(engine: orbyx.Engine, bodies: List[Union[str, int]], observer: orbyx
         try:
             place = orbyx_ext.horizontal(engine, bodies, observer, chunk, pressure, temperature)
         except ValueError as error:
-            raise engine_failure(error) from None
+            raise body_failure(error) from None
         yield begin, np.stack((place.altitude_deg, place.azimuth_deg, place.distance_au), axis=-1)
 
 

@@ -5,7 +5,8 @@ import importlib.metadata
 import sys
 from typing import List, Optional
 
-from . import events_command, horizon_command, houses_command, kernel_command, positions_command
+from . import (chart_command, events_command, horizon_command, houses_command, kernel_command, positions_command,
+               sky_command)
 from .errors import ENGINE_FAILURE, CommandError
 from .options import CommandParser
 
@@ -26,7 +27,8 @@ def build_parser() -> CommandParser:
     parser.add_argument("--version", action="version", version=f"orbyx {installed_version()}")
     subcommands = parser.add_subparsers(dest="command", metavar="COMMAND", required=True,
                                         parser_class=CommandParser)
-    for command in (positions_command, events_command, horizon_command, houses_command, kernel_command):
+    for command in (positions_command, events_command, horizon_command, houses_command, chart_command, sky_command,
+                    kernel_command):
         command.add_parser(subcommands)
     return parser
 

@@ -8,6 +8,7 @@ from typing import List, NoReturn, Optional, Tuple
 import orbyx
 import orbyx_ext
 
+from .angle_formats import STYLES as ANGLE_STYLES
 from .calendar import parse_civil, parse_instant
 from .clock import Clock, clock_from
 from .default_data import OpenedData, open_data, resolve_files
@@ -42,6 +43,13 @@ def add_scale_option(parser: argparse.ArgumentParser, help_text: str) -> None:
 def add_format_option(parser: argparse.ArgumentParser) -> None:
     parser.add_argument("--format", choices=FORMATS, default="text", type=str.lower,
                         help="aligned text (default), CSV or JSON")
+
+
+def add_angles_option(parser: argparse.ArgumentParser) -> None:
+    parser.add_argument("--angles", choices=ANGLE_STYLES, default="decimal", type=str.lower,
+                        help="how text shows angles: decimal degrees (default), dms (245°42′07.3″, right "
+                             "ascension as 14h29m43.2s) or zodiac (ecliptic longitudes as 15°42′07″ Gem, "
+                             "other angles as dms); CSV and JSON always keep full-precision decimal degrees")
 
 
 def finite_float(text: str) -> float:

@@ -8,12 +8,13 @@ from typing import Any, Dict, Iterator, List, Optional, Tuple
 import orbyx
 import orbyx_ext
 
+from .angle_formats import angle_text, text_width
 from .calendar import format_instant
 from .clock import add_clock_options
 from .errors import ENGINE_FAILURE, CommandError, engine_failure
 from .instant_grid import InstantGrid, grid_from
-from .options import (BODIES, add_data_options, add_format_option, add_scale_option, add_site_options,
-                      body_list, command_clock, observer_from, opened_data)
+from .options import (BODIES, add_angles_option, add_data_options, add_format_option, add_scale_option,
+                      add_site_options, body_list, command_clock, observer_from, opened_data)
 from .output import Column, TableWriter, fixed
 from .progress import Progress
 from .time_scales import TimeScales
@@ -51,6 +52,7 @@ def add_parser(subcommands: Any) -> None:
     request.add_argument("--sidereal", choices=("lahiri", "fagan_bradley"), type=str.lower,
                          help="sidereal ecliptic longitudes with this ayanamsha")
     add_site_options(parser, required=False)
+    add_angles_option(parser)
     add_format_option(parser)
     add_data_options(parser)
     parser.set_defaults(run=run)
@@ -82,11 +84,14 @@ def _description(arguments: argparse.Namespace, options: orbyx.PositionOptions, 
     return f"{kind} {options.origin} {options.coordinate_system} positions, {epoch}{sidereal}; times in {times_in}"
 
 
-def _coordinate_columns(frame: str) -> List[Column]:
+def _coordinate_columns(frame: str, style: str) -> List[Column]:
     names = (("right_ascension_deg", "declination_deg", "right_ascension_speed_deg_per_day")
              if frame == "equatorial" else ("longitude_deg", "latitude_deg", "longitude_speed_deg_per_day"))
-    # Widths of the widest values (359.999999, -89.999999, 49.999999999, -13.999999).
-    return [Column(names[0], fixed(6), width=10), Column(names[1], fixed(6), width=10),
+    first_kind = "right_ascension" if frame == "equatorial" else "longitude"
+    first, second = angle_text(style, first_kind), angle_text(style, "signed")
+    # Widths of the widest values (49.999999999, -13.999999 for the last two).
+    return [Column(names[0], first, width=text_width(first, first_kind)),
+            Column(names[1], second, width=text_width(second, "signed")),
             Column("distance_au", fixed(9), width=12), Column(names[2], fixed(6), width=10)]
 
 
@@ -138,7 +143,7 @@ def run(arguments: argparse.Namespace) -> None:
                            "before that leave out --lat and --lon", status=ENGINE_FAILURE)
     header += data.model_notes()
     precision = "second" if grid.whole_seconds else "millisecond"
-    coordinates = _coordinate_columns(options.coordinate_system)
+    coordinates = _coordinate_columns(options.coordinate_system, arguments.angles)
     time_width = max(len(time_text(grid.julian_days[0])), len(time_text(grid.last)))
     columns = [Column("time", align_left=True, width=time_width)]
     if arguments.format != "text":

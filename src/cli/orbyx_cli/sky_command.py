@@ -1,0 +1,127 @@
+"""`orbyx sky`: altitude and azimuth of bodies from a site, at one instant or over a range."""
+from __future__ import annotations
+
+import argparse
+import sys
+from typing import Any, Dict, Iterator, List, Optional, Tuple, Union
+
+import numpy as np
+import numpy.typing as npt
+
+import orbyx
+import orbyx_ext
+
+from .angle_formats import angle_text, text_width
+from .calendar import format_instant
+from .chart_command import body_failure, extra_bodies
+from .errors import CommandError
+from .instant_grid import InstantGrid, grid_from
+from .options import (add_angles_option, add_data_options, add_format_option, add_scale_option, add_site_options,
+                      finite_float, observer_from, opened_data)
+from .output import Column, TableWriter, fixed
+from .progress import Progress
+
+DEFAULT_BODIES = orbyx_ext.BODY_NAMES
+# The weather of the companion's refraction when neither value is given.
+STANDARD_PRESSURE_MBAR = 1010.0
+STANDARD_TEMPERATURE_C = 10.0
+CHUNK_INSTANTS = 10_000
+PROGRESS_FROM_ROWS = 50_000
+
+
+def add_parser(subcommands: Any) -> None:
+    parser = subcommands.add_parser(
+        "sky", help="altitude and azimuth of bodies from a site",
+        description="Altitude and azimuth (north through east) of the Sun, Moon and planets, or any body of "
+                    "the kernels, seen from a site at one instant (default: now, UTC) or from --from to --to "
+                    "every --step; refracted for 1010 mbar and 10 °C unless told otherwise.")
+    add_site_options(parser, required=True)
+    when = parser.add_argument_group("instants (ISO 8601; a trailing Z, UTC, UT1, TT or TDB names the scale)")
+    when.add_argument("--at", metavar="DATE", help="one instant (default: now)")
+    when.add_argument("--from", dest="start", metavar="DATE", help="first instant of a range")
+    when.add_argument("--to", dest="end", metavar="DATE", help="last instant of a range (included)")
+    when.add_argument("--step", metavar="STEP", help="spacing of a range, e.g. 1d, 6h, 10m, 30s (default 1d)")
+    add_scale_option(parser, "time scale of dates without a suffix, and of the printed times (default utc)")
+    parser.add_argument("--bodies", metavar="LIST",
+                        help="comma-separated names or NAIF ids (default: the Sun, Moon and Mercury to Pluto)")
+    weather = parser.add_argument_group("refraction")
+    weather.add_argument("--pressure", type=finite_float, metavar="MBAR", help="air pressure (default 1010)")
+    weather.add_argument("--temperature", type=finite_float, metavar="C", help="air temperature (default 10)")
+    weather.add_argument("--no-refraction", action="store_true", help="true (unrefracted) altitudes")
+    add_angles_option(parser)
+    add_format_option(parser)
+    add_data_options(parser)
+    parser.set_defaults(run=run)
+
+
+def weather(arguments: argparse.Namespace) -> Tuple[Optional[float], Optional[float]]:
+    """(pressure, temperature) for the companion: both None for no refraction."""
+    if arguments.no_refraction:
+        if arguments.pressure is not None or arguments.temperature is not None:
+            raise CommandError("--no-refraction leaves no use for --pressure or --temperature")
+        return None, None
+    pressure = STANDARD_PRESSURE_MBAR if arguments.pressure is None else arguments.pressure
+    temperature = STANDARD_TEMPERATURE_C if arguments.temperature is None else arguments.temperature
+    return pressure, temperature
+
+
+def _chunks(engine: orbyx.Engine, bodies: List[Union[str, int]], observer: orbyx.GeodeticObserver,
+            grid: InstantGrid, pressure: Optional[float],
+            temperature: Optional[float]) -> Iterator[Tuple[int, npt.NDArray[np.float64]]]:
+    """(first instant's index, [instant, body, altitude/azimuth/distance]) per chunk."""
+    for begin in range(0, len(grid.julian_days), CHUNK_INSTANTS):
+        chunk = [orbyx.Instant(day, grid.scale) for day in grid.julian_days[begin:begin + CHUNK_INSTANTS]]
+        try:
+            place = orbyx_ext.horizontal(engine, bodies, observer, chunk, pressure, temperature)
+        except ValueError as error:
+            raise body_failure(error) from None
+        yield begin, np.stack((place.altitude_deg, place.azimuth_deg, place.distance_au), axis=-1)
+
+
+def run(arguments: argparse.Namespace) -> None:
+    grid = grid_from(arguments, arguments.at, arguments.start, arguments.end, arguments.step)
+    observer = observer_from(arguments)
+    assert observer is not None  # --lat and --lon are required here
+    pressure, temperature = weather(arguments)
+    bodies: List[Union[str, int]] = extra_bodies(arguments.bodies) if arguments.bodies else list(DEFAULT_BODIES)
+    if not bodies:
+        raise CommandError("--bodies names no body")
+    names = [str(body) for body in bodies]
+    data = opened_data(arguments)
+
+    refraction = "no refraction" if pressure is None else f"refracted for {pressure:g} mbar and {temperature:g} °C"
+    header = data.header + [
+        f"apparent places from latitude {observer.latitude_deg:g}, longitude {observer.longitude_east_deg:g} "
+        f"east, height {observer.height_m:g} m; azimuth north through east, {refraction}; times in "
+        f"{grid.scale.upper()}"]
+    header += data.ut1_notes(data.time_scales.convert(grid.last, grid.scale, "utc"))
+    precision = "second" if grid.whole_seconds else "millisecond"
+    altitude_text = angle_text(arguments.angles, "signed")
+    azimuth_text = angle_text(arguments.angles, "circle")
+    columns = [Column("time", align_left=True, width=len(format_instant(grid.last, precision)))]
+    if arguments.format != "text":
+        columns.append(Column("julian_day"))
+    columns += [Column("body", align_left=True, width=max(map(len, names))),
+                Column("altitude_deg", altitude_text, width=text_width(altitude_text, "signed")),
+                Column("azimuth_deg", azimuth_text, width=text_width(azimuth_text, "circle")),
+                Column("distance_au", fixed(9), width=12)]
+
+    total = len(grid.julian_days) * len(bodies)
+    progress = Progress(total, "places", enabled=total >= PROGRESS_FROM_ROWS)
+    writer: Optional[TableWriter] = None
+    try:
+        for begin, values in _chunks(data.engine, bodies, observer, grid, pressure, temperature):
+            rows: List[Dict[str, Any]] = []
+            for offset, per_body in enumerate(values.tolist()):
+                day = grid.julian_days[begin + offset]
+                time = format_instant(day, precision)
+                rows += [{"time": time, "julian_day": day, "body": name, "altitude_deg": altitude,
+                          "azimuth_deg": azimuth, "distance_au": distance}
+                         for name, (altitude, azimuth, distance) in zip(names, per_body)]
+            writer = writer or TableWriter(sys.stdout, arguments.format, header, columns)
+            writer.write(rows)
+            progress.advance(len(rows))
+    finally:
+        progress.close()
+    if writer is not None:
+        writer.close()

@@ -1,11 +1,11 @@
-"""The kinds of `orbyx events`, each a lazy stream of events in time order.
+"""The kinds of `orbyx events`, each a source that lists its events in a span of time.
 
-Streams are searched a chunk of time at a time, so that a long range writes its first
-events at once and an engine failure late in the range loses no event found before it.
+The command asks every source for one chunk of time after another, so that a long range
+writes its first events at once and an engine failure loses no chunk searched before it.
 """
 from __future__ import annotations
 
-from typing import Iterator, List, NamedTuple, Optional, Sequence, Union
+from typing import Callable, List, NamedTuple, Optional, Sequence, Union
 
 import orbyx
 import orbyx_ext
@@ -14,9 +14,6 @@ from .angle_formats import SIGNS
 
 SEASONS = ("march_equinox", "june_solstice", "september_equinox", "december_solstice")
 LUNATIONS = ("new_moon", "full_moon")
-# The searches along an ecliptic track sample it: a month holds few events per body and
-# keeps what a failure can hold back short.
-CHUNK_DAYS = 30.0
 EARLY_START_DAYS = 2.0 / 86400.0
 
 Body = Union[str, int]
@@ -29,21 +26,36 @@ class Event(NamedTuple):
     detail: Optional[str] = None
 
 
-def module_events(engine: orbyx.Engine, kind: str, start_tt: float, end_tt: float) -> Iterator[Event]:
-    """Equinoxes, solstices and lunations from the module's next-event searches."""
-    find = engine.next_season_event if kind in SEASONS else engine.next_lunation
-    # A search finds events more than a second after its instant: start a little early so that
-    # an event at the very start is included, and drop any found before it.
-    after = orbyx.Instant.tt(start_tt - EARLY_START_DAYS)
-    while True:
-        if kind in SEASONS and not _sun_reaches(engine, kind, after, end_tt):
-            return
-        found = find(after, kind)
-        if found.julian_day >= end_tt:
-            return
-        if found.julian_day >= start_tt:
-            yield Event(found.julian_day, kind)
-        after = found
+Source = Callable[[float, float], List[Event]]
+
+
+class ModuleEvents:
+    """Equinoxes, solstices or lunations of one kind from the module's next-event searches,
+    chained across chunks: the event found past one chunk opens the next."""
+
+    def __init__(self, engine: orbyx.Engine, kind: str) -> None:
+        self.engine, self.kind = engine, kind
+        self.find = engine.next_season_event if kind in SEASONS else engine.next_lunation
+        self.pending: Optional[orbyx.Instant] = None
+
+    def __call__(self, start_tt: float, end_tt: float) -> List[Event]:
+        days: List[float] = []
+        # A search finds events more than a second after its instant: start a little early so
+        # that an event at the very start is included, and drop any found before it.
+        after = orbyx.Instant.tt(start_tt - EARLY_START_DAYS)
+        while True:
+            if self.pending is not None and self.pending.julian_day >= after.julian_day + EARLY_START_DAYS:
+                found = self.pending
+            elif self.kind in SEASONS and not _sun_reaches(self.engine, self.kind, after, end_tt):
+                return [Event(day, self.kind) for day in days]
+            else:
+                found = self.find(after, self.kind)
+            if found.julian_day >= end_tt:
+                self.pending = found
+                return [Event(day, self.kind) for day in days]
+            if found.julian_day >= start_tt:
+                days.append(found.julian_day)
+            after = found
 
 
 def _sun_reaches(engine: orbyx.Engine, season: str, after: orbyx.Instant, end_tt: float) -> bool:
@@ -56,40 +68,32 @@ def _sun_reaches(engine: orbyx.Engine, season: str, after: orbyx.Instant, end_tt
         orbyx_ext.longitude_crossings(engine, "sun", 90.0 * SEASONS.index(season), start, end))
 
 
-def _chunks(start_tt: float, end_tt: float) -> Iterator[tuple]:
-    first = start_tt
-    while first < end_tt:
-        last = min(first + CHUNK_DAYS, end_tt)
-        yield orbyx.Instant.tt(first), orbyx.Instant.tt(last)
-        first = last
-
-
-def ingresses(engine: orbyx.Engine, body: Body, start_tt: float, end_tt: float,
-              sidereal: Optional[str]) -> Iterator[Event]:
+def ingresses(engine: orbyx.Engine, body: Body, sidereal: Optional[str]) -> Source:
     """Crossings of each sign's first degree; going backwards the body enters the sign before."""
-    for start, end in _chunks(start_tt, end_tt):
+    def within(start_tt: float, end_tt: float) -> List[Event]:
         found: List[Event] = []
         for sign in range(12):
-            for crossing in orbyx_ext.longitude_crossings(engine, body, 30.0 * sign, start, end, sidereal):
+            for crossing in orbyx_ext.longitude_crossings(engine, body, 30.0 * sign, orbyx.Instant.tt(start_tt),
+                                                          orbyx.Instant.tt(end_tt), sidereal):
                 increasing = crossing.direction == "increasing"
                 entered = SIGNS[sign] if increasing else SIGNS[sign - 1]
                 found.append(Event(crossing.instant.julian_day, "ingress", body,
                                    f"{entered} {'direct' if increasing else 'retrograde'}"))
-        yield from sorted(found)
+        return found
+    return within
 
 
-def stations(engine: orbyx.Engine, body: Body, start_tt: float, end_tt: float,
-             sidereal: Optional[str]) -> Iterator[Event]:
-    for start, end in _chunks(start_tt, end_tt):
-        for station in orbyx_ext.stations(engine, body, start, end, sidereal):
-            yield Event(station.instant.julian_day, "station", body, station.direction)
+def stations(engine: orbyx.Engine, body: Body, sidereal: Optional[str]) -> Source:
+    return lambda start_tt, end_tt: [
+        Event(station.instant.julian_day, "station", body, station.direction)
+        for station in orbyx_ext.stations(engine, body, orbyx.Instant.tt(start_tt), orbyx.Instant.tt(end_tt), sidereal)]
 
 
-def lunar_nodes(engine: orbyx.Engine, start_tt: float, end_tt: float) -> Iterator[Event]:
+def lunar_nodes(engine: orbyx.Engine) -> Source:
     """The Moon crossing the ecliptic of date, northward at its ascending node."""
-    for start, end in _chunks(start_tt, end_tt):
-        for passage in orbyx_ext.ecliptic_passages(engine, "moon", start, end):
-            yield Event(passage.instant.julian_day, "node", "moon", passage.direction)
+    return lambda start_tt, end_tt: [
+        Event(passage.instant.julian_day, "node", "moon", passage.direction)
+        for passage in orbyx_ext.ecliptic_passages(engine, "moon", orbyx.Instant.tt(start_tt), orbyx.Instant.tt(end_tt))]
 
 
 def module_kinds(kinds: Sequence[str]) -> List[str]:
@@ -102,19 +106,17 @@ def unbounded_kinds(kinds: Sequence[str]) -> List[str]:
     return [kind for kind in module_kinds(kinds) if kind in LUNATIONS]
 
 
-def streams(engine: orbyx.Engine, kinds: Sequence[str], bodies: Optional[Sequence[Body]], sidereal: Optional[str],
-            start_tt: float, end_tt: float) -> List[Iterator[Event]]:
-    """One stream per kind and body, in the order ties are shown."""
-    found: List[Iterator[Event]] = []
+def sources(engine: orbyx.Engine, kinds: Sequence[str], bodies: Optional[Sequence[Body]],
+            sidereal: Optional[str]) -> List[Source]:
+    """One source per event name or body, in the order ties are shown."""
+    found: List[Source] = [ModuleEvents(engine, event) for event in module_kinds(kinds)]
     for kind in kinds:
-        if kind in ("seasons", "lunations"):
-            found += [module_events(engine, event, start_tt, end_tt) for event in module_kinds([kind])]
-        elif kind == "ingresses":
-            found += [ingresses(engine, body, start_tt, end_tt, sidereal) for body in bodies or INGRESS_BODIES]
+        if kind == "ingresses":
+            found += [ingresses(engine, body, sidereal) for body in bodies or INGRESS_BODIES]
         elif kind == "stations":
-            found += [stations(engine, body, start_tt, end_tt, sidereal) for body in bodies or STATION_BODIES]
-        else:
-            found.append(lunar_nodes(engine, start_tt, end_tt))
+            found += [stations(engine, body, sidereal) for body in bodies or STATION_BODIES]
+        elif kind == "nodes":
+            found.append(lunar_nodes(engine))
     return found
 
 

@@ -3,10 +3,8 @@ Moon's node crossings in a date range, in UTC and TT, written in time order as t
 from __future__ import annotations
 
 import argparse
-import heapq
-import math
 import sys
-from typing import Any, List, Sequence
+from typing import Any, Iterator, List, Sequence, Tuple
 
 import orbyx
 import orbyx_ext
@@ -16,7 +14,7 @@ from .chart_command import SIDEREAL_MODES, body_failure, extra_bodies
 from .clock import Clock, add_clock_options
 from .default_data import OpenedData
 from .errors import ENGINE_FAILURE, CommandError, engine_failure
-from .event_sources import Body, module_events, streams, unbounded_kinds
+from .event_sources import EARLY_START_DAYS, Body, Event, sources, unbounded_kinds
 from .options import (add_data_options, add_format_option, add_scale_option, command_clock, instant_argument,
                       instant_span, opened_data)
 from .output import Column, TableWriter
@@ -24,6 +22,9 @@ from .time_scales import TimeScales
 
 KINDS = ("all", "seasons", "lunations", "ingresses", "stations", "nodes")
 TRACK_KINDS = ("ingresses", "stations", "nodes")
+# Events are searched and written a month at a time: a failure late in a long range loses
+# at most the month it came in.
+CHUNK_DAYS = 30.0
 
 
 def add_parser(subcommands: Any) -> None:
@@ -79,7 +80,7 @@ def _check_range(data: OpenedData, kinds: List[str], start_tt: float, end_tt: fl
     # The module's searches stop at the first event after the range: it must lie in the kernel too.
     for kind in unbounded_kinds(kinds):
         try:
-            next(module_events(data.engine, kind, end_tt, math.inf))
+            data.engine.next_lunation(orbyx.Instant.tt(end_tt - EARLY_START_DAYS), kind)
         except ValueError:
             raise CommandError(f"the first {kind} after {end_text} lies past the end of {kernel}, and the search "
                                f"needs it: choose an earlier --to", ENGINE_FAILURE) from None
@@ -110,8 +111,7 @@ def run(arguments: argparse.Namespace) -> None:
     _check_range(data, kinds, start_tt, end_tt, format_instant(end) + f" {scale.upper()}")
     bodies = extra_bodies(arguments.bodies) if arguments.bodies else None
     _check_bodies(data.engine, bodies or (), start_tt)
-    found = heapq.merge(*streams(data.engine, kinds, bodies, arguments.sidereal, start_tt, end_tt),
-                        key=lambda event: event.tt_day)
+    searched = sources(data.engine, kinds, bodies, arguments.sidereal)
     on_track = bool(set(TRACK_KINDS) & set(kinds))
     clock_width = len(_utc_text(scales, clock, start_tt))
     columns = [Column("utc", align_left=True, width=clock_width), Column("tt", align_left=True, width=19)]
@@ -127,12 +127,24 @@ def run(arguments: argparse.Namespace) -> None:
     header += data.model_notes()
     writer = TableWriter(sys.stdout, arguments.format, header, columns)
     try:
-        for event in found:
+        for chunk_start, chunk_end in _chunks(start_tt, end_tt):
+            found: List[Event] = []
+            for source in searched:
+                found += source(chunk_start, chunk_end)
             writer.write([{"event": event.event, "utc": _utc_text(scales, clock, event.tt_day),
                            "tt": format_instant(event.tt_day), "tt_julian_day": event.tt_day,
-                           "body": event.body, "detail": event.detail}])
+                           "body": event.body, "detail": event.detail}
+                          for event in sorted(found, key=lambda event: event.tt_day)])
             sys.stdout.flush()
     except ValueError as error:
         raise engine_failure(error) from None
     finally:
         writer.close()
+
+
+def _chunks(start_tt: float, end_tt: float) -> Iterator[Tuple[float, float]]:
+    first = start_tt
+    while first < end_tt:
+        last = min(first + CHUNK_DAYS, end_tt)
+        yield first, last
+        first = last

@@ -86,14 +86,16 @@ def ingresses(engine: orbyx.Engine, body: Body, sidereal: Optional[str]) -> Sour
 def stations(engine: orbyx.Engine, body: Body, sidereal: Optional[str]) -> Source:
     return lambda start_tt, end_tt: [
         Event(station.instant.julian_day, "station", body, station.direction)
-        for station in orbyx_ext.stations(engine, body, orbyx.Instant.tt(start_tt), orbyx.Instant.tt(end_tt), sidereal)]
+        for station in orbyx_ext.stations(engine, body, orbyx.Instant.tt(start_tt), orbyx.Instant.tt(end_tt),
+                                          sidereal)]
 
 
 def lunar_nodes(engine: orbyx.Engine) -> Source:
     """The Moon crossing the ecliptic of date, northward at its ascending node."""
     return lambda start_tt, end_tt: [
         Event(passage.instant.julian_day, "node", "moon", passage.direction)
-        for passage in orbyx_ext.ecliptic_passages(engine, "moon", orbyx.Instant.tt(start_tt), orbyx.Instant.tt(end_tt))]
+        for passage in orbyx_ext.ecliptic_passages(engine, "moon", orbyx.Instant.tt(start_tt),
+                                                   orbyx.Instant.tt(end_tt))]
 
 
 def module_kinds(kinds: Sequence[str]) -> List[str]:

@@ -113,7 +113,9 @@ def run(arguments: argparse.Namespace) -> None:
     _check_bodies(data.engine, bodies or (), start_tt)
     searched = sources(data.engine, kinds, bodies, arguments.sidereal)
     on_track = bool(set(TRACK_KINDS) & set(kinds))
-    clock_width = len(_utc_text(scales, clock, start_tt))
+    # Both ends converted before the header is written, so that its note on the ΔT model
+    # covers every row to come.
+    clock_width = max(len(_utc_text(scales, clock, day)) for day in (start_tt, end_tt))
     columns = [Column("utc", align_left=True, width=clock_width), Column("tt", align_left=True, width=19)]
     if arguments.format != "text":
         columns.append(Column("tt_julian_day"))

@@ -232,7 +232,7 @@ def test_tropical_ingresses_and_stations_match_swiss_ephemeris(cli):
 
 
 @pytest.mark.parametrize("to, kind, refusal", [
-    ("2060-01-01", "all", "2060-01-01 is outside de421.bsp, which covers 1899-07-29 to 2053-10-09"),
+    ("2060-01-01", "all", "2060-01-01T00:00:00 UTC is outside de421.bsp, which covers 1899-07-29 to 2053-10-09"),
     ("2053-10-01", "lunations", "the first new_moon after 2053-10-01T00:00:00 UTC lies past the end of de421.bsp"),
     ("2053-10-01", "seasons,nodes", None),
 ])

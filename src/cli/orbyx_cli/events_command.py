@@ -67,23 +67,25 @@ def _utc_text(scales: TimeScales, clock: Clock, tt_day: float) -> str:
     return format_instant(utc) if clock.is_utc else clock.text(utc)
 
 
-def _check_range(data: OpenedData, kinds: List[str], start_tt: float, end_tt: float, end_text: str) -> None:
+def _check_range(data: OpenedData, kinds: List[str], span_tt: Tuple[float, float], span: Tuple[float, float],
+                 scale: str) -> None:
     # Refused before any search: a table quietly cut at the kernel's end would read as a
     # sky without events there, and fail late after a long search.
     covered = data.engine.supported_range
     first, last = (data.time_scales.convert(day, covered.time_scale.lower(), "tt")
                    for day in (covered.start_julian_day, covered.end_julian_day))
     kernel = f"{data.files.kernel.name}, which covers {format_day(first)} to {format_day(last)}"
+    (start_tt, end_tt), (start, end) = span_tt, span
     if start_tt < first or end_tt > last:
-        raise CommandError(f"{format_day(start_tt if start_tt < first else end_tt)} is outside {kernel}",
+        raise CommandError(f"{format_instant(start if start_tt < first else end)} {scale.upper()} is outside {kernel}",
                            ENGINE_FAILURE)
     # The module's searches stop at the first event after the range: it must lie in the kernel too.
     for kind in unbounded_kinds(kinds):
         try:
             data.engine.next_lunation(orbyx.Instant.tt(end_tt - EARLY_START_DAYS), kind)
         except ValueError:
-            raise CommandError(f"the first {kind} after {end_text} lies past the end of {kernel}, and the search "
-                               f"needs it: choose an earlier --to", ENGINE_FAILURE) from None
+            raise CommandError(f"the first {kind} after {format_instant(end)} {scale.upper()} lies past the end of "
+                               f"{kernel}, and the search needs it: choose an earlier --to", ENGINE_FAILURE) from None
 
 
 def _check_bodies(engine: orbyx.Engine, bodies: Sequence[Body], start_tt: float) -> None:
@@ -108,7 +110,7 @@ def run(arguments: argparse.Namespace) -> None:
     data = opened_data(arguments)
     scales = data.time_scales
     start_tt, end_tt = scales.convert(start, scale, "tt"), scales.convert(end, scale, "tt")
-    _check_range(data, kinds, start_tt, end_tt, format_instant(end) + f" {scale.upper()}")
+    _check_range(data, kinds, (start_tt, end_tt), (start, end), scale)
     bodies = extra_bodies(arguments.bodies) if arguments.bodies else None
     _check_bodies(data.engine, bodies or (), start_tt)
     searched = sources(data.engine, kinds, bodies, arguments.sidereal)

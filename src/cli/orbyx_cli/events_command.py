@@ -1,36 +1,49 @@
-"""`orbyx events`: equinoxes, solstices, new and full Moons in a date range, in UTC and TT."""
+"""`orbyx events`: equinoxes, solstices, new and full Moons, sign ingresses, stations and the
+Moon's node crossings in a date range, in UTC and TT, written in time order as they are found."""
 from __future__ import annotations
 
 import argparse
 import sys
-from typing import Any, Dict, List
+from typing import Any, Iterator, List, Sequence, Tuple
 
 import orbyx
+import orbyx_ext
 
-from .calendar import format_instant
+from .calendar import format_day, format_instant
+from .chart_command import SIDEREAL_MODES, body_failure, extra_bodies
 from .clock import Clock, add_clock_options
-from .errors import CommandError, engine_failure
+from .default_data import OpenedData
+from .errors import ENGINE_FAILURE, CommandError, engine_failure
+from .event_sources import EARLY_START_DAYS, Body, Event, sources, unbounded_kinds
 from .options import (add_data_options, add_format_option, add_scale_option, command_clock, instant_argument,
                       instant_span, opened_data)
-from .output import Column, write_table
+from .output import Column, TableWriter
 from .time_scales import TimeScales
 
-SEASONS = ("march_equinox", "june_solstice", "september_equinox", "december_solstice")
-LUNATIONS = ("new_moon", "full_moon")
-EARLY_START_DAYS = 2.0 / 86400.0
-KINDS = {"all": SEASONS + LUNATIONS, "seasons": SEASONS, "lunations": LUNATIONS}
+KINDS = ("all", "seasons", "lunations", "ingresses", "stations", "nodes")
+TRACK_KINDS = ("ingresses", "stations", "nodes")
+# Events are searched and written a month at a time: a failure late in a long range loses
+# at most the month it came in.
+CHUNK_DAYS = 30.0
 
 
 def add_parser(subcommands: Any) -> None:
     parser = subcommands.add_parser(
-        "events", help="equinoxes, solstices, new and full Moons",
-        description="Equinoxes, solstices, new and full Moons from --from (included) to --to (excluded), "
-                    "shown in UTC and TT.")
+        "events", help="equinoxes, solstices, lunations, sign ingresses, stations and the Moon's nodes",
+        description="Equinoxes, solstices, new and full Moons (and on request sign ingresses, retrograde and "
+                    "direct stations, and the Moon's node crossings) from --from (included) to --to (excluded), "
+                    "shown in UTC and TT as they are found.")
     parser.add_argument("--from", dest="start", metavar="DATE", default="now",
                         help="start of the range, ISO 8601 (default: now)")
     parser.add_argument("--to", dest="end", metavar="DATE", help="end of the range (default: a year after the start)")
-    parser.add_argument("--kind", choices=tuple(KINDS), default="all", type=str.lower,
-                        help="which events (default all)")
+    parser.add_argument("--kind", default="all", type=str.lower, metavar="KIND[,KIND]",
+                        help=f"which events, comma-separated: {', '.join(KINDS)} "
+                             "(default all: seasons and lunations)")
+    parser.add_argument("--bodies", metavar="LIST",
+                        help="bodies of ingresses and stations, by name or NAIF id (default: sun to pluto for "
+                             "ingresses, mercury to pluto for stations)")
+    parser.add_argument("--sidereal", choices=SIDEREAL_MODES, type=str.lower, metavar="AYANAMSHA",
+                        help=f"sidereal ingresses and stations with this ayanamsha: {', '.join(SIDEREAL_MODES)}")
     add_scale_option(parser, "time scale of dates without a suffix (default utc)")
     add_clock_options(parser, "dates without a suffix and of the utc column")
     add_format_option(parser)
@@ -38,27 +51,54 @@ def add_parser(subcommands: Any) -> None:
     parser.set_defaults(run=run)
 
 
+def _kinds(arguments: argparse.Namespace) -> List[str]:
+    kinds: List[str] = []
+    for kind in (name.strip() for name in arguments.kind.split(",")):
+        if kind not in KINDS:
+            raise CommandError(f"argument --kind: invalid choice: {kind!r} (choose from {', '.join(KINDS)})")
+        kinds += ["seasons", "lunations"] if kind == "all" else [kind]
+    if arguments.sidereal and not {"ingresses", "stations"} & set(kinds):
+        raise CommandError("--sidereal applies to ingresses and stations only")
+    return list(dict.fromkeys(kinds))
+
+
 def _utc_text(scales: TimeScales, clock: Clock, tt_day: float) -> str:
     utc = scales.convert(tt_day, "tt", "utc")
     return format_instant(utc) if clock.is_utc else clock.text(utc)
 
 
-def _events_of_kind(engine: orbyx.Engine, kind: str, start_tt: float, end_tt: float) -> List[float]:
-    find = engine.next_season_event if kind in SEASONS else engine.next_lunation
-    days: List[float] = []
-    # A search finds events more than a second after its instant: start a little early so that
-    # an event at the very start is included, and drop any found before it.
-    after = orbyx.Instant.tt(start_tt - EARLY_START_DAYS)
-    while True:
-        found = find(after, kind)
-        if found.julian_day >= end_tt:
-            return days
-        if found.julian_day >= start_tt:
-            days.append(found.julian_day)
-        after = found
+def _check_range(data: OpenedData, kinds: List[str], span_tt: Tuple[float, float], span: Tuple[float, float],
+                 scale: str) -> None:
+    # Refused before any search: a table quietly cut at the kernel's end would read as a
+    # sky without events there, and fail late after a long search.
+    covered = data.engine.supported_range
+    first, last = (data.time_scales.convert(day, covered.time_scale.lower(), "tt")
+                   for day in (covered.start_julian_day, covered.end_julian_day))
+    kernel = f"{data.files.kernel.name}, which covers {format_day(first)} to {format_day(last)}"
+    (start_tt, end_tt), (start, end) = span_tt, span
+    if start_tt < first or end_tt > last:
+        raise CommandError(f"{format_instant(start if start_tt < first else end)} {scale.upper()} is outside {kernel}",
+                           ENGINE_FAILURE)
+    # The module's searches stop at the first event after the range: it must lie in the kernel too.
+    for kind in unbounded_kinds(kinds):
+        try:
+            data.engine.next_lunation(orbyx.Instant.tt(end_tt - EARLY_START_DAYS), kind)
+        except ValueError:
+            raise CommandError(f"the first {kind} after {format_instant(end)} {scale.upper()} lies past the end of "
+                               f"{kernel}, and the search needs it: choose an earlier --to", ENGINE_FAILURE) from None
+
+
+def _check_bodies(engine: orbyx.Engine, bodies: Sequence[Body], start_tt: float) -> None:
+    # A body the kernels do not know is refused before the table starts.
+    for body in bodies:
+        try:
+            orbyx_ext.stations(engine, body, orbyx.Instant.tt(start_tt), orbyx.Instant.tt(start_tt + 1.0))
+        except ValueError as error:
+            raise body_failure(error) from None
 
 
 def run(arguments: argparse.Namespace) -> None:
+    kinds = _kinds(arguments)
     if arguments.end is None:
         start, scale = instant_argument(arguments.start, arguments, "--from")
         end = start + 365.25
@@ -70,20 +110,45 @@ def run(arguments: argparse.Namespace) -> None:
     data = opened_data(arguments)
     scales = data.time_scales
     start_tt, end_tt = scales.convert(start, scale, "tt"), scales.convert(end, scale, "tt")
-    found = []
-    try:
-        for kind in KINDS[arguments.kind]:
-            found += [(day, kind) for day in _events_of_kind(data.engine, kind, start_tt, end_tt)]
-    except ValueError as error:
-        raise engine_failure(error) from None
-    rows: List[Dict[str, Any]] = [
-        {"event": kind, "utc": _utc_text(scales, clock, day), "tt": format_instant(day), "tt_julian_day": day}
-        for day, kind in sorted(found)]
-    columns = [Column("utc", align_left=True), Column("tt", align_left=True)]
+    _check_range(data, kinds, (start_tt, end_tt), (start, end), scale)
+    bodies = extra_bodies(arguments.bodies) if arguments.bodies else None
+    _check_bodies(data.engine, bodies or (), start_tt)
+    searched = sources(data.engine, kinds, bodies, arguments.sidereal)
+    on_track = bool(set(TRACK_KINDS) & set(kinds))
+    # Both ends converted before the header is written, so that its note on the ΔT model
+    # covers every row to come.
+    clock_width = max(len(_utc_text(scales, clock, day)) for day in (start_tt, end_tt))
+    columns = [Column("utc", align_left=True, width=clock_width), Column("tt", align_left=True, width=19)]
     if arguments.format != "text":
         columns.append(Column("tt_julian_day"))
-    columns.append(Column("event", align_left=True))
+    columns.append(Column("event", align_left=True, width=17))
+    if on_track:
+        columns += [Column("body", align_left=True, width=7), Column("detail", align_left=True)]
     header = data.header + [f"events from {format_instant(start)} to {format_instant(end)} {scale.upper()}"
                             + ("" if clock.is_utc else f"; the utc column on the clock of {clock.label}")]
+    if arguments.sidereal:
+        header.append(f"ingresses and stations in sidereal longitude ({arguments.sidereal})")
     header += data.model_notes()
-    write_table(sys.stdout, arguments.format, header, columns, rows)
+    writer = TableWriter(sys.stdout, arguments.format, header, columns)
+    try:
+        for chunk_start, chunk_end in _chunks(start_tt, end_tt):
+            found: List[Event] = []
+            for source in searched:
+                found += source(chunk_start, chunk_end)
+            writer.write([{"event": event.event, "utc": _utc_text(scales, clock, event.tt_day),
+                           "tt": format_instant(event.tt_day), "tt_julian_day": event.tt_day,
+                           "body": event.body, "detail": event.detail}
+                          for event in sorted(found, key=lambda event: event.tt_day)])
+            sys.stdout.flush()
+    except ValueError as error:
+        raise engine_failure(error) from None
+    finally:
+        writer.close()
+
+
+def _chunks(start_tt: float, end_tt: float) -> Iterator[Tuple[float, float]]:
+    first = start_tt
+    while first < end_tt:
+        last = min(first + CHUNK_DAYS, end_tt)
+        yield first, last
+        first = last

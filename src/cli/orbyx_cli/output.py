@@ -1,11 +1,22 @@
-"""Tables as aligned text, CSV or JSON, each led by the provenance lines."""
+"""Tables as aligned text, CSV, JSON or JSON Lines.
+
+Text leads with the provenance lines as `#` comments. Machine formats are clean by
+default, for spreadsheets, `csv.reader` and pandas: CSV is one header row and data rows,
+JSON Lines one object per row. With `--header` CSV gets the provenance as `#` lines before
+its header row, JSON Lines a first object {"header": [...]}; a JSON document always holds
+them under "header".
+"""
 from __future__ import annotations
 
 import csv
+import io
 import json
 import math
 from dataclasses import dataclass
-from typing import Any, Callable, Dict, Optional, Sequence, TextIO
+from typing import Any, Callable, Dict, List, Optional, Sequence, TextIO, Tuple
+
+import numpy as np
+import numpy.typing as npt
 
 
 def fixed(decimals: int) -> Callable[[Any], str]:
@@ -25,6 +36,8 @@ class Column:
     heading: Optional[str] = None
     align_left: bool = False
     width: int = 0  # least width in text, for tables written piece by piece
+    # The printf form of `text` for finite floats, which lets text tables format a grid in bulk.
+    printf: Optional[str] = None
 
     @property
     def title(self) -> str:
@@ -38,63 +51,144 @@ def _machine_value(value: Any) -> Any:
     return value
 
 
-class TableWriter:
-    """Writes a table piece by piece, so that a long run holds one piece in memory at a time.
-
-    Text rounds as each column says, padded to `widths`; CSV and JSON keep every float's
-    shortest round-trip form. `header` leads as comment lines, or as the JSON "header" list.
-    """
-
-    def __init__(self, stream: TextIO, output_format: str, header: Sequence[str],
-                 columns: Sequence[Column], widths: Optional[Sequence[int]] = None) -> None:
-        self.stream, self.format, self.columns = stream, output_format, list(columns)
-        self.widths = list(widths) if widths else [max(len(column.title), column.width) for column in columns]
-        self.rows_written = 0
-        if output_format == "json":
-            stream.write('{\n "header": ' + json.dumps(list(header)) + ',\n "rows": [')
-            return
-        for note in header:
-            stream.write(f"# {note}\n")
-        if output_format == "csv":
-            self.csv = csv.writer(stream, lineterminator="\n")
-            self.csv.writerow([column.key for column in columns])
-        else:
-            self._write_text_line([column.title for column in columns])
-
-    def write(self, rows: Sequence[Dict[str, Any]]) -> None:
-        if self.format == "json":
-            for row in rows:
-                separator = ",\n  " if self.rows_written else "\n  "
-                self.stream.write(separator + json.dumps(
-                    {column.key: _machine_value(row.get(column.key)) for column in self.columns}))
-                self.rows_written += 1
-        elif self.format == "csv":
-            self.csv.writerows([_csv_cell(row.get(column.key)) for column in self.columns] for row in rows)
-        else:
-            for row in rows:
-                self._write_text_line([column.text(row.get(column.key)) for column in self.columns])
-
-    def close(self) -> None:
-        if self.format == "json":
-            self.stream.write("\n ]\n}\n")
-
-    def _write_text_line(self, cells: Sequence[str]) -> None:
-        self.stream.write("  ".join(cell.ljust(width) if column.align_left else cell.rjust(width)
-                                    for cell, width, column in zip(cells, self.widths, self.columns)).rstrip()
-                          + "\n")
-
-
 def _csv_cell(value: Any) -> Any:
     if value is None:
         return ""
     return repr(value) if isinstance(value, float) else value
 
 
-def write_table(stream: TextIO, output_format: str, header: Sequence[str],
-                columns: Sequence[Column], rows: Sequence[Dict[str, Any]]) -> None:
+def _csv_line(cells: Sequence[Any]) -> str:
+    line = io.StringIO()
+    csv.writer(line, lineterminator="").writerow([_csv_cell(cell) for cell in cells])
+    return line.getvalue()
+
+
+def _printf_safe(text: str) -> str:
+    return text.replace("%", "%%")
+
+
+class TableWriter:
+    """Writes a table piece by piece, so that a long run holds one piece in memory at a time.
+
+    Text rounds as each column says, padded to `widths`; CSV and JSON keep every float's
+    shortest round-trip form (its repr). `with_header` puts the provenance lines into CSV and
+    JSON Lines output; text and JSON always carry them.
+    """
+
+    def __init__(self, stream: TextIO, output_format: str, header: Sequence[str], columns: Sequence[Column],
+                 widths: Optional[Sequence[int]] = None, with_header: bool = False) -> None:
+        self.stream, self.format, self.columns = stream, output_format, list(columns)
+        self.widths = list(widths) if widths else [max(len(column.title), column.width) for column in columns]
+        self.rows_written = 0
+        if output_format == "json":
+            stream.write('{\n "header": ' + json.dumps(list(header)) + ',\n "rows": [')
+        elif output_format == "jsonl":
+            if with_header:
+                stream.write(json.dumps({"header": list(header)}) + "\n")
+        elif output_format == "csv":
+            if with_header:
+                stream.write("".join(f"# {note}\n" for note in header))
+            stream.write(_csv_line([column.key for column in columns]) + "\n")
+        else:
+            stream.write("".join(f"# {note}\n" for note in header))
+            self._write_text_line([column.title for column in columns])
+
+    def write(self, rows: Sequence[Dict[str, Any]]) -> None:
+        if self.format in ("json", "jsonl"):
+            objects = [json.dumps({column.key: _machine_value(row.get(column.key)) for column in self.columns})
+                       for row in rows]
+            self._write_objects(objects)
+        elif self.format == "csv":
+            self.stream.write("".join(_csv_line([row.get(column.key) for column in self.columns]) + "\n"
+                                      for row in rows))
+        else:
+            for row in rows:
+                self._write_text_line([column.text(row.get(column.key)) for column in self.columns])
+
+    def write_grid(self, per_instant: Sequence[Sequence[Any]], per_body: Sequence[Sequence[Any]],
+                   values: npt.NDArray[np.float64]) -> None:
+        """Rows of every instant with every body: an instant's cells, then a body's, then
+        values[instant, body]. The cells fill the leading columns in order, the values the rest.
+
+        Each line is a printf template of the cells with one slot per value, so the values
+        of a whole piece are formatted by one `%` in C rather than cell by cell.
+        """
+        values = np.asarray(values, dtype=np.float64)
+        if not values.size:
+            return
+        value_columns = self.columns[len(per_instant[0]) + len(per_body[0]):]
+        bulk_text = all(column.printf for column in value_columns)
+        if not np.isfinite(values).all() or (self.format == "text" and not bulk_text):
+            self.write(self._rows(per_instant, per_body, values))
+            return
+        instant_parts, body_parts = self._grid_parts(per_instant, per_body, value_columns)
+        template = "".join(instant + body for instant in instant_parts for body in body_parts)
+        text = template % tuple(values.reshape(-1).tolist())
+        if self.format == "json":
+            text = (",\n  " if self.rows_written else "\n  ") + text[:-len(",\n  ")]
+        self.rows_written += len(per_instant) * len(per_body)
+        self.stream.write(text)
+
+    def close(self) -> None:
+        if self.format == "json":
+            self.stream.write("\n ]\n}\n")
+
+    def _grid_parts(self, per_instant: Sequence[Sequence[Any]], per_body: Sequence[Sequence[Any]],
+                    value_columns: Sequence[Column]) -> Tuple[List[str], List[str]]:
+        """Line templates split as each instant's start and each body's rest, values as slots."""
+        split = len(per_instant[0])
+        if self.format == "csv":
+            slots = ",%r" * len(value_columns) + "\n"
+            return ([_printf_safe(_csv_line(cells)) + "," for cells in per_instant],
+                    [_printf_safe(_csv_line(cells)) + slots for cells in per_body])
+        if self.format in ("json", "jsonl"):
+            def members(cells: Sequence[Any], columns: Sequence[Column]) -> str:
+                return "".join(f"{json.dumps(column.key)}: {json.dumps(_machine_value(cell))}, "
+                               for column, cell in zip(columns, cells))
+            end = "}\n" if self.format == "jsonl" else "},\n  "
+            slots = ", ".join(f"{json.dumps(column.key)}: %r" for column in value_columns) + end
+            return (["{" + _printf_safe(members(cells, self.columns[:split])) for cells in per_instant],
+                    [_printf_safe(members(cells, self.columns[split:])) + slots for cells in per_body])
+        widths, columns = self.widths, self.columns
+        def padded(cells: Sequence[Any], offset: int) -> str:
+            return "".join(_printf_safe(self._padded(columns[offset + k].text(cell), offset + k)) + "  "
+                           for k, cell in enumerate(cells))
+        slots = "  ".join(f"%{width}{column.printf.lstrip('%')}" for column, width in
+                          zip(value_columns, widths[len(columns) - len(value_columns):])
+                          if column.printf) + "\n"
+        return ([padded(cells, 0) for cells in per_instant],
+                [padded(cells, split) + slots for cells in per_body])
+
+    def _rows(self, per_instant: Sequence[Sequence[Any]], per_body: Sequence[Sequence[Any]],
+              values: npt.NDArray[np.float64]) -> List[Dict[str, Any]]:
+        keys = [column.key for column in self.columns]
+        flat = values.reshape(len(per_instant), len(per_body), -1).tolist()
+        return [dict(zip(keys, [*instant, *body, *numbers]))
+                for instant, per_instant_values in zip(per_instant, flat)
+                for body, numbers in zip(per_body, per_instant_values)]
+
+    def _write_objects(self, objects: Sequence[str]) -> None:
+        if not objects:
+            return
+        if self.format == "jsonl":
+            self.stream.write("".join(line + "\n" for line in objects))
+            return
+        self.stream.write((",\n  " if self.rows_written else "\n  ") + ",\n  ".join(objects))
+        self.rows_written += len(objects)
+
+    def _padded(self, cell: str, index: int) -> str:
+        column, width = self.columns[index], self.widths[index]
+        return cell.ljust(width) if column.align_left else cell.rjust(width)
+
+    def _write_text_line(self, cells: Sequence[str]) -> None:
+        self.stream.write("  ".join(self._padded(cell, index) for index, cell in enumerate(cells)).rstrip() + "\n")
+
+
+def write_table(stream: TextIO, output_format: str, header: Sequence[str], columns: Sequence[Column],
+                rows: Sequence[Dict[str, Any]], with_header: bool = False) -> None:
     """Writes a whole table at once, text columns as wide as their widest cell."""
     widths = [max([len(column.title), column.width] + [len(column.text(row.get(column.key))) for row in rows])
               for column in columns]
-    writer = TableWriter(stream, output_format, header, columns, widths)
+    writer = TableWriter(stream, output_format, header, columns, widths, with_header)
     writer.write(rows)
     writer.close()

@@ -30,7 +30,8 @@ class _VersionAction(argparse.Action):
 
     def __call__(self, parser: argparse.ArgumentParser, namespace: argparse.Namespace, values: Any,
                  option_string: Optional[str] = None) -> None:
-        parser.exit(message=f"orbyx {installed_version()}\n")
+        print(f"orbyx {installed_version()}")
+        parser.exit()
 
 
 def build_parser() -> CommandParser:

@@ -17,6 +17,7 @@ from typing import Any, Callable, Dict, List, Optional, Sequence, TextIO, Tuple
 
 import numpy as np
 import numpy.typing as npt
+import orbyx_ext
 
 
 def fixed(decimals: int) -> Callable[[Any], str]:
@@ -110,20 +111,32 @@ class TableWriter:
         """Rows of every instant with every body: an instant's cells, then a body's, then
         values[instant, body]. The cells fill the leading columns in order, the values the rest.
 
-        Each line is a printf template of the cells with one slot per value, so the values
-        of a whole piece are formatted by one `%` in C rather than cell by cell.
+        The values of a whole piece are formatted in one call rather than cell by cell:
+        machine formats by the companion's shortest_rows (the text of repr), text by one
+        printf template.
         """
         values = np.asarray(values, dtype=np.float64)
         if not values.size:
             return
-        value_columns = self.columns[len(per_instant[0]) + len(per_body[0]):]
+        split = len(per_instant[0])
+        value_columns = self.columns[split + len(per_body[0]):]
         bulk_text = all(column.printf for column in value_columns)
         if not np.isfinite(values).all() or (self.format == "text" and not bulk_text):
             self.write(self._rows(per_instant, per_body, values))
             return
-        instant_parts, body_parts = self._grid_parts(per_instant, per_body, value_columns)
-        template = "".join(instant + body for instant in instant_parts for body in body_parts)
-        text = template % tuple(values.reshape(-1).tolist())
+        flat = values.reshape(-1).tolist()
+        if self.format == "text":
+            instant_parts = [self._text_cells(cells, 0) for cells in per_instant]
+            body_parts = [self._text_cells(cells, split) for cells in per_body]
+            slots = "  ".join(f"%{width}{column.printf.lstrip('%')}" for column, width in
+                              zip(value_columns, self.widths[len(self.columns) - len(value_columns):])
+                              if column.printf) + "\n"
+            template = "".join(_printf_safe(instant + body) + slots for instant in instant_parts for body in body_parts)
+            self.stream.write(template % tuple(flat))
+            return
+        instant_parts, body_parts, suffixes = self._machine_parts(per_instant, per_body, value_columns)
+        text = orbyx_ext.shortest_rows([instant + body for instant in instant_parts for body in body_parts],
+                                       flat, suffixes)
         if self.format == "json":
             text = (",\n  " if self.rows_written else "\n  ") + text[:-len(",\n  ")]
         self.rows_written += len(per_instant) * len(per_body)
@@ -133,31 +146,27 @@ class TableWriter:
         if self.format == "json":
             self.stream.write("\n ]\n}\n")
 
-    def _grid_parts(self, per_instant: Sequence[Sequence[Any]], per_body: Sequence[Sequence[Any]],
-                    value_columns: Sequence[Column]) -> Tuple[List[str], List[str]]:
-        """Line templates split as each instant's start and each body's rest, values as slots."""
-        split = len(per_instant[0])
+    def _machine_parts(self, per_instant: Sequence[Sequence[Any]], per_body: Sequence[Sequence[Any]],
+                       value_columns: Sequence[Column]) -> Tuple[List[str], List[str], List[str]]:
+        """Each instant's start of a line, each body's continuation up to the first value,
+        and what follows each value."""
         if self.format == "csv":
-            slots = ",%r" * len(value_columns) + "\n"
-            return ([_printf_safe(_csv_line(cells)) + "," for cells in per_instant],
-                    [_printf_safe(_csv_line(cells)) + slots for cells in per_body])
-        if self.format in ("json", "jsonl"):
-            def members(cells: Sequence[Any], columns: Sequence[Column]) -> str:
-                return "".join(f"{json.dumps(column.key)}: {json.dumps(_machine_value(cell))}, "
-                               for column, cell in zip(columns, cells))
-            end = "}\n" if self.format == "jsonl" else "},\n  "
-            slots = ", ".join(f"{json.dumps(column.key)}: %r" for column in value_columns) + end
-            return (["{" + _printf_safe(members(cells, self.columns[:split])) for cells in per_instant],
-                    [_printf_safe(members(cells, self.columns[split:])) + slots for cells in per_body])
-        widths, columns = self.widths, self.columns
-        def padded(cells: Sequence[Any], offset: int) -> str:
-            return "".join(_printf_safe(self._padded(columns[offset + k].text(cell), offset + k)) + "  "
-                           for k, cell in enumerate(cells))
-        slots = "  ".join(f"%{width}{column.printf.lstrip('%')}" for column, width in
-                          zip(value_columns, widths[len(columns) - len(value_columns):])
-                          if column.printf) + "\n"
-        return ([padded(cells, 0) for cells in per_instant],
-                [padded(cells, split) + slots for cells in per_body])
+            return ([_csv_line(cells) + "," for cells in per_instant], [_csv_line(cells) + "," for cells in per_body],
+                    [","] * (len(value_columns) - 1) + ["\n"])
+        split = len(per_instant[0])
+        keys = [json.dumps(column.key) + ": " for column in value_columns]
+        end = "}\n" if self.format == "jsonl" else "},\n  "
+        return (["{" + self._members(cells, 0) for cells in per_instant],
+                [self._members(cells, split) + keys[0] for cells in per_body],
+                [", " + key for key in keys[1:]] + [end])
+
+    def _members(self, cells: Sequence[Any], first_column: int) -> str:
+        return "".join(f"{json.dumps(column.key)}: {json.dumps(_machine_value(cell))}, "
+                       for column, cell in zip(self.columns[first_column:], cells))
+
+    def _text_cells(self, cells: Sequence[Any], first_column: int) -> str:
+        return "".join(self._padded(self.columns[first_column + k].text(cell), first_column + k) + "  "
+                       for k, cell in enumerate(cells))
 
     def _rows(self, per_instant: Sequence[Sequence[Any]], per_body: Sequence[Sequence[Any]],
               values: npt.NDArray[np.float64]) -> List[Dict[str, Any]]:

@@ -8,8 +8,6 @@ them under "header".
 """
 from __future__ import annotations
 
-import csv
-import io
 import json
 import math
 from dataclasses import dataclass
@@ -18,6 +16,9 @@ from typing import Any, Callable, Dict, List, Optional, Sequence, TextIO, Tuple
 import numpy as np
 import numpy.typing as npt
 import orbyx_ext
+
+
+_CSV_SPECIAL = frozenset(',"\r\n')
 
 
 def fixed(decimals: int) -> Callable[[Any], str]:
@@ -52,16 +53,16 @@ def _machine_value(value: Any) -> Any:
     return value
 
 
-def _csv_cell(value: Any) -> Any:
-    if value is None:
-        return ""
-    return repr(value) if isinstance(value, float) else value
+def _csv_cell(value: Any) -> str:
+    text = "" if value is None else repr(value) if isinstance(value, float) else str(value)
+    # Quoted as csv.writer quotes by default: only a field that would otherwise split.
+    if _CSV_SPECIAL.isdisjoint(text):
+        return text
+    return '"' + text.replace('"', '""') + '"'
 
 
 def _csv_line(cells: Sequence[Any]) -> str:
-    line = io.StringIO()
-    csv.writer(line, lineterminator="").writerow([_csv_cell(cell) for cell in cells])
-    return line.getvalue()
+    return ",".join(map(_csv_cell, cells))
 
 
 def _printf_safe(text: str) -> str:

@@ -73,3 +73,27 @@ def test_header_option_gives_the_text_formats_provenance(cli, command):
     assert json.loads(jsonl[0]) == {"header": [line[2:] for line in provenance]}
     assert jsonl[1:] == cli(*command, "--format", "jsonl")[1].splitlines()
     assert json.loads(cli(*command, "--format", "json")[1])["header"] == [line[2:] for line in provenance]
+
+
+@pytest.mark.parametrize("output_format", ["text", "csv", "json", "jsonl"])
+def test_a_grid_in_bulk_writes_what_row_by_row_writes(output_format):
+    from orbyx_cli.output import Column, TableWriter, fixed
+
+    columns = [Column("time"), Column("julian_day_tt"), Column("body")] + [
+        Column(key, fixed(6), printf="%.6f", width=12) for key in ("a", "b", "c")]
+    instants = [("2027-01-01T00:00:00", 2461406.5), ('odd, "quoted"', 1e-7)]
+    bodies = [("sun",), ("moon\n",)]
+    values = np.array([[[1e16, -0.0, 123.456789], [1e-5, 0.1, -280.5]]] * 2)
+
+    def written(in_bulk):
+        stream = io.StringIO()
+        writer = TableWriter(stream, output_format, ["provenance"], columns, with_header=True)
+        for _ in range(2):  # a second piece continues the first
+            if in_bulk:
+                writer.write_grid(instants, bodies, values)
+            else:
+                writer.write(writer._rows(instants, bodies, values))
+        writer.close()
+        return stream.getvalue()
+
+    assert written(True) == written(False)

@@ -40,12 +40,12 @@ def test_events_of_2027_are_the_four_seasons_and_every_lunation(cli, engine):
     assert [kind for kind in kinds if "moon" not in kind] == ["march_equinox", "june_solstice",
                                                              "september_equinox", "december_solstice"]
     assert kinds.count("new_moon") == 13 and kinds.count("full_moon") == 12
-    assert [row["tt_julian_day"] for row in rows] == sorted(row["tt_julian_day"] for row in rows)
+    assert [row["julian_day_tt"] for row in rows] == sorted(row["julian_day_tt"] for row in rows)
     start = orbyx.Instant.utc(julian_day_from_calendar(2027, 1, 1))
     for kind in ("june_solstice", "full_moon"):
         found = [row for row in rows if row["event"] == kind][0]
         expected = (engine.next_season_event if kind.endswith("solstice") else engine.next_lunation)(start, kind)
-        assert found["tt_julian_day"] == expected.julian_day
+        assert found["julian_day_tt"] == expected.julian_day
         assert found["tt"] == format_instant(expected.julian_day)
         assert found["utc"] == format_instant(expected.julian_day - TT_MINUS_UTC_DAYS)
     assert [row["utc"][:16] for row in rows if row["event"] == "june_solstice"] == ["2027-06-21T14:10"]
@@ -58,7 +58,7 @@ def test_event_ranges_are_half_open_and_filtered_by_kind(cli, engine):
                     f"JD {following.julian_day!r} TT", "--kind", "seasons")["rows"]
     assert [row["event"] for row in rows] == ["june_solstice", "september_equinox", "december_solstice",
                                               "march_equinox"]
-    assert rows[0]["tt_julian_day"] == solstice.julian_day
+    assert rows[0]["julian_day_tt"] == solstice.julian_day
     old = document(cli, "events", "--from", "1950-01-01 TT", "--to", "1950-04-01 TT", "--kind", "seasons")
     # Before 1972 UTC is UT1 from the ΔT model, and the header says so.
     assert [(row["event"], row["utc"][:16]) for row in old["rows"]] == [("march_equinox", "1950-03-21T04:35")]
@@ -166,7 +166,7 @@ def test_bad_arguments_of_the_event_commands(cli, arguments, message):
 
 def year_2027_rows(cli, *arguments):
     rows = document(cli, "events", "--from", "2027-01-01 TT", "--to", "2028-01-01 TT", *arguments)["rows"]
-    assert [row["tt_julian_day"] for row in rows] == sorted(row["tt_julian_day"] for row in rows)
+    assert [row["julian_day_tt"] for row in rows] == sorted(row["julian_day_tt"] for row in rows)
     return rows
 
 
@@ -177,7 +177,7 @@ def test_track_events_are_the_companion_searches_over_the_whole_year(cli, sidere
     engine, bodies = open_data(resolve_files()).engine, ("moon", "mercury", "mars", "saturn")
     options = ("--kind", "ingresses,stations,nodes", "--bodies", ",".join(bodies)) + \
         (("--sidereal", sidereal) if sidereal else ())
-    shown = sorted((row["event"], row["body"], row["detail"], row["tt_julian_day"])
+    shown = sorted((row["event"], row["body"], row["detail"], row["julian_day_tt"])
                    for row in year_2027_rows(cli, *options))
     start, end = (orbyx.Instant.tt(julian_day_from_calendar(year, 1, 1)) for year in (2027, 2028))
     expected = [("node", "moon", event.direction, event.instant.julian_day)
@@ -226,7 +226,7 @@ def test_tropical_ingresses_and_stations_match_swiss_ephemeris(cli):
             if (swiss(before, 3) > 0) != (swiss(after, 3) > 0):
                 theirs["station"].append(root(before, after, lambda t: swiss(t, 3)))
         for kind, found in theirs.items():
-            ours = [row["tt_julian_day"] for row in rows if (row["event"], row["body"]) == (kind, body)]
+            ours = [row["julian_day_tt"] for row in rows if (row["event"], row["body"]) == (kind, body)]
             assert len(ours) == len(found) and np.abs(np.subtract(ours, found)).max(initial=0) * 86400 < \
                 tolerance_s[kind], (body, kind, ours, found)
 

@@ -161,8 +161,8 @@ def test_de421_lacks_the_outer_planet_centres_that_the_default_data_adds(capsys)
     assert len(alone["rows"]) == 15 and alone["files"][0]["segments"] == 15
     assert set(unevaluable(alone)) == set(OUTER_PLANETS)
     assert unevaluable(alone)["saturn"].startswith("no SPK segment continues the center chain from target 699")
-    assert alone["supported_range"]["start_julian_day"] == 2414864.5
-    assert alone["supported_range"]["end_julian_day"] == 2471184.5
+    assert alone["supported_range"]["start_julian_day_tdb"] == 2414864.5
+    assert alone["supported_range"]["end_julian_day_tdb"] == 2471184.5
 
     explicit = kernel_json(capsys, DE421, "--add-kernel", PLANET_CENTRES)
     default = kernel_json(capsys)
@@ -221,13 +221,15 @@ def test_text_csv_and_json_show_the_same_listing(capsys, tmp_path):
     assert sections[-1][1] == [[row["body"], "yes"] if row["evaluable"] else [row["body"], "no", row["reason"]]
                                for row in document["bodies"]]
 
-    status, table, _ = run_kernel(capsys, *arguments, "--format", "csv")
+    status, table, _ = run_kernel(capsys, *arguments, "--format", "csv", "--header")
     assert status == 0
     *segment_tables, body_table = csv_sections(table)
     assert [row for rows in segment_tables for row in rows] == [
         {key: "" if value is None else str(value) for key, value in row.items()} for row in document["rows"]]
     assert body_table == [{"body": row["body"], "evaluable": str(row["evaluable"]), "reason": row["reason"] or ""}
                           for row in document["bodies"]]
+    plain = run_kernel(capsys, *arguments, "--format", "csv")[1]
+    assert [list(csv.DictReader(io.StringIO(block))) for block in plain.split("\n\n")] == segment_tables + [body_table]
 
 
 def csv_sections(out):

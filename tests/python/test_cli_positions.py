@@ -53,7 +53,7 @@ def test_single_instant_table_holds_the_module_numbers_exactly(cli, engine, argu
     assert len(rows) >= 10
     instant = orbyx.Instant.utc(JAN_2024 + 69 + 6.5 / 24)
     for row in rows:
-        assert row["julian_day"] == instant.julian_day
+        assert row["julian_day_utc"] == instant.julian_day
         assert list(row.values())[3:] == expected(engine, row["body"], instant, options), row["body"]
 
 
@@ -89,7 +89,7 @@ def test_range_in_tt_as_csv_matches_the_batch(cli, engine):
     lines = [line for line in out.splitlines() if not line.startswith("#")]
     table = list(csv.DictReader(io.StringIO("\n".join(lines))))
     days = [JAN_2024 + k / 4 for k in range(9)]
-    assert [float(row["julian_day"]) for row in table[::2]] == days
+    assert [float(row["julian_day_tt"]) for row in table[::2]] == days
     assert table[-1]["time"] == "2024-01-03T00:00:00"
     batch = engine.positions(["sun", "moon"], [orbyx.Instant.tt(day) for day in days], orbyx.apparent())
     printed = np.array([[float(row[key]) for key in list(row)[3:]] for row in table]).reshape(9, 2, 4)
@@ -254,7 +254,7 @@ def test_command_runs_as_a_program_without_traceback(tmp_path):
         assert version.returncode == 0 and version.stdout.startswith("orbyx ")
 
 
-@pytest.mark.parametrize("output_format", ["text", "csv", "json"])
+@pytest.mark.parametrize("output_format", ["text", "csv", "json", "jsonl"])
 def test_long_runs_are_written_piece_by_piece_as_one_table(cli, monkeypatch, output_format):
     from orbyx_cli import positions_command
 

@@ -143,4 +143,4 @@ def run(arguments: argparse.Namespace) -> None:
                Column("latitude_deg"), Column("distance_au"), Column("longitude_speed_deg_per_day"),
                Column("retrograde", heading="retro" if as_text else None, align_left=True)]
     write_table(sys.stdout, arguments.format, header, columns,
-                chart_rows(chart, arguments.all_points, arguments.angles, as_text))
+                chart_rows(chart, arguments.all_points, arguments.angles, as_text), arguments.header)

@@ -120,7 +120,7 @@ def run(arguments: argparse.Namespace) -> None:
     clock_width = max(len(_utc_text(scales, clock, day)) for day in (start_tt, end_tt))
     columns = [Column("utc", align_left=True, width=clock_width), Column("tt", align_left=True, width=19)]
     if arguments.format != "text":
-        columns.append(Column("tt_julian_day"))
+        columns.append(Column("julian_day_tt"))
     columns.append(Column("event", align_left=True, width=17))
     if on_track:
         columns += [Column("body", align_left=True, width=7), Column("detail", align_left=True)]
@@ -129,14 +129,14 @@ def run(arguments: argparse.Namespace) -> None:
     if arguments.sidereal:
         header.append(f"ingresses and stations in sidereal longitude ({arguments.sidereal})")
     header += data.model_notes()
-    writer = TableWriter(sys.stdout, arguments.format, header, columns)
+    writer = TableWriter(sys.stdout, arguments.format, header, columns, with_header=arguments.header)
     try:
         for chunk_start, chunk_end in _chunks(start_tt, end_tt):
             found: List[Event] = []
             for source in searched:
                 found += source(chunk_start, chunk_end)
             writer.write([{"event": event.event, "utc": _utc_text(scales, clock, event.tt_day),
-                           "tt": format_instant(event.tt_day), "tt_julian_day": event.tt_day,
+                           "tt": format_instant(event.tt_day), "julian_day_tt": event.tt_day,
                            "body": event.body, "detail": event.detail}
                           for event in sorted(found, key=lambda event: event.tt_day)])
             sys.stdout.flush()

@@ -167,4 +167,4 @@ def run(arguments: argparse.Namespace) -> None:
                Column("note", align_left=True)]
     if text_form and all(row["note"] is None for row in rows):
         columns.pop()
-    write_table(sys.stdout, arguments.format, header, columns, rows)
+    write_table(sys.stdout, arguments.format, header, columns, rows, arguments.header)

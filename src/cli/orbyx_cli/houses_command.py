@@ -69,4 +69,4 @@ def run(arguments: argparse.Namespace) -> None:
     header += data.model_notes()
     header += failures
     columns = [Column("quantity", align_left=True)] + [Column(system, fixed(4)) for system in results]
-    write_table(sys.stdout, arguments.format, header, columns, rows)
+    write_table(sys.stdout, arguments.format, header, columns, rows, arguments.header)

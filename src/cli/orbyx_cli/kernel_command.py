@@ -43,7 +43,7 @@ TEXT_SEGMENT_COLUMNS = [
 ]
 MACHINE_SEGMENT_COLUMNS = [Column(key) for key in (
     "file", "target", "target_name", "centre", "centre_name", "frame", "data_type", "supported",
-    "start_tdb", "end_tdb", "start_julian_day", "end_julian_day", "segment_name")]
+    "start_tdb", "end_tdb", "start_julian_day_tdb", "end_julian_day_tdb", "segment_name")]
 BODY_COLUMNS = [
     Column("body", align_left=True),
     Column("evaluable", lambda value: "yes" if value else "no", align_left=True),
@@ -138,7 +138,7 @@ def _segment_rows(path: Path, summary: SpkSummary) -> List[Dict[str, Any]]:
             "type_label": str(segment.data_type) if supported else f"{segment.data_type} (unsupported)",
             "start_tdb": format_instant(segment.start_julian_day),
             "end_tdb": format_instant(segment.end_julian_day),
-            "start_julian_day": segment.start_julian_day, "end_julian_day": segment.end_julian_day,
+            "start_julian_day_tdb": segment.start_julian_day, "end_julian_day_tdb": segment.end_julian_day,
             "segment_name": segment.name,
         })
     return rows
@@ -163,9 +163,9 @@ def _json_document(paths: Sequence[Path], summaries: Sequence[SpkSummary], evalu
             for path, summary in zip(paths, summaries) for row in _segment_rows(path, summary)]
     supported_range = {"start_tdb": format_instant(evaluation.start_julian_day),
                        "end_tdb": format_instant(evaluation.end_julian_day),
-                       "start_julian_day": evaluation.start_julian_day,
-                       "end_julian_day": evaluation.end_julian_day,
-                       "middle_julian_day": evaluation.middle_julian_day}
+                       "start_julian_day_tdb": evaluation.start_julian_day,
+                       "end_julian_day_tdb": evaluation.end_julian_day,
+                       "middle_julian_day_tdb": evaluation.middle_julian_day}
     return {"header": header, "files": files, "rows": rows, "supported_range": supported_range,
             "bodies": evaluation.rows}
 
@@ -183,12 +183,14 @@ def run(arguments: argparse.Namespace) -> None:
         return
     # The segments come first: when the engine refuses the kernel they show why.
     columns = TEXT_SEGMENT_COLUMNS if arguments.format == "text" else MACHINE_SEGMENT_COLUMNS
+    # Without comment lines a blank line is what parts one CSV table from the next.
+    blank_between = arguments.format == "text" or (arguments.format == "csv" and not arguments.header)
     for path, summary in zip(paths, summaries):
         write_table(sys.stdout, arguments.format, _file_header(path, summary), columns,
-                    _segment_rows(path, summary))
-        if arguments.format == "text":
+                    _segment_rows(path, summary), arguments.header)
+        if blank_between:
             sys.stdout.write("\n")
     sys.stdout.flush()
     evaluation = _evaluate(paths)
     write_table(sys.stdout, arguments.format, _range_header(files, summaries, evaluation), BODY_COLUMNS,
-                evaluation.rows)
+                evaluation.rows, arguments.header)

@@ -1,9 +1,9 @@
 """Entry point of the `orbyx` command: one subcommand per job, one line per failure."""
 from __future__ import annotations
 
-import importlib.metadata
+import argparse
 import sys
-from typing import List, Optional
+from typing import Any, List, Optional
 
 from . import (chart_command, events_command, horizon_command, houses_command, kernel_command, positions_command,
                sky_command)
@@ -16,15 +16,27 @@ DESCRIPTION = ("Positions of the Sun, Moon and planets, equinoxes and lunations,
 
 
 def installed_version() -> str:
+    # Imported here: reading the package metadata costs more than a short run's positions.
+    import importlib.metadata
+
     try:
         return importlib.metadata.version("orbyx")
     except importlib.metadata.PackageNotFoundError:
         return "(not installed)"
 
 
+class _VersionAction(argparse.Action):
+    """--version, which looks the installed version up only when asked."""
+
+    def __call__(self, parser: argparse.ArgumentParser, namespace: argparse.Namespace, values: Any,
+                 option_string: Optional[str] = None) -> None:
+        print(f"orbyx {installed_version()}")
+        parser.exit()
+
+
 def build_parser() -> CommandParser:
     parser = CommandParser(prog="orbyx", description=DESCRIPTION)
-    parser.add_argument("--version", action="version", version=f"orbyx {installed_version()}")
+    parser.add_argument("--version", action=_VersionAction, nargs=0, help="show the installed version and exit")
     subcommands = parser.add_subparsers(dest="command", metavar="COMMAND", required=True,
                                         parser_class=CommandParser)
     for command in (positions_command, events_command, horizon_command, houses_command, chart_command, sky_command,

@@ -15,7 +15,7 @@ from .default_data import OpenedData, open_data, resolve_files
 from .errors import CommandError
 
 BODIES = ("sun", "moon", "mercury", "venus", "earth", "mars", "jupiter", "saturn", "uranus", "neptune", "pluto")
-FORMATS = ("text", "csv", "json")
+FORMATS = ("text", "csv", "json", "jsonl")
 SCALES = ("utc", "ut1", "tt", "tdb")
 LAST_MINUTE_SECONDS = 86340.0
 
@@ -42,7 +42,12 @@ def add_scale_option(parser: argparse.ArgumentParser, help_text: str) -> None:
 
 def add_format_option(parser: argparse.ArgumentParser) -> None:
     parser.add_argument("--format", choices=FORMATS, default="text", type=str.lower,
-                        help="aligned text (default), CSV or JSON")
+                        help="aligned text led by the provenance as # lines (default), CSV (one header row, "
+                             "then data rows), one JSON document with a \"header\" list, or JSON Lines "
+                             "(one object per row)")
+    parser.add_argument("--header", action="store_true",
+                        help="CSV: the provenance as # lines before the header row; JSON Lines: a first "
+                             "line {\"header\": [...]}")
 
 
 def add_angles_option(parser: argparse.ArgumentParser) -> None:

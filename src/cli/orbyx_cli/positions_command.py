@@ -3,8 +3,10 @@ from __future__ import annotations
 
 import argparse
 import sys
-from typing import Any, Dict, Iterator, List, Optional, Tuple
+from typing import Any, Iterator, List, Optional, Tuple
 
+import numpy as np
+import numpy.typing as npt
 import orbyx
 import orbyx_ext
 
@@ -89,15 +91,18 @@ def _coordinate_columns(frame: str, style: str) -> List[Column]:
              if frame == "equatorial" else ("longitude_deg", "latitude_deg", "longitude_speed_deg_per_day"))
     first_kind = "right_ascension" if frame == "equatorial" else "longitude"
     first, second = angle_text(style, first_kind), angle_text(style, "signed")
+    angle_printf = "%.6f" if style == "decimal" else None
     # Widths of the widest values (49.999999999, -13.999999 for the last two).
-    return [Column(names[0], first, width=text_width(first, first_kind)),
-            Column(names[1], second, width=text_width(second, "signed")),
-            Column("distance_au", fixed(9), width=12), Column(names[2], fixed(6), width=10)]
+    return [Column(names[0], first, width=text_width(first, first_kind), printf=angle_printf),
+            Column(names[1], second, width=text_width(second, "signed"), printf=angle_printf),
+            Column("distance_au", fixed(9), width=12, printf="%.9f"),
+            Column(names[2], fixed(6), width=10, printf="%.6f")]
 
 
 def _chunks(engine: orbyx.Engine, scales: TimeScales, arguments: argparse.Namespace, bodies: List[str],
-            options: orbyx.PositionOptions, grid: InstantGrid) -> Iterator[Tuple[int, List[List[float]]]]:
-    """(first instant's index, longitude, latitude, distance and speed per instant and body) per chunk."""
+            options: orbyx.PositionOptions,
+            grid: InstantGrid) -> Iterator[Tuple[int, npt.NDArray[np.float64]]]:
+    """(first instant's index, [instant, body, longitude/latitude/distance/speed]) per chunk."""
     for begin in range(0, len(grid.julian_days), CHUNK_INSTANTS):
         chunk = [scales.for_engine(orbyx.Instant(day, grid.scale))
                  for day in grid.julian_days[begin:begin + CHUNK_INSTANTS]]
@@ -105,10 +110,11 @@ def _chunks(engine: orbyx.Engine, scales: TimeScales, arguments: argparse.Namesp
             if arguments.sidereal:
                 places = [engine.sidereal_position(body, instant, options, arguments.sidereal)
                           for instant in chunk for body in bodies]
-                yield begin, [[place.longitude_deg, place.latitude_deg, place.distance_au,
-                               place.longitude_speed_deg_per_day] for place in places]
+                yield begin, np.array([[place.longitude_deg, place.latitude_deg, place.distance_au,
+                                        place.longitude_speed_deg_per_day] for place in places]
+                                      ).reshape(len(chunk), len(bodies), 4)
             else:
-                yield begin, orbyx_ext.positions(engine, bodies, chunk, options).reshape(-1, 4).tolist()
+                yield begin, orbyx_ext.positions(engine, bodies, chunk, options)
         except ValueError as error:
             raise engine_failure(error) from None
 
@@ -146,8 +152,9 @@ def run(arguments: argparse.Namespace) -> None:
     coordinates = _coordinate_columns(options.coordinate_system, arguments.angles)
     time_width = max(len(time_text(grid.julian_days[0])), len(time_text(grid.last)))
     columns = [Column("time", align_left=True, width=time_width)]
-    if arguments.format != "text":
-        columns.append(Column("julian_day"))
+    as_text = arguments.format == "text"
+    if not as_text:
+        columns.append(Column(f"julian_day_{grid.scale}"))
     columns += [Column("body", align_left=True, width=max(map(len, bodies)))] + coordinates
 
     total = len(grid.julian_days) * len(bodies)
@@ -156,18 +163,12 @@ def run(arguments: argparse.Namespace) -> None:
     writer: Optional[TableWriter] = None
     try:
         for begin, values in _chunks(data.engine, data.time_scales, arguments, bodies, options, grid):
-            days = grid.julian_days[begin:begin + len(values) // len(bodies)]
-            times = [time_text(day) for day in days]
-            rows: List[Dict[str, Any]] = []
-            for index, row in enumerate(values):
-                instant = index // len(bodies)
-                entry: Dict[str, Any] = {"time": times[instant], "julian_day": days[instant],
-                                         "body": bodies[index % len(bodies)]}
-                entry.update(zip((column.key for column in coordinates), row))
-                rows.append(entry)
-            writer = writer or TableWriter(sys.stdout, arguments.format, header, columns)
-            writer.write(rows)
-            progress.advance(len(values))
+            days = grid.julian_days[begin:begin + len(values)]
+            per_instant = [(time_text(day),) if as_text else (time_text(day), day) for day in days]
+            writer = writer or TableWriter(sys.stdout, arguments.format, header, columns,
+                                           with_header=arguments.header)
+            writer.write_grid(per_instant, [(body,) for body in bodies], values)
+            progress.advance(values.shape[0] * values.shape[1])
     finally:
         progress.close()
     if writer is not None:

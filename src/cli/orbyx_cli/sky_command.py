@@ -3,7 +3,7 @@ from __future__ import annotations
 
 import argparse
 import sys
-from typing import Any, Dict, Iterator, List, Optional, Tuple, Union
+from typing import Any, Iterator, List, Optional, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -98,29 +98,28 @@ def run(arguments: argparse.Namespace) -> None:
     precision = "second" if grid.whole_seconds else "millisecond"
     altitude_text = angle_text(arguments.angles, "signed")
     azimuth_text = angle_text(arguments.angles, "circle")
+    angle_printf = "%.6f" if arguments.angles == "decimal" else None
     columns = [Column("time", align_left=True, width=len(format_instant(grid.last, precision)))]
-    if arguments.format != "text":
-        columns.append(Column("julian_day"))
+    as_text = arguments.format == "text"
+    if not as_text:
+        columns.append(Column(f"julian_day_{grid.scale}"))
     columns += [Column("body", align_left=True, width=max(map(len, names))),
-                Column("altitude_deg", altitude_text, width=text_width(altitude_text, "signed")),
-                Column("azimuth_deg", azimuth_text, width=text_width(azimuth_text, "circle")),
-                Column("distance_au", fixed(9), width=12)]
+                Column("altitude_deg", altitude_text, width=text_width(altitude_text, "signed"), printf=angle_printf),
+                Column("azimuth_deg", azimuth_text, width=text_width(azimuth_text, "circle"), printf=angle_printf),
+                Column("distance_au", fixed(9), width=12, printf="%.9f")]
 
     total = len(grid.julian_days) * len(bodies)
     progress = Progress(total, "places", enabled=total >= PROGRESS_FROM_ROWS)
     writer: Optional[TableWriter] = None
     try:
         for begin, values in _chunks(data.engine, bodies, observer, grid, pressure, temperature):
-            rows: List[Dict[str, Any]] = []
-            for offset, per_body in enumerate(values.tolist()):
-                day = grid.julian_days[begin + offset]
-                time = format_instant(day, precision)
-                rows += [{"time": time, "julian_day": day, "body": name, "altitude_deg": altitude,
-                          "azimuth_deg": azimuth, "distance_au": distance}
-                         for name, (altitude, azimuth, distance) in zip(names, per_body)]
-            writer = writer or TableWriter(sys.stdout, arguments.format, header, columns)
-            writer.write(rows)
-            progress.advance(len(rows))
+            days = grid.julian_days[begin:begin + len(values)]
+            per_instant = [(format_instant(day, precision),) if as_text else (format_instant(day, precision), day)
+                           for day in days]
+            writer = writer or TableWriter(sys.stdout, arguments.format, header, columns,
+                                           with_header=arguments.header)
+            writer.write_grid(per_instant, [(name,) for name in names], values)
+            progress.advance(values.shape[0] * values.shape[1])
     finally:
         progress.close()
     if writer is not None:

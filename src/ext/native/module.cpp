@@ -10,6 +10,7 @@
 #include "ext/native/position_batch_functions.hpp"
 #include "ext/native/sky_functions.hpp"
 #include "ext/native/state_functions.hpp"
+#include "ext/native/text_functions.hpp"
 #include "ext/native/time_functions.hpp"
 #include "python/arguments.hpp"
 #include "python/guarded_call.hpp"
@@ -55,6 +56,8 @@ PyMethodDef functions[] = {
      HOUSE_CUSPS_DOC},
     {"chart", as_method(guarded<chart_function>), METH_FASTCALL | METH_KEYWORDS, CHART_DOC},
     {"charts", as_method(guarded<charts_function>), METH_FASTCALL | METH_KEYWORDS, CHARTS_DOC},
+    {"shortest_rows", as_method(guarded<shortest_rows_function>), METH_FASTCALL | METH_KEYWORDS,
+     SHORTEST_ROWS_DOC},
     {nullptr, nullptr, 0, nullptr},
 };
 

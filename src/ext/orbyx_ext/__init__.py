@@ -6,7 +6,7 @@ fraction, angular diameter, the Moon's age), the Moon's nodes and apsides, more
 ayanamshas, the crossings, node passages and stations of a body's apparent ecliptic track, house
 cusps in more systems, whole charts one at a time or in batches, and engines that read more SPK
 segment types, with the geometric states and apparent positions of any body of their kernels,
-by name or NAIF id."""
+by name or NAIF id, and tables of floats written as text at C speed."""
 from orbyx_ext._ayanamsha import UserAyanamsha, ayanamsha
 from orbyx_ext._chart import BODY_NAMES, LUNAR_POINT_NAMES, Chart, ChartBody, Charts, chart, charts
 from orbyx_ext._crossings import (EclipticPassage, LongitudeCrossing, Station, ecliptic_passages,
@@ -16,7 +16,7 @@ from orbyx_ext._horizon import HorizonEvent, TwilightEvent
 from orbyx_ext._houses import HouseCusps, house_cusps
 from orbyx_ext._lunar_points import LunarPoint, lunar_point
 from orbyx_ext._native import (horizon_events, instant_from_calendar, open, position, positions,
-                               twilight_events)
+                               shortest_rows, twilight_events)
 from orbyx_ext._phenomena import MoonAge, Phenomena, moon_age, phenomena
 from orbyx_ext._sky import (HorizontalPlace, HourAngle, LocalSiderealTime, horizontal, hour_angle,
                             local_sidereal_time)
@@ -68,6 +68,7 @@ __all__ = [
     "phenomena",
     "position",
     "positions",
+    "shortest_rows",
     "stations",
     "twilight_events",
 ]

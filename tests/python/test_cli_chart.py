@@ -9,7 +9,7 @@ import orbyx
 import orbyx_ext
 from orbyx_cli import default_data
 from orbyx_cli.angle_formats import SIGNS, dms, hours, zodiac
-from orbyx_cli.calendar import julian_day_from_calendar
+from orbyx_cli.day_numbers import julian_day_from_calendar
 
 from conftest import JUP310
 

@@ -7,7 +7,8 @@ import pytest
 import orbyx
 import orbyx_ext
 from orbyx_cli import default_data
-from orbyx_cli.calendar import format_instant, julian_day_from_calendar
+from orbyx_cli.calendar import format_instant
+from orbyx_cli.day_numbers import julian_day_from_calendar
 
 from conftest import DUMMY_SHA256
 

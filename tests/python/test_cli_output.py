@@ -8,7 +8,7 @@ import pytest
 
 import orbyx
 from orbyx_cli import default_data
-from orbyx_cli.calendar import julian_day_from_calendar
+from orbyx_cli.day_numbers import julian_day_from_calendar
 
 from conftest import DUMMY_SHA256
 

@@ -12,7 +12,7 @@ import pytest
 import orbyx
 import orbyx_ext
 from orbyx_cli import default_data
-from orbyx_cli.calendar import julian_day_from_calendar
+from orbyx_cli.day_numbers import julian_day_from_calendar
 
 from conftest import DUMMY_SHA256, JUP310, LEAPSECONDS
 

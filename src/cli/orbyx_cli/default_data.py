@@ -19,7 +19,8 @@ from typing import List, Optional, Sequence
 import orbyx
 import orbyx_ext
 
-from .calendar import calendar_from_day_number, format_day
+from .calendar import format_day
+from .day_numbers import calendar_from_day_number
 from .errors import ENGINE_FAILURE, CommandError, file_failure
 from .planet_centres import centre_sources, centres_note
 from .spk_summary import SpkSummary, read_spk_summary

@@ -7,6 +7,8 @@ import math
 import re
 from typing import Optional
 
+from .day_numbers import calendar_from_day_number
+
 BAD_ARGUMENTS = 2
 ENGINE_FAILURE = 1
 
@@ -36,13 +38,8 @@ def _date_of(julian_day: float, with_time: bool) -> str:
     # Days are cut, never rounded: an instant late on a day stays on that day.
     seconds = round((julian_day + 0.5) * 86400.0)
     day_number, second_of_day = divmod(seconds, 86400)
-    a = day_number + 32044
-    b = (4 * a + 3) // 146097
-    c = a - 146097 * b // 4
-    d = (4 * c + 3) // 1461
-    e = c - 1461 * d // 4
-    m = (5 * e + 2) // 153
-    date = f"{100 * b + d - 4800 + m // 10:04d}-{m + 3 - 12 * (m // 10):02d}-{e - (153 * m + 2) // 5 + 1:02d}"
+    year, month, day = calendar_from_day_number(day_number)
+    date = f"{year:04d}-{month:02d}-{day:02d}"
     if not with_time:
         return date
     return f"{date}T{second_of_day // 3600:02d}:{second_of_day // 60 % 60:02d}:{second_of_day % 60:02d}"

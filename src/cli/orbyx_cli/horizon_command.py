@@ -11,7 +11,8 @@ from typing import Any, Dict, List, Optional
 import orbyx
 import orbyx_ext
 
-from .calendar import calendar_from_day_number, julian_day_from_calendar, parse_civil, parse_instant
+from .calendar import parse_civil, parse_instant
+from .day_numbers import calendar_from_day_number, julian_day_from_calendar
 from .clock import Clock, add_clock_options, clock_from
 from .default_data import OpenedData
 from .errors import CommandError, engine_failure

@@ -13,6 +13,7 @@ import orbyx
 import orbyx_ext
 from orbyx_cli import default_data
 from orbyx_cli.day_numbers import julian_day_from_calendar
+from orbyx_cli.planet_centres import STAND_IN_NOTE
 
 from conftest import DUMMY_SHA256, JUP310, LEAPSECONDS
 
@@ -109,14 +110,42 @@ def test_text_table_is_aligned_and_says_where_planet_centres_come_from(cli):
     assert table[1].startswith("2024-01-01T00:00:00  sun ")
 
 
-def test_named_kernel_is_used_alone(cli, de421):
-    # Without the default centres kernel DE421 cannot place Jupiter's centre.
-    status, out, err = cli("positions", "--at", "2024-01-01", "--kernel", de421, "--bodies", "jupiter")
-    assert (status, out) == (1, "")
-    assert err.startswith("orbyx: error: no SPK segment continues the center chain from target 599 at TDB epoch ")
-    status, out, _ = cli("positions", "--at", "2024-01-01", "--kernel", de421, "--add-kernel",
-                         default_data.SHIPPED_PLANET_CENTRES, "--lsk", LEAPSECONDS, "--bodies", "jupiter")
-    assert status == 0 and "stand on their system barycentres" not in out and "leapseconds.tls" in out
+def synthetic_kernel(write_file, name, centres=False, last_julian_day=2470000.5):
+    """Barycentres, Sun, Earth and Moon at fixed places; the planets' centres only if asked."""
+    from daf_writer import build_daf, constant_segment, tdb_seconds
+
+    def fixed(target, center):
+        return constant_segment(target, tdb_seconds(2440000.5), tdb_seconds(last_julian_day), center=center,
+                                position=(1e8 + 1e6 * target, 2e7, 3e6))
+
+    segments = [fixed(target, 0) for target in range(1, 11)] + [fixed(399, 3), fixed(301, 3)]
+    segments += [fixed(planet * 100 + 99, planet) for planet in range(1, 10 if centres else 5)]
+    return write_file(name, build_daf(segments))
+
+
+@pytest.mark.parametrize("kernel, note", [
+    ("de421", STAND_IN_NOTE),
+    ("barycentres", STAND_IN_NOTE),
+    ("barycentres past the stand-in", STAND_IN_NOTE + "; the stand-in covers only -13200-05-06T00:00:00 to "
+                                                      "17191-03-15T00:00:00 TDB, outside which those centres fail"),
+    ("centres", "planet centres: 599 from centres.bsp for 1968-05-24T00:00:00 to 2050-07-13T00:00:00 TDB; 699 from"),
+])
+def test_a_named_kernel_without_planet_centres_gets_the_stand_in(cli, de421, write_file, kernel, note):
+    path = {"de421": lambda: de421,
+            "barycentres": lambda: synthetic_kernel(write_file, "bary.bsp"),
+            "barycentres past the stand-in": lambda: synthetic_kernel(write_file, "long.bsp",
+                                                                      last_julian_day=9000000.5),
+            "centres": lambda: synthetic_kernel(write_file, "centres.bsp", centres=True)}[kernel]()
+    arguments = ("positions", "--at", "2024-01-01", "--bodies", "jupiter,pluto", "--format", "json", "--kernel", path)
+    status, out, err = cli(*arguments)
+    assert (status, err) == (0, "")
+    header, rows = json.loads(out)["header"], rows_of(out)
+    centres = [line for line in header if line.startswith("planet centres")]
+    assert len(centres) == 1 and centres[0].startswith(note) and ("barycentres" in centres[0]) == (kernel != "centres")
+    # The stand-in named by hand changes nothing: it was attached, or the kernel's own centres come first.
+    assert rows == rows_of(cli(*arguments, "--add-kernel", default_data.SHIPPED_PLANET_CENTRES)[1])
+    if kernel == "de421":
+        assert rows == rows_of(cli(*arguments[:-2])[1])
 
 
 @pytest.fixture(scope="module")

@@ -86,7 +86,8 @@ class Evaluation:
 def _kernel_files(arguments: argparse.Namespace) -> DataFiles:
     if arguments.path is not None and not os.path.isfile(arguments.path):
         raise CommandError(f"no such file: {arguments.path}")
-    return resolve_files(arguments.path, arguments.add_kernel)
+    # A named file is shown as it is; only the default data comes with the stand-in.
+    return resolve_files(arguments.path, arguments.add_kernel, centres_stand_in=False)
 
 
 def _evaluate(paths: Sequence[Path]) -> Evaluation:

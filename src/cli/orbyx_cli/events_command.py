@@ -59,6 +59,8 @@ def _kinds(arguments: argparse.Namespace) -> List[str]:
         kinds += ["seasons", "lunations"] if kind == "all" else [kind]
     if arguments.sidereal and not {"ingresses", "stations"} & set(kinds):
         raise CommandError("--sidereal applies to ingresses and stations only")
+    if arguments.bodies and not {"ingresses", "stations"} & set(kinds):
+        raise CommandError("--bodies applies to ingresses and stations only: add them to --kind or drop --bodies")
     return list(dict.fromkeys(kinds))
 
 

@@ -9,10 +9,10 @@ import orbyx
 import orbyx_ext
 
 from .angle_formats import STYLES as ANGLE_STYLES
-from .calendar import parse_civil, parse_instant
+from .calendar import format_instant, parse_civil, parse_instant
 from .clock import Clock, clock_from
 from .default_data import OpenedData, open_data, resolve_files
-from .errors import CommandError
+from .errors import CommandError, readable
 
 BODIES = ("sun", "moon", "mercury", "venus", "earth", "mars", "jupiter", "saturn", "uranus", "neptune", "pluto")
 FORMATS = ("text", "csv", "json", "jsonl")
@@ -112,6 +112,27 @@ def opened_data(arguments: argparse.Namespace) -> OpenedData:
         opened = open_data(resolve_files(arguments.kernel, arguments.add_kernel, arguments.lsk, arguments.eop))
         arguments.opened_data = opened
     return opened
+
+
+def failure_text(error: CommandError, arguments: Optional[argparse.Namespace]) -> str:
+    """The line for a failure: an engine's instants in the scale the user's dates are in."""
+    opened: Optional[OpenedData] = getattr(arguments, "opened_data", None)
+    if error.engine_message is None or opened is None or arguments is None:
+        return str(error)
+    scale = getattr(arguments, "scale", "utc")
+    time_scales = opened.time_scales
+    clock = clock_from(arguments)  # already read without fault before the data was opened
+
+    def in_user_scale(julian_day: float, day_scale: str) -> str:
+        try:
+            converted = time_scales.convert(julian_day, day_scale, scale)
+        except CommandError:
+            return f"{format_instant(julian_day)} {day_scale.upper()}"
+        if scale == "utc" and not clock.is_utc:
+            return clock.text(converted)
+        return f"{format_instant(converted)} {scale.upper()}"
+
+    return readable(error.engine_message, in_user_scale)
 
 
 def command_clock(arguments: argparse.Namespace) -> Clock:

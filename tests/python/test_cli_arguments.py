@@ -24,6 +24,8 @@ SITE = ("--lat", "48.85", "--lon", "2.35")
     (("events", "--kind", "lunations", "--sidereal", "lahiri"), "--sidereal applies to ingresses and stations"),
     (("moon", *SITE, "--altitude", "-91"), "--altitude must lie within -90 to 90 degrees, not -91"),
     (("sky", *SITE, "--no-refraction", "--pressure", "900"), "--no-refraction leaves no use for --pressure"),
+    (("sky", *SITE, "--pressure", "-5"), "--pressure must lie within 0 to 1200 mbar, not -5"),
+    (("sky", *SITE, "--temperature", "-300"), "--temperature must lie within -100 to 70 °C, not -300"),
 ])
 def test_contradictions_and_limits_are_refused_naming_the_flags(cli, arguments, message):
     status, out, err = cli(*arguments)

@@ -89,7 +89,8 @@ def _check_origin_not_among(bodies: List[str], origin: str) -> None:
     if body in bodies:
         others = [name for name in ORIGINS if ORIGIN_BODY.get(name) != body]
         others_text = " or ".join([", ".join(others[:-1]), others[-1]] if len(others) > 1 else others)
-        raise CommandError(f"--bodies {body}: the {body.capitalize()} is the origin; drop it or use --origin {others_text}")
+        raise CommandError(f"--bodies {body}: the {body.capitalize()} is the origin; drop it or use "
+                           f"--origin {others_text}")
 
 
 def _description(arguments: argparse.Namespace, options: orbyx.PositionOptions, times_in: str) -> str:

@@ -3,9 +3,9 @@
 With no file named, the command takes JPL DE421 from skyfield-data, the IERS EOP 20
 C04 table from astropy-iers-data (the optional extra `orbyx[data]`) and the
 leap-second kernel shipped here, and attaches the shipped kernel that stands each
-planet's centre on its system barycentre, since DE421 has no centres beyond Mars; so
-does a named kernel that lacks them. The
-engine comes from `orbyx_ext.open`, so every segment type the companion reads works.
+planet's centre on its system barycentre, since DE421 has no centres beyond Mars (as
+it does after a named kernel that lacks them). The engine comes from
+`orbyx_ext.open`, so every segment type the companion reads works.
 """
 from __future__ import annotations
 
@@ -242,7 +242,7 @@ def planet_centres_note(files: DataFiles, summaries: Sequence[SpkSummary]) -> Op
     paths = [files.kernel, *files.additional_kernels]
     users = [(path, summary) for path, summary in zip(paths, summaries) if path != SHIPPED_PLANET_CENTRES]
     stand_in = [summary for path, summary in zip(paths, summaries) if path == SHIPPED_PLANET_CENTRES]
-    span_note = None if not stand_in or files.kernel_is_default else uncovered_span_note(summaries[0], stand_in[0])
+    span_note = uncovered_span_note(summaries[0], stand_in[0]) if stand_in else None
     return centres_note(centre_sources(users), stand_in=bool(stand_in), span_note=span_note)
 
 

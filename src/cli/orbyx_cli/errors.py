@@ -86,7 +86,8 @@ def _kernel_messages(message: str, instant: InstantWriter) -> str:
                                               f"{instant(_tdb_day(match.group(2)), 'tdb')}: attach a kernel "
                                               "that holds it then with --add-kernel", message)
     message = _CHAIN_CYCLE.sub(lambda match: f"the kernels' segments lead from {_body(match.group(1))} round in "
-                                             "a cycle: leave out the --add-kernel file that closes it", message)
+                                             "a cycle: leave out the --kernel or --add-kernel file that closes it",
+                               message)
     return _UNSUPPORTED_TYPE.sub(lambda match: f"SPK segments of type {match.group(1)} cannot be read: orbyx "
                                                "reads types 1, 2, 3, 13 and 21", message)
 

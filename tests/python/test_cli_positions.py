@@ -218,6 +218,7 @@ def test_a_satellite_kernel_puts_jupiter_on_its_true_centre(cli, engine, true_ce
     (("--lsk", "README.md"), 1, "README.md: leap-second kernel has no"),
     (("--at", "2016-12-31T23:58:60"), 2, "(23:59:60 in a leap second)"),
     (("--geometric", "--sidereal", "lahiri"), 2, "drop --geometric or --sidereal"),
+    (("--epoch", "j2000", "--sidereal", "lahiri"), 2, "apparent and of date: drop --epoch j2000 or --sidereal"),
     (("--sidereal", "lahiri", "--frame", "equatorial"), 2, "drop --frame equatorial or --sidereal"),
     (("--bodies", "mars,earth"), 2, "the Earth is the origin; drop it or use --origin heliocentric or barycentric"),
     (("--bodies", "earth", "--lat", "1", "--lon", "2"), 2, "--bodies earth: the Earth is the origin"),

@@ -66,11 +66,12 @@ def _options(arguments: argparse.Namespace, observer: Any) -> orbyx.PositionOpti
         raise CommandError("a topocentric origin needs --lat and --lon")
     if origin != "topocentric" and observer is not None:
         raise CommandError(f"--lat and --lon give a site, which needs the topocentric origin, not {origin}")
+    if arguments.sidereal and (arguments.geometric or arguments.epoch == "j2000"):
+        flag = "--geometric" if arguments.geometric else "--epoch j2000"
+        raise CommandError(f"sidereal longitudes are apparent and of date: drop {flag} or --sidereal")
     epoch = arguments.epoch or ("j2000" if arguments.geometric else "of_date")
     if epoch == "j2000" and not arguments.geometric:
         raise CommandError("apparent positions are of date: --epoch j2000 needs --geometric")
-    if arguments.sidereal and arguments.geometric:
-        raise CommandError("sidereal longitudes are apparent and of date: drop --geometric or --sidereal")
     if arguments.sidereal and arguments.frame == "equatorial":
         raise CommandError("sidereal longitudes are ecliptic: drop --frame equatorial or --sidereal")
     # Geometric of date: rotated by precession and nutation, on the true ecliptic, uncorrected otherwise.

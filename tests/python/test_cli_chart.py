@@ -196,6 +196,10 @@ def test_angles_round_once_and_carry(show, value, shown):
     (("sky", *PARIS, "--bodies", "moon,vulcan"), 'unknown body "vulcan"'),
     (("chart", *PARIS, "--extra", "Moon"), 'extra body "moon" is already among the chart\'s bodies'),
     (("positions", "--angles", "hms"), "argument --angles: invalid choice: 'hms'"),
+    (("chart", *PARIS, "--houses", "koch", "--house-fallback", "koch"), "--house-fallback koch is --houses itself"),
+    (("chart", *PARIS, "--height", "1e6"), "--height must lie within -12000 to 100000 metres, not 1e+06"),
+    (("sky", *PARIS, "--pressure", "-5"), "--pressure must lie within 0 to 1200 mbar, not -5"),
+    (("sky", *PARIS, "--temperature", "-300"), "--temperature must lie within -100 to 70 °C, not -300"),
 ])
 def test_bad_arguments_give_one_line_and_status_2(cli, arguments, message):
     status, out, err = cli(*arguments)

@@ -48,8 +48,18 @@ def test_events_of_2027_are_the_four_seasons_and_every_lunation(cli, engine):
         expected = (engine.next_season_event if kind.endswith("solstice") else engine.next_lunation)(start, kind)
         assert found["julian_day_tt"] == expected.julian_day
         assert found["tt"] == format_instant(expected.julian_day)
-        assert found["utc"] == format_instant(expected.julian_day - TT_MINUS_UTC_DAYS)
-    assert [row["utc"][:16] for row in rows if row["event"] == "june_solstice"] == ["2027-06-21T14:10"]
+        assert found["time"] == format_instant(expected.julian_day - TT_MINUS_UTC_DAYS)
+    assert [row["time"][:16] for row in rows if row["event"] == "june_solstice"] == ["2027-06-21T14:10"]
+
+
+@pytest.mark.parametrize("clock, label, solstice", [
+    ((), "UTC", "2027-06-21T14:10:"),
+    (("--tz", "Europe/Paris"), "Europe/Paris", "2027-06-21T16:10:"),
+])
+def test_the_time_column_keeps_its_key_on_any_clock(cli, clock, label, solstice):
+    events = document(cli, "events", "--from", "2027-06-01", "--to", "2027-07-01", "--kind", "seasons", *clock)
+    assert events["header"][-1].endswith(f"; the time column in {label}")
+    assert list(events["rows"][0])[:2] == ["time", "tt"] and events["rows"][0]["time"].startswith(solstice)
 
 
 def test_event_ranges_are_half_open_and_filtered_by_kind(cli, engine):
@@ -62,7 +72,7 @@ def test_event_ranges_are_half_open_and_filtered_by_kind(cli, engine):
     assert rows[0]["julian_day_tt"] == solstice.julian_day
     old = document(cli, "events", "--from", "1950-01-01 TT", "--to", "1950-04-01 TT", "--kind", "seasons")
     # Before 1972 UTC is UT1 from the ΔT model, and the header says so.
-    assert [(row["event"], row["utc"][:16]) for row in old["rows"]] == [("march_equinox", "1950-03-21T04:35")]
+    assert [(row["event"], row["time"][:16]) for row in old["rows"]] == [("march_equinox", "1950-03-21T04:35")]
     assert any(line.startswith("UT1 and UTC before 1972-01-01 (UTC read as UT1) from the ΔT") for line in old["header"])
 
 
@@ -157,6 +167,8 @@ def test_houses_beyond_the_polar_circle_leave_placidus_out(cli):
     (("events", "--from", "2024-01-01", "--to", "2023-01-01"), "--to must come after --from"),
     (("events", "--kind", "eclipses"), "argument --kind: invalid choice: 'eclipses'"),
     (("houses", "--lat", 1, "--lon", 2, "--system", "koch"), "argument --system: invalid choice: 'koch'"),
+    (("events", "--kind", "seasons,nodes", "--bodies", "mars"), "--bodies applies to ingresses and stations only"),
+    (("moon", "--lat", 1, "--lon", 2, "--altitude", "-91"), "--altitude must lie within -90 to 90 degrees, not -91"),
 ])
 def test_bad_arguments_of_the_event_commands(cli, arguments, message):
     status, out, err = cli(*arguments)

@@ -13,6 +13,7 @@ import orbyx
 import orbyx_ext
 from orbyx_cli import default_data
 from orbyx_cli.day_numbers import julian_day_from_calendar
+from orbyx_cli.planet_centres import STAND_IN_NOTE
 
 from conftest import DUMMY_SHA256, JUP310, LEAPSECONDS
 
@@ -109,14 +110,42 @@ def test_text_table_is_aligned_and_says_where_planet_centres_come_from(cli):
     assert table[1].startswith("2024-01-01T00:00:00  sun ")
 
 
-def test_named_kernel_is_used_alone(cli, de421):
-    # Without the default centres kernel DE421 cannot place Jupiter's centre.
-    status, out, err = cli("positions", "--at", "2024-01-01", "--kernel", de421, "--bodies", "jupiter")
-    assert (status, out) == (1, "")
-    assert err.startswith("orbyx: error: no SPK segment continues the center chain from target 599 at TDB epoch ")
-    status, out, _ = cli("positions", "--at", "2024-01-01", "--kernel", de421, "--add-kernel",
-                         default_data.SHIPPED_PLANET_CENTRES, "--lsk", LEAPSECONDS, "--bodies", "jupiter")
-    assert status == 0 and "stand on their system barycentres" not in out and "leapseconds.tls" in out
+@pytest.mark.parametrize("lon, height, site", [("270", "-12000", "longitude -90 east, height -12000 m"),
+                                               ("-180", "100000", "longitude -180 east, height 100000 m")])
+def test_sites_at_the_limits_and_longitudes_past_180_as_west(cli, lon, height, site):
+    arguments = ("positions", "--at", "2024-01-01", "--bodies", "sun", "--lat", "10", "--height", height, "--lon")
+    status, out, err = cli(*arguments, lon)
+    assert (status, err) == (0, "") and f"# site: latitude 10, {site}" in out
+    assert out == cli(*arguments, float(lon) - 360.0 if float(lon) > 180.0 else lon)[1]
+
+
+def synthetic_kernel(write_file, centres=False, last_julian_day=2470000.5):
+    from daf_writer import build_daf, constant_segment, tdb_seconds
+
+    links = [(target, 0) for target in range(1, 11)] + [(399, 3), (301, 3)]
+    links += [(planet * 100 + 99, planet) for planet in range(1, 10 if centres else 5)]
+    return write_file("synthetic.bsp", build_daf([
+        constant_segment(target, tdb_seconds(2440000.5), tdb_seconds(last_julian_day), center=center,
+                         position=(1e8 + 1e6 * target, 2e7, 3e6)) for target, center in links]))
+
+
+@pytest.mark.parametrize("kernel, note", [
+    (None, STAND_IN_NOTE),
+    ({}, STAND_IN_NOTE),
+    ({"last_julian_day": 9000000.5}, STAND_IN_NOTE + "; the stand-in covers only -13200-05-06T00:00:00 to "
+                                                     "17191-03-15T00:00:00 TDB, outside which those centres fail"),
+    ({"centres": True}, "planet centres: 599 from synthetic.bsp for 1968-05-24T00:00:00 to 2050-07-13T00:00:00 TDB;"),
+])
+def test_a_named_kernel_without_planet_centres_gets_the_stand_in(cli, de421, write_file, kernel, note):
+    path = de421 if kernel is None else synthetic_kernel(write_file, **kernel)
+    arguments = ("positions", "--at", "2024-01-01", "--bodies", "jupiter,pluto", "--format", "json", "--kernel", path)
+    status, out, err = cli(*arguments)
+    assert (status, err) == (0, "")
+    centres = [line for line in json.loads(out)["header"] if line.startswith("planet centres")]
+    holds_centres = kernel == {"centres": True}
+    assert len(centres) == 1 and centres[0].startswith(note) and ("barycentres" in centres[0]) != holds_centres
+    if kernel is None:  # DE421 named is DE421 by default
+        assert rows_of(out) == rows_of(cli(*arguments[:-2])[1])
 
 
 @pytest.fixture(scope="module")
@@ -188,6 +217,15 @@ def test_a_satellite_kernel_puts_jupiter_on_its_true_centre(cli, engine, true_ce
     (("--tz", "Europe/Paris", "--scale", "tt"), 2, "--scale tt contradicts"),
     (("--lsk", "README.md"), 1, "README.md: leap-second kernel has no"),
     (("--at", "2016-12-31T23:58:60"), 2, "(23:59:60 in a leap second)"),
+    (("--geometric", "--sidereal", "lahiri"), 2, "drop --geometric or --sidereal"),
+    (("--epoch", "j2000", "--sidereal", "lahiri"), 2, "apparent and of date: drop --epoch j2000 or --sidereal"),
+    (("--sidereal", "lahiri", "--frame", "equatorial"), 2, "drop --frame equatorial or --sidereal"),
+    (("--bodies", "mars,earth"), 2, "the Earth is the origin; drop it or use --origin heliocentric or barycentric"),
+    (("--bodies", "earth", "--lat", "1", "--lon", "2"), 2, "--bodies earth: the Earth is the origin"),
+    (("--bodies", "sun", "--origin", "heliocentric"), 2, "drop it or use --origin geocentric, topocentric or bary"),
+    (("--height", "100"), 2, "--height is a site's: give --lat and --lon too, or drop --height"),
+    (("--lat", "1", "--lon", "360"), 2, "--lon must lie within -180 to 360 degrees east, not 360"),
+    (("--lat", "1", "--lon", "2", "--height", "-12001"), 2, "--height must lie within -12000 to 100000 metres"),
 ])
 def test_bad_input_gives_one_line_and_its_status(cli, arguments, status, message):
     code, out, err = cli("positions", *arguments)

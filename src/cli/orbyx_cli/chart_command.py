@@ -119,6 +119,9 @@ def _description(arguments: argparse.Namespace, chart: orbyx_ext.Chart) -> str:
 
 
 def run(arguments: argparse.Namespace) -> None:
+    if arguments.house_fallback == arguments.houses:
+        raise CommandError(f"--house-fallback {arguments.houses} is --houses itself: name another system or "
+                           "drop --house-fallback")
     julian_day, scale = instant_argument(arguments.at, arguments, "--at")
     observer = observer_from(arguments)
     assert observer is not None  # --lat and --lon are required here

@@ -3,8 +3,9 @@
 With no file named, the command takes JPL DE421 from skyfield-data, the IERS EOP 20
 C04 table from astropy-iers-data (the optional extra `orbyx[data]`) and the
 leap-second kernel shipped here, and attaches the shipped kernel that stands each
-planet's centre on its system barycentre, since DE421 has no centres beyond Mars. The
-engine comes from `orbyx_ext.open`, so every segment type the companion reads works.
+planet's centre on its system barycentre, since DE421 has no centres beyond Mars (as
+it does after a named kernel that lacks them). The engine comes from
+`orbyx_ext.open`, so every segment type the companion reads works.
 """
 from __future__ import annotations
 
@@ -22,7 +23,7 @@ import orbyx_ext
 from .calendar import format_day
 from .day_numbers import calendar_from_day_number
 from .errors import ENGINE_FAILURE, CommandError, file_failure
-from .planet_centres import centre_sources, centres_note
+from .planet_centres import centre_sources, centres_note, lacks_centres, uncovered_span_note
 from .spk_summary import SpkSummary, read_spk_summary
 from .time_scales import TimeScales
 
@@ -71,12 +72,25 @@ def _named_file(option: str, path: str) -> Path:
     return Path(path)
 
 
+def _lacks_centres(kernels: Sequence[Path]) -> bool:
+    try:
+        return lacks_centres([read_spk_summary(str(path)) for path in kernels])
+    except (ValueError, OSError):
+        return False  # the engine names the unreadable file when it opens it
+
+
 def resolve_files(kernel: Optional[str] = None, add_kernels: Sequence[str] = (),
-                  lsk: Optional[str] = None, eop: Optional[str] = None) -> DataFiles:
-    """The files named on the command line, the defaults for the rest."""
+                  lsk: Optional[str] = None, eop: Optional[str] = None, centres_stand_in: bool = True) -> DataFiles:
+    """The files named on the command line, the defaults for the rest.
+
+    A named kernel that holds planets' system barycentres without their centres, as most
+    JPL planetary kernels do, gets the stand-in too, unless `centres_stand_in` is false.
+    """
     added = [_named_file("--add-kernel", path) for path in add_kernels]
     if kernel is not None:
         primary = _named_file("--kernel", kernel)
+        if centres_stand_in and _lacks_centres([primary, *added]):
+            added.append(SHIPPED_PLANET_CENTRES)
     else:
         found = default_kernel()
         if found is None:
@@ -227,7 +241,9 @@ def planet_centres_note(files: DataFiles, summaries: Sequence[SpkSummary]) -> Op
     """The header line on the planet centres; `summaries` are those of the kernels in `files`' order."""
     paths = [files.kernel, *files.additional_kernels]
     users = [(path, summary) for path, summary in zip(paths, summaries) if path != SHIPPED_PLANET_CENTRES]
-    return centres_note(centre_sources(users), stand_in=files.kernel_is_default)
+    stand_in = [summary for path, summary in zip(paths, summaries) if path == SHIPPED_PLANET_CENTRES]
+    span_note = uncovered_span_note(summaries[0], stand_in[0]) if stand_in else None
+    return centres_note(centre_sources(users), stand_in=bool(stand_in), span_note=span_note)
 
 
 def _header(opened: OpenedData) -> List[str]:

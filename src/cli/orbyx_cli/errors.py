@@ -5,9 +5,10 @@ its messages are put in dates and in the command's options.
 """
 import math
 import re
-from typing import Optional
+from typing import Callable, Optional
 
 from .day_numbers import calendar_from_day_number
+from .naif_names import NAIF_NAMES
 
 BAD_ARGUMENTS = 2
 ENGINE_FAILURE = 1
@@ -18,6 +19,17 @@ _DAY_RANGE = re.compile(_JULIAN_DAY_NUMBER + r"\s*\.\.\s*" + _JULIAN_DAY_NUMBER)
 _OUTSIDE_KERNEL = re.compile(r"Julian day " + _JULIAN_DAY_NUMBER + r" is outside kernel range "
                              + _JULIAN_DAY_NUMBER + r"\s*\.\.\s*" + _JULIAN_DAY_NUMBER + r"(?: \w+)?")
 _BARE_DAY = re.compile(r"\(" + _JULIAN_DAY_NUMBER + r"\)")
+_NUMBER = r"(-?\d+(?:\.\d+)?(?:e[-+]?\d+)?)"
+_BROKEN_CHAIN = re.compile(r"no SPK segment continues the center chain from target (-?\d+) at TDB epoch " + _NUMBER)
+_CHAIN_CYCLE = re.compile(r"SPK center chain for target (-?\d+) contains a cycle")
+_UNSUPPORTED_TYPE = re.compile(r"unsupported SPK segment type (-?\d+)")
+J2000_JULIAN_DAY = 2451545.0
+_PLAIN_REWORDING = {
+    "failed to read SPK kernel: failed to fill whole buffer": "too short for an SPK kernel",
+    "the Earth orientation table ends before the leap-second kernel begins":
+        "the EOP table of --eop ends before the first entry of the leap-second kernel of --lsk: name a table "
+        "that reaches past it",
+}
 _METHOD_OPTIONS = {
     "SpkEphemeris::with_eop": "--eop", "Engine.with_eop": "--eop",
     "SpkEphemeris::with_leap_second_kernel": "--lsk", "Engine.with_leap_second_kernel": "--lsk",
@@ -25,13 +37,23 @@ _METHOD_OPTIONS = {
 }
 
 
-class CommandError(Exception):
-    """A failure reported as one line on stderr; never a traceback."""
+# (Julian day, its time scale) -> the instant as the user reads it, scale named.
+InstantWriter = Callable[[float, str], str]
 
-    def __init__(self, message: str, status: int = BAD_ARGUMENTS, prog: Optional[str] = None) -> None:
+
+class CommandError(Exception):
+    """A failure reported as one line on stderr; never a traceback.
+
+    `engine_message` keeps the engine's own text, so that once the data is open its
+    instants can be put in the user's time scale rather than the engine's.
+    """
+
+    def __init__(self, message: str, status: int = BAD_ARGUMENTS, prog: Optional[str] = None,
+                 engine_message: Optional[str] = None) -> None:
         super().__init__(message)
         self.status = status
         self.prog = prog
+        self.engine_message = engine_message
 
 
 def _date_of(julian_day: float, with_time: bool) -> str:
@@ -45,8 +67,38 @@ def _date_of(julian_day: float, with_time: bool) -> str:
     return f"{date}T{second_of_day // 3600:02d}:{second_of_day // 60 % 60:02d}:{second_of_day % 60:02d}"
 
 
-def readable(message: str) -> str:
-    """The engine's message with dates for Julian days and options for method names."""
+def _in_its_scale(julian_day: float, scale: str) -> str:
+    return f"{_date_of(julian_day, with_time=True)} {scale.upper()}"
+
+
+def _body(naif_id: str) -> str:
+    name = NAIF_NAMES.get(int(naif_id))
+    return f"{name.lower()} ({naif_id})" if name else f"body {naif_id}"
+
+
+def _tdb_day(seconds: str) -> float:
+    return J2000_JULIAN_DAY + float(seconds) / 86400.0
+
+
+def _kernel_messages(message: str, instant: InstantWriter) -> str:
+    """The SPK reader's messages, which speak of NAIF ids and TDB seconds past J2000."""
+    message = _BROKEN_CHAIN.sub(lambda match: f"no kernel places {_body(match.group(1))} at "
+                                              f"{instant(_tdb_day(match.group(2)), 'tdb')}: attach a kernel "
+                                              "that holds it then with --add-kernel", message)
+    message = _CHAIN_CYCLE.sub(lambda match: f"the kernels' segments lead from {_body(match.group(1))} round in "
+                                             "a cycle: leave out the --kernel or --add-kernel file that closes it",
+                               message)
+    return _UNSUPPORTED_TYPE.sub(lambda match: f"SPK segments of type {match.group(1)} cannot be read: orbyx "
+                                               "reads types 1, 2, 3, 13 and 21", message)
+
+
+def readable(message: str, instant: InstantWriter = _in_its_scale) -> str:
+    """The engine's message with dates for Julian days, body names for NAIF ids and options
+    for method names and files; `instant` writes the instants of the kernel messages."""
+    for engine_text, text in _PLAIN_REWORDING.items():
+        message = message.replace(engine_text, text)
+    message = _kernel_messages(message, instant)
+
     def scaled_day(match: "re.Match[str]") -> str:
         day = float(match.group(2))
         text = _date_of(day, with_time=not math.isclose(day % 1.0, 0.5))
@@ -73,4 +125,4 @@ def file_failure(path: object, error: object) -> CommandError:
 
 def engine_failure(error: ValueError) -> CommandError:
     """An error the engine reported about a well-formed request."""
-    return CommandError(readable(str(error)), ENGINE_FAILURE)
+    return CommandError(readable(str(error)), ENGINE_FAILURE, engine_message=str(error))

@@ -32,7 +32,8 @@ def add_parser(subcommands: Any) -> None:
         "events", help="equinoxes, solstices, lunations, sign ingresses, stations and the Moon's nodes",
         description="Equinoxes, solstices, new and full Moons (and on request sign ingresses, retrograde and "
                     "direct stations, and the Moon's node crossings) from --from (included) to --to (excluded), "
-                    "shown in UTC and TT as they are found.")
+                    "shown as they are found: the time column in UTC, or on the clock of --tz or "
+                    "--utc-offset, and the tt column in TT.")
     parser.add_argument("--from", dest="start", metavar="DATE", default="now",
                         help="start of the range, ISO 8601 (default: now)")
     parser.add_argument("--to", dest="end", metavar="DATE", help="end of the range (default: a year after the start)")
@@ -45,7 +46,7 @@ def add_parser(subcommands: Any) -> None:
     parser.add_argument("--sidereal", choices=SIDEREAL_MODES, type=str.lower, metavar="AYANAMSHA",
                         help=f"sidereal ingresses and stations with this ayanamsha: {', '.join(SIDEREAL_MODES)}")
     add_scale_option(parser, "time scale of dates without a suffix (default utc)")
-    add_clock_options(parser, "dates without a suffix and of the utc column")
+    add_clock_options(parser, "dates without a suffix and of the time column")
     add_format_option(parser)
     add_data_options(parser)
     parser.set_defaults(run=run)
@@ -59,10 +60,12 @@ def _kinds(arguments: argparse.Namespace) -> List[str]:
         kinds += ["seasons", "lunations"] if kind == "all" else [kind]
     if arguments.sidereal and not {"ingresses", "stations"} & set(kinds):
         raise CommandError("--sidereal applies to ingresses and stations only")
+    if arguments.bodies and not {"ingresses", "stations"} & set(kinds):
+        raise CommandError("--bodies applies to ingresses and stations only: add them to --kind or drop --bodies")
     return list(dict.fromkeys(kinds))
 
 
-def _utc_text(scales: TimeScales, clock: Clock, tt_day: float) -> str:
+def _clock_text(scales: TimeScales, clock: Clock, tt_day: float) -> str:
     utc = scales.convert(tt_day, "tt", "utc")
     return format_instant(utc) if clock.is_utc else clock.text(utc)
 
@@ -117,15 +120,15 @@ def run(arguments: argparse.Namespace) -> None:
     on_track = bool(set(TRACK_KINDS) & set(kinds))
     # Both ends converted before the header is written, so that its note on the ΔT model
     # covers every row to come.
-    clock_width = max(len(_utc_text(scales, clock, day)) for day in (start_tt, end_tt))
-    columns = [Column("utc", align_left=True, width=clock_width), Column("tt", align_left=True, width=19)]
+    clock_width = max(len(_clock_text(scales, clock, day)) for day in (start_tt, end_tt))
+    columns = [Column("time", align_left=True, width=clock_width), Column("tt", align_left=True, width=19)]
     if arguments.format != "text":
         columns.append(Column("julian_day_tt"))
     columns.append(Column("event", align_left=True, width=17))
     if on_track:
         columns += [Column("body", align_left=True, width=7), Column("detail", align_left=True)]
     header = data.header + [f"events from {format_instant(start)} to {format_instant(end)} {scale.upper()}"
-                            + ("" if clock.is_utc else f"; the utc column on the clock of {clock.label}")]
+                            + f"; the time column in {clock.label}"]
     if arguments.sidereal:
         header.append(f"ingresses and stations in sidereal longitude ({arguments.sidereal})")
     header += data.model_notes()
@@ -135,7 +138,7 @@ def run(arguments: argparse.Namespace) -> None:
             found: List[Event] = []
             for source in searched:
                 found += source(chunk_start, chunk_end)
-            writer.write([{"event": event.event, "utc": _utc_text(scales, clock, event.tt_day),
+            writer.write([{"event": event.event, "time": _clock_text(scales, clock, event.tt_day),
                            "tt": format_instant(event.tt_day), "julian_day_tt": event.tt_day,
                            "body": event.body, "detail": event.detail}
                           for event in sorted(found, key=lambda event: event.tt_day)])

@@ -43,7 +43,7 @@ def add_parser(subcommands: Any) -> None:
         parser.add_argument("--from", dest="start", metavar="DATE", help="first day of a range")
         parser.add_argument("--to", dest="end", metavar="DATE", help="last day of a range (included)")
         parser.add_argument("--altitude", type=finite_float, metavar="DEG",
-                            help=f"altitude of the centre at rise and set (default {altitude:.4f})")
+                            help=f"altitude of the centre at rise and set, -90 to 90 (default {altitude:.4f})")
         add_clock_options(parser, "the days and times shown")
         add_format_option(parser)
         add_data_options(parser)
@@ -140,6 +140,8 @@ def run(arguments: argparse.Namespace) -> None:
     assert observer is not None  # --lat and --lon are required here
     default_altitude, meaning = DEFAULT_ALTITUDE[arguments.body]
     altitude = default_altitude if arguments.altitude is None else arguments.altitude
+    if not -90.0 <= altitude <= 90.0:
+        raise CommandError(f"--altitude must lie within -90 to 90 degrees, not {altitude:g}")
     data = opened_data(arguments)
     search = _Search(data, arguments.body, observer, altitude, clock)
     by_day = _collect(search, days)

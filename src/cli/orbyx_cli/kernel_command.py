@@ -15,22 +15,14 @@ import orbyx_ext
 
 from .calendar import format_instant
 from .default_data import DataFiles, planet_centres_note, read_summary, resolve_files, sha256_of
-from .errors import CommandError, file_failure
+from .errors import CommandError, file_failure, readable
 from .options import BODIES, add_format_option
+from .naif_names import NAIF_NAMES
 from .output import Column, write_table
 from .spk_summary import SpkSummary
 
 # The segment types an engine from orbyx_ext.open evaluates; the companion does not list them itself.
 SUPPORTED_DATA_TYPES = frozenset({1, 2, 3, 13, 21})
-NAIF_NAMES = {
-    0: "SOLAR SYSTEM BARYCENTER", 1: "MERCURY BARYCENTER", 2: "VENUS BARYCENTER",
-    3: "EARTH BARYCENTER", 4: "MARS BARYCENTER", 5: "JUPITER BARYCENTER", 6: "SATURN BARYCENTER",
-    7: "URANUS BARYCENTER", 8: "NEPTUNE BARYCENTER", 9: "PLUTO BARYCENTER", 10: "SUN",
-    199: "MERCURY", 299: "VENUS", 301: "MOON", 399: "EARTH", 499: "MARS",
-    501: "IO", 502: "EUROPA", 503: "GANYMEDE", 504: "CALLISTO", 505: "AMALTHEA",
-    514: "THEBE", 515: "ADRASTEA", 516: "METIS", 599: "JUPITER",
-    699: "SATURN", 799: "URANUS", 899: "NEPTUNE", 999: "PLUTO",
-}
 
 TEXT_SEGMENT_COLUMNS = [
     Column("target_label", heading="target", align_left=True),
@@ -86,7 +78,8 @@ class Evaluation:
 def _kernel_files(arguments: argparse.Namespace) -> DataFiles:
     if arguments.path is not None and not os.path.isfile(arguments.path):
         raise CommandError(f"no such file: {arguments.path}")
-    return resolve_files(arguments.path, arguments.add_kernel)
+    # A named file is shown as it is; only the default data comes with the stand-in.
+    return resolve_files(arguments.path, arguments.add_kernel, centres_stand_in=False)
 
 
 def _evaluate(paths: Sequence[Path]) -> Evaluation:
@@ -112,7 +105,7 @@ def _evaluability(engine: orbyx.Engine, body: str, instant: orbyx.Instant,
     try:
         engine.position(body, instant, options)
     except ValueError as error:
-        return {"body": body, "evaluable": False, "reason": str(error)}
+        return {"body": body, "evaluable": False, "reason": readable(str(error))}
     return {"body": body, "evaluable": True, "reason": None}
 
 

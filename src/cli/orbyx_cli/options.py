@@ -9,15 +9,19 @@ import orbyx
 import orbyx_ext
 
 from .angle_formats import STYLES as ANGLE_STYLES
-from .calendar import parse_civil, parse_instant
+from .calendar import format_instant, parse_civil, parse_instant
 from .clock import Clock, clock_from
 from .default_data import OpenedData, open_data, resolve_files
-from .errors import CommandError
+from .errors import CommandError, readable
 
 BODIES = ("sun", "moon", "mercury", "venus", "earth", "mars", "jupiter", "saturn", "uranus", "neptune", "pluto")
 FORMATS = ("text", "csv", "json", "jsonl")
 SCALES = ("utc", "ut1", "tt", "tdb")
 LAST_MINUTE_SECONDS = 86340.0
+# A site is on the ground, at sea or in the air: from below the deepest ocean floor (10,935 m)
+# to the edge of space, which takes in mines, aircraft and stratospheric balloons.
+LOWEST_SITE_M = -12_000.0
+HIGHEST_SITE_M = 100_000.0
 
 
 class CommandParser(argparse.ArgumentParser):
@@ -70,22 +74,33 @@ def finite_float(text: str) -> float:
 def add_site_options(parser: argparse.ArgumentParser, required: bool) -> None:
     group = parser.add_argument_group("site")
     group.add_argument("--lat", type=finite_float, required=required, metavar="DEG",
-                       help="geodetic latitude, degrees north")
+                       help="geodetic latitude, degrees north, -90 to 90")
     group.add_argument("--lon", type=finite_float, required=required, metavar="DEG",
-                       help="longitude, degrees east")
-    group.add_argument("--height", type=finite_float, default=0.0, metavar="M",
-                       help="height above the GRS80 ellipsoid in metres (default 0)")
+                       help="longitude, degrees east, -180 to 360 (180 and more is read as west: 270 = -90)")
+    group.add_argument("--height", type=finite_float, metavar="M",
+                       help=f"height above the GRS80 ellipsoid in metres, {LOWEST_SITE_M:,.0f} to "
+                            f"{HIGHEST_SITE_M:,.0f} (default 0)")
 
 
 def observer_from(arguments: argparse.Namespace) -> Optional[orbyx.GeodeticObserver]:
     if arguments.lat is None and arguments.lon is None:
+        if arguments.height is not None:
+            raise CommandError("--height is a site's: give --lat and --lon too, or drop --height")
         return None
     if arguments.lat is None or arguments.lon is None:
         raise CommandError("a site needs both --lat and --lon")
     if not -90.0 <= arguments.lat <= 90.0:
         raise CommandError(f"--lat must lie within -90 to 90 degrees, not {arguments.lat:g}")
+    if not -180.0 <= arguments.lon < 360.0:
+        raise CommandError(f"--lon must lie within -180 to 360 degrees east, not {arguments.lon:g}")
+    height = 0.0 if arguments.height is None else arguments.height
+    if not LOWEST_SITE_M <= height <= HIGHEST_SITE_M:
+        raise CommandError(f"--height must lie within {LOWEST_SITE_M:g} to {HIGHEST_SITE_M:g} metres, "
+                           f"not {height:g}: a site is on the Earth or in its air")
+    # One longitude for one meridian, so that headers show the site however it was written.
+    longitude = arguments.lon - 360.0 if arguments.lon > 180.0 else arguments.lon
     try:
-        return orbyx.GeodeticObserver(arguments.lon, arguments.lat, arguments.height)
+        return orbyx.GeodeticObserver(longitude, arguments.lat, height)
     except ValueError as error:
         raise CommandError(f"invalid site: {error}") from None
 
@@ -97,6 +112,27 @@ def opened_data(arguments: argparse.Namespace) -> OpenedData:
         opened = open_data(resolve_files(arguments.kernel, arguments.add_kernel, arguments.lsk, arguments.eop))
         arguments.opened_data = opened
     return opened
+
+
+def failure_text(error: CommandError, arguments: Optional[argparse.Namespace]) -> str:
+    """The line for a failure: an engine's instants in the scale the user's dates are in."""
+    opened: Optional[OpenedData] = getattr(arguments, "opened_data", None)
+    if error.engine_message is None or opened is None or arguments is None:
+        return str(error)
+    scale = getattr(arguments, "scale", "utc")
+    time_scales = opened.time_scales
+    clock = clock_from(arguments)  # already read without fault before the data was opened
+
+    def in_user_scale(julian_day: float, day_scale: str) -> str:
+        try:
+            converted = time_scales.convert(julian_day, day_scale, scale)
+        except CommandError:
+            return f"{format_instant(julian_day)} {day_scale.upper()}"
+        if scale == "utc" and not clock.is_utc:
+            return clock.text(converted)
+        return f"{format_instant(converted)} {scale.upper()}"
+
+    return readable(error.engine_message, in_user_scale)
 
 
 def command_clock(arguments: argparse.Namespace) -> Clock:

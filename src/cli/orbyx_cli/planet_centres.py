@@ -47,6 +47,25 @@ def centre_sources(kernels: Sequence[Tuple[Path, SpkSummary]]) -> List[CentreSou
     return sources
 
 
+def lacks_centres(kernels: Sequence[SpkSummary]) -> bool:
+    """Whether the kernels hold a planet's system barycentre but not its centre."""
+    targets = {segment.target for summary in kernels for segment in summary.segments}
+    return any(centre not in targets and centre // 100 in targets for centre in PLANET_CENTRES)
+
+
+def uncovered_span_note(kernel: SpkSummary, stand_in: SpkSummary) -> Optional[str]:
+    """The stand-in's span, when it does not reach over the whole kernel's."""
+    def span(summary: SpkSummary) -> Tuple[float, float]:
+        return (min(segment.start_julian_day for segment in summary.segments),
+                max(segment.end_julian_day for segment in summary.segments))
+
+    (first, last), (stand_in_first, stand_in_last) = span(kernel), span(stand_in)
+    if stand_in_first <= first and last <= stand_in_last:
+        return None
+    return (f"the stand-in covers only {format_instant(stand_in_first)} to {format_instant(stand_in_last)} TDB, "
+            "outside which those centres fail")
+
+
 def _runs(centres: Sequence[int]) -> str:
     """`599, 799-999`: neighbours in PLANET_CENTRES joined into ranges."""
     runs: List[List[int]] = []
@@ -58,8 +77,13 @@ def _runs(centres: Sequence[int]) -> str:
     return ", ".join(str(run[0]) if len(run) == 1 else f"{run[0]}-{run[-1]}" for run in runs)
 
 
-def centres_note(sources: Sequence[CentreSource], stand_in: bool) -> Optional[str]:
+def centres_note(sources: Sequence[CentreSource], stand_in: bool, span_note: Optional[str] = None) -> Optional[str]:
     """One header line naming where each centre comes from; None when nothing places any."""
+    note = _sources_note(sources, stand_in)
+    return note if note is None or span_note is None else f"{note}; {span_note}"
+
+
+def _sources_note(sources: Sequence[CentreSource], stand_in: bool) -> Optional[str]:
     if not sources:
         return STAND_IN_NOTE if stand_in else None
     by_centre: Dict[int, List[str]] = {}

@@ -66,9 +66,14 @@ def _options(arguments: argparse.Namespace, observer: Any) -> orbyx.PositionOpti
         raise CommandError("a topocentric origin needs --lat and --lon")
     if origin != "topocentric" and observer is not None:
         raise CommandError(f"--lat and --lon give a site, which needs the topocentric origin, not {origin}")
+    if arguments.sidereal and (arguments.geometric or arguments.epoch == "j2000"):
+        flag = "--geometric" if arguments.geometric else "--epoch j2000"
+        raise CommandError(f"sidereal longitudes are apparent and of date: drop {flag} or --sidereal")
     epoch = arguments.epoch or ("j2000" if arguments.geometric else "of_date")
     if epoch == "j2000" and not arguments.geometric:
         raise CommandError("apparent positions are of date: --epoch j2000 needs --geometric")
+    if arguments.sidereal and arguments.frame == "equatorial":
+        raise CommandError("sidereal longitudes are ecliptic: drop --frame equatorial or --sidereal")
     # Geometric of date: rotated by precession and nutation, on the true ecliptic, uncorrected otherwise.
     of_date_geometric = arguments.geometric and epoch == "of_date"
     try:
@@ -77,6 +82,16 @@ def _options(arguments: argparse.Namespace, observer: Any) -> orbyx.PositionOpti
                                      precession=of_date_geometric, nutation=of_date_geometric, observer=observer)
     except ValueError as error:
         raise CommandError(str(error)) from None
+
+
+def _check_origin_not_among(bodies: List[str], origin: str) -> None:
+    # A body seen from itself has no direction.
+    body = ORIGIN_BODY.get(origin)
+    if body in bodies:
+        others = [name for name in ORIGINS if ORIGIN_BODY.get(name) != body]
+        others_text = " or ".join([", ".join(others[:-1]), others[-1]] if len(others) > 1 else others)
+        raise CommandError(f"--bodies {body}: the {body.capitalize()} is the origin; drop it or use "
+                           f"--origin {others_text}")
 
 
 def _description(arguments: argparse.Namespace, options: orbyx.PositionOptions, times_in: str) -> str:
@@ -125,6 +140,7 @@ def run(arguments: argparse.Namespace) -> None:
     options = _options(arguments, observer)
     bodies = body_list(arguments.bodies) if arguments.bodies else \
         [body for body in BODIES if body != ORIGIN_BODY.get(options.origin)]
+    _check_origin_not_among(bodies, options.origin)
     data = opened_data(arguments)
     clock = command_clock(arguments)
     shown_on_clock = grid.scale == "utc" and not clock.is_utc

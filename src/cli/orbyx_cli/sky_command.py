@@ -25,6 +25,10 @@ DEFAULT_BODIES = orbyx_ext.BODY_NAMES
 # The weather of the companion's refraction when neither value is given.
 STANDARD_PRESSURE_MBAR = 1010.0
 STANDARD_TEMPERATURE_C = 10.0
+# The air of any site: beyond the records at the ground (1084 mbar; -89 and 57 °C) with room
+# for mines, and down to no air at all.
+PRESSURE_LIMITS_MBAR = (0.0, 1200.0)
+TEMPERATURE_LIMITS_C = (-100.0, 70.0)
 CHUNK_INSTANTS = 10_000
 PROGRESS_FROM_ROWS = 50_000
 
@@ -45,8 +49,10 @@ def add_parser(subcommands: Any) -> None:
     parser.add_argument("--bodies", metavar="LIST",
                         help="comma-separated names or NAIF ids (default: the Sun, Moon and Mercury to Pluto)")
     weather = parser.add_argument_group("refraction")
-    weather.add_argument("--pressure", type=finite_float, metavar="MBAR", help="air pressure (default 1010)")
-    weather.add_argument("--temperature", type=finite_float, metavar="C", help="air temperature (default 10)")
+    weather.add_argument("--pressure", type=finite_float, metavar="MBAR",
+                         help="air pressure, 0 to 1200 (default 1010)")
+    weather.add_argument("--temperature", type=finite_float, metavar="C",
+                         help="air temperature, -100 to 70 (default 10)")
     weather.add_argument("--no-refraction", action="store_true", help="true (unrefracted) altitudes")
     add_angles_option(parser)
     add_format_option(parser)
@@ -62,6 +68,10 @@ def weather(arguments: argparse.Namespace) -> Tuple[Optional[float], Optional[fl
         return None, None
     pressure = STANDARD_PRESSURE_MBAR if arguments.pressure is None else arguments.pressure
     temperature = STANDARD_TEMPERATURE_C if arguments.temperature is None else arguments.temperature
+    for option, value, (lowest, highest), unit in (("--pressure", pressure, PRESSURE_LIMITS_MBAR, "mbar"),
+                                                   ("--temperature", temperature, TEMPERATURE_LIMITS_C, "°C")):
+        if not lowest <= value <= highest:
+            raise CommandError(f"{option} must lie within {lowest:g} to {highest:g} {unit}, not {value:g}")
     return pressure, temperature
 
 

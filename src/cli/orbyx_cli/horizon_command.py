@@ -16,7 +16,7 @@ from .chart_command import body_failure
 from .day_numbers import calendar_from_day_number, julian_day_from_calendar
 from .clock import Clock, add_clock_options, clock_from
 from .default_data import OpenedData
-from .errors import BAD_ARGUMENTS, CommandError, engine_failure
+from .errors import BAD_ARGUMENTS, CommandError
 from .horizon_targets import (Body, Horizon, body_argument, body_label, horizon_for, twilight_description,
                               twilight_list)
 from .options import add_data_options, add_format_option, add_site_options, finite_float, observer_from, opened_data
@@ -28,6 +28,7 @@ KIND_COLUMN = {"rise": "rise", "upper_transit": "transit", "set": "set"}
 # Python's ordinal 1 (0001-01-01) is Julian day number 1721426.
 ORDINAL_TO_DAY_NUMBER = 1721425
 _OUTSIDE = re.compile(r"^\S+ is outside")
+_NOT_HELD = "no SPK segment continues the center chain"
 ALMANAC_DEFAULTS = ("the Sun's centre 50' below the horizon (its upper limb with mean refraction), the Moon's "
                     "upper limb with 34' of mean refraction, any other body's centre 34' below the horizon")
 
@@ -154,8 +155,12 @@ def _collect(search: _Search, days: List[int]) -> Dict[int, _DayEvents]:
                     raise failure from None
                 # The search looks past the day's end: name the day asked for, not the instant it reached.
                 year, month, date = calendar_from_day_number(day)
-                raise CommandError(_OUTSIDE.sub(f"{year:04d}-{month:02d}-{date:02d} is outside", str(failure)),
-                                   failure.status) from None
+                named = f"{year:04d}-{month:02d}-{date:02d}"
+                message = _OUTSIDE.sub(f"{named} is outside", str(failure))
+                if message.startswith(_NOT_HELD):
+                    message = (f"the kernels do not place {body_label(search.horizon.body)} around {named} "
+                               f"(a satellite or small-body kernel goes with --add-kernel): {message}")
+                raise CommandError(message, failure.status) from None
             progress.advance(1)
     finally:
         progress.close()

@@ -34,7 +34,7 @@ def files(tmp_path_factory, eop_c04):
      "no kernel places earth barycenter (3) at 2024-01-01T12:00:00 TT: attach a kernel that holds it then "
      "with --add-kernel"),
     (("sky", *SITE, "--bodies", "2000001", "--add-kernel", "cycle.bsp"),
-     "the kernels' segments lead from body 2000001 round in a cycle: leave out the --kernel or --add-kernel"),
+     "the kernels' segments lead from ceres (2000001) round in a cycle: leave out the --kernel or --add-kernel"),
     (("sky", *SITE, "--bodies", "2000001", "--add-kernel", "type9.bsp"), "SPK segments of type 9 cannot be read"),
     (("sky", *SITE, "--eop", "old_eop.txt"),
      "the EOP table of --eop ends before the first entry of the leap-second kernel of --lsk"),

@@ -218,7 +218,7 @@ def test_text_csv_and_json_show_the_same_listing(capsys, tmp_path):
         [label(row["target"], row["target_name"]), label(row["centre"], row["centre_name"]), str(row["frame"]),
          str(row["data_type"]) + ("" if row["supported"] else " (unsupported)"),
          row["start_tdb"], row["end_tdb"], row["segment_name"]] for row in document["rows"]]
-    assert segment_cells[-1][:2] == ["2000001", "10 SUN"]
+    assert segment_cells[-1][:2] == ["2000001 CERES", "10 SUN"]
     assert sections[-1][1] == [[row["body"], "yes"] if row["evaluable"] else [row["body"], "no", row["reason"]]
                                for row in document["bodies"]]
 

@@ -8,7 +8,7 @@ import re
 from typing import Callable, Optional
 
 from .day_numbers import calendar_from_day_number
-from .naif_names import NAIF_NAMES
+from .naif_names import body_name
 
 BAD_ARGUMENTS = 2
 ENGINE_FAILURE = 1
@@ -71,21 +71,16 @@ def _in_its_scale(julian_day: float, scale: str) -> str:
     return f"{_date_of(julian_day, with_time=True)} {scale.upper()}"
 
 
-def _body(naif_id: str) -> str:
-    name = NAIF_NAMES.get(int(naif_id))
-    return f"{name.lower()} ({naif_id})" if name else f"body {naif_id}"
-
-
 def _tdb_day(seconds: str) -> float:
     return J2000_JULIAN_DAY + float(seconds) / 86400.0
 
 
 def _kernel_messages(message: str, instant: InstantWriter) -> str:
     """The SPK reader's messages, which speak of NAIF ids and TDB seconds past J2000."""
-    message = _BROKEN_CHAIN.sub(lambda match: f"no kernel places {_body(match.group(1))} at "
+    message = _BROKEN_CHAIN.sub(lambda match: f"no kernel places {body_name(int(match.group(1)))} at "
                                               f"{instant(_tdb_day(match.group(2)), 'tdb')}: attach a kernel "
                                               "that holds it then with --add-kernel", message)
-    message = _CHAIN_CYCLE.sub(lambda match: f"the kernels' segments lead from {_body(match.group(1))} round in "
+    message = _CHAIN_CYCLE.sub(lambda match: f"the kernels' segments lead from {body_name(int(match.group(1)))} round in "
                                              "a cycle: leave out the --kernel or --add-kernel file that closes it",
                                message)
     return _UNSUPPORTED_TYPE.sub(lambda match: f"SPK segments of type {match.group(1)} cannot be read: orbyx "
@@ -97,7 +92,6 @@ def readable(message: str, instant: InstantWriter = _in_its_scale) -> str:
     for method names and files; `instant` writes the instants of the kernel messages."""
     for engine_text, text in _PLAIN_REWORDING.items():
         message = message.replace(engine_text, text)
-    message = _kernel_messages(message, instant)
 
     def scaled_day(match: "re.Match[str]") -> str:
         day = float(match.group(2))
@@ -111,6 +105,8 @@ def readable(message: str, instant: InstantWriter = _in_its_scale) -> str:
     message = _DAY_RANGE.sub(lambda match: f"{_date_of(float(match.group(1)), False)} to "
                                            f"{_date_of(float(match.group(2)), False)}", message)
     message = _BARE_DAY.sub(lambda match: f"({_date_of(float(match.group(1)), False)})", message)
+    # After the Julian days: the bodies these name, "ceres (2000001)", would read as days.
+    message = _kernel_messages(message, instant)
     for method, option in _METHOD_OPTIONS.items():
         message = message.replace(method, option)
     return message

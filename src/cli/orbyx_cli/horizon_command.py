@@ -17,8 +17,8 @@ from .day_numbers import calendar_from_day_number, julian_day_from_calendar
 from .clock import Clock, add_clock_options, clock_from
 from .default_data import OpenedData
 from .errors import BAD_ARGUMENTS, CommandError
-from .horizon_targets import (Body, Horizon, body_argument, body_label, horizon_for, twilight_description,
-                              twilight_list)
+from .horizon_targets import (Body, Horizon, body_argument, body_label, horizon_for, message_name,
+                              twilight_description, twilight_list)
 from .options import add_data_options, add_format_option, add_site_options, finite_float, observer_from, opened_data
 from .output import Column, write_table
 from .progress import Progress
@@ -157,9 +157,9 @@ def _collect(search: _Search, days: List[int]) -> Dict[int, _DayEvents]:
                 year, month, date = calendar_from_day_number(day)
                 named = f"{year:04d}-{month:02d}-{date:02d}"
                 message = _OUTSIDE.sub(f"{named} is outside", str(failure))
-                if message.startswith(_NOT_HELD):
-                    message = (f"the kernels do not place {body_label(search.horizon.body)} around {named} "
-                               f"(a satellite or small-body kernel goes with --add-kernel): {message}")
+                if _NOT_HELD in (failure.engine_message or ""):
+                    message = (f"no kernel places {message_name(search.horizon.body)} around {named}: attach "
+                               "a satellite or small-body kernel that holds it with --add-kernel")
                 raise CommandError(message, failure.status) from None
             progress.advance(1)
     finally:

@@ -8,6 +8,7 @@ from typing import List, Optional, Union
 import orbyx
 
 from .errors import CommandError
+from .naif_names import body_name
 
 Body = Union[str, int]
 
@@ -32,6 +33,10 @@ def body_argument(text: str) -> Body:
 
 def body_label(body: Body) -> str:
     return f"NAIF {body}" if isinstance(body, int) else body.capitalize()
+
+
+def message_name(body: Body) -> str:
+    return body_name(body) if isinstance(body, int) else body
 
 
 @dataclass(frozen=True)

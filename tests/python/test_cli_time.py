@@ -215,6 +215,22 @@ def test_rise_and_set_days_on_a_zone_across_daylight_saving(cli, data, zone, lat
     assert len(offsets) == 2  # the clock changed within the range
 
 
+@pytest.mark.parametrize("command, numbers", [
+    ("chart", lambda row: (row["longitude_deg"], row["latitude_deg"])),
+    ("sky", lambda row: (row["altitude_deg"], row["azimuth_deg"], row["distance_au"])),
+])
+def test_chart_and_sky_read_and_show_a_zone_and_note_the_time_model(cli, command, numbers):
+    site = ("--lat", PARIS.latitude_deg, "--lon", PARIS.longitude_east_deg)
+    on_zone = rows(cli, command, "--at", "2027-07-14T14:00", "--tz", "Europe/Paris", *site)
+    in_utc = rows(cli, command, "--at", "2027-07-14T12:00Z", *site)
+    assert [numbers(row) for row in on_zone["rows"]] == [numbers(row) for row in in_utc["rows"]]
+    assert any("2027-07-14T14:00:00+02:00" in line for line in on_zone["header"]) or \
+        {row["time"] for row in on_zone["rows"]} == {"2027-07-14T14:00:00+02:00"}
+    assert not any("ΔT model" in line for line in in_utc["header"])
+    old = rows(cli, command, "--at", "1950-06-01T12:00", *site)
+    assert any("UT1 and UTC before 1972-01-01" in line and "ΔT model" in line for line in old["header"])
+
+
 def test_west_offset_backward_step_and_a_leap_second(cli, data):
     backward = rows(cli, "positions", "--from", "2027-01-03", "--to", "2027-01-01", "--step", "-1d",
                     "--utc-offset", "-10:00", "--bodies", "sun")["rows"]

@@ -14,10 +14,11 @@ from .angle_formats import angle_text, text_width
 from .calendar import format_instant
 from .chart_command import body_failure, extra_bodies
 from .chunked_table import write_chunked_table
+from .clock import add_clock_options
 from .errors import CommandError
 from .instant_grid import grid_from
 from .options import (add_angles_option, add_data_options, add_format_option, add_scale_option, add_site_options,
-                      finite_float, observer_from, opened_data)
+                      command_clock, finite_float, observer_from, opened_data)
 from .output import Column, fixed
 
 DEFAULT_BODIES = orbyx_ext.BODY_NAMES
@@ -39,6 +40,7 @@ def add_parser(subcommands: Any) -> None:
     when.add_argument("--to", dest="end", metavar="DATE", help="last instant of a range (included)")
     when.add_argument("--step", metavar="STEP", help="spacing of a range, e.g. 1d, 6h, 10m, 30s (default 1d)")
     add_scale_option(parser, "time scale of dates without a suffix, and of the printed times (default utc)")
+    add_clock_options(parser, "dates without a suffix and of the printed times")
     parser.add_argument("--bodies", metavar="LIST",
                         help="comma-separated names or NAIF ids (default: the Sun, Moon and Mercury to Pluto)")
     weather = parser.add_argument_group("refraction")
@@ -86,21 +88,28 @@ def run(arguments: argparse.Namespace) -> None:
         raise CommandError("--bodies names no body")
     names = [str(body) for body in bodies]
     data = opened_data(arguments)
+    clock = command_clock(arguments)
+    shown_on_clock = grid.scale == "utc" and not clock.is_utc
     precision = "second" if grid.whole_seconds else "millisecond"
 
     def time_text(day: float) -> str:
-        return format_instant(day, precision)
+        return clock.text(day, precision) if shown_on_clock else format_instant(day, precision)
 
     refraction = "no refraction" if pressure is None else f"refracted for {pressure:g} mbar and {temperature:g} °C"
     header = data.header + [
         f"apparent places from latitude {observer.latitude_deg:g}, longitude {observer.longitude_east_deg:g} "
         f"east, height {observer.height_m:g} m; azimuth north through east, {refraction}; times in "
-        f"{grid.scale.upper()}"]
+        f"{clock.label if shown_on_clock else grid.scale.upper()}"]
     header += data.ut1_notes(data.time_scales.convert(grid.last, grid.scale, "utc"))
+    # The range's ends say whether the ΔT model turned the site anywhere in it.
+    for day in (grid.julian_days[0], grid.last):
+        data.time_scales.convert(day, grid.scale, "ut1")
+    header += data.model_notes()
     altitude_text = angle_text(arguments.angles, "signed")
     azimuth_text = angle_text(arguments.angles, "circle")
     angle_printf = "%.6f" if arguments.angles == "decimal" else None
-    columns = [Column("time", align_left=True, width=len(time_text(grid.last)))]
+    time_width = max(len(time_text(grid.julian_days[0])), len(time_text(grid.last)))
+    columns = [Column("time", align_left=True, width=time_width)]
     if arguments.format != "text":
         columns.append(Column(f"julian_day_{grid.scale}"))
     columns += [Column("body", align_left=True, width=max(map(len, names))),

@@ -42,6 +42,7 @@ def test_inside_the_tables_the_batches_are_the_engines_bits(engine, origin, side
 
 @pytest.mark.parametrize("first_tt_day", [2415080.5, 2439000.5, 2466000.5], ids=["1900", "1965", "2039"])
 def test_beyond_the_tables_the_site_turns_by_the_time_model(engine, first_tt_day):
+    pytest.importorskip("skyfield")
     from skyfield.api import wgs84
     from skyfield.framelib import ecliptic_frame
     from skyfield.timelib import Timescale

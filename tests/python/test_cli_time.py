@@ -150,6 +150,45 @@ def test_sun_and_moon_agree_with_skyfield_on_its_delta_t(cli, at):
         assert difference < (0.1 if at < "1972" and row["body"] == "moon" else 0.01), (row["body"], difference)
 
 
+# skyfield takes UT1 from its own ΔT splines, the command from the companion's model (or,
+# after the table, its held last values): at TT-given instants only the site's turn
+# differs. The site moves 0.3 km a second, which shifts the Moon seen from it by up to
+# 0.17" a second of ΔT, the Sun and planets by under 1e-4".
+MOON_SHIFT_ARCSEC_PER_SECOND = 0.17
+PLACES_ARCSEC = 0.01
+
+
+@pytest.mark.parametrize("at", ANY_YEAR)
+def test_topocentric_positions_agree_with_skyfield_on_any_day(cli, data, at):
+    skyfield = pytest.importorskip("skyfield.api")
+    from de421_oracle import load_skyfield_de421, longitude_as_iau2000b
+    from skyfield.framelib import ecliptic_frame
+
+    site = ("--lat", PARIS.latitude_deg, "--lon", PARIS.longitude_east_deg)
+    tropical = rows(cli, "positions", "--at", at + " TT", *site, "--bodies", "sun,moon,mars")
+    # After the table the command holds its last values (and says so) rather than model them.
+    assert any("UT1" in line and "from the ΔT model" in line for line in tropical["header"]) == (at < "1972")
+    kernel, ts = load_skyfield_de421(), skyfield.load.timescale()
+    t = ts.tt(int(at[:4]), int(at[5:7]), int(at[8:10]), int(at[11:13]), int(at[14:16]))
+    ut1 = orbyx_ext.convert(data.engine, orbyx.Instant.tt(t.tt), "ut1").instant.julian_day
+    delta_t_apart = abs((t.tt - ut1) * 86400 - t.delta_t)
+    observer = kernel["earth"] + skyfield.wgs84.latlon(PARIS.latitude_deg, PARIS.longitude_east_deg)
+    for row in tropical["rows"]:
+        place = observer.at(t).observe(kernel[row["body"]]).apparent().frame_latlon(ecliptic_frame)
+        oracle = float(longitude_as_iau2000b(place[1].degrees, t.tt))
+        difference = abs((row["longitude_deg"] - oracle + 180) % 360 - 180) * 3600
+        moon = MOON_SHIFT_ARCSEC_PER_SECOND * delta_t_apart if row["body"] == "moon" else 0.0
+        assert difference < PLACES_ARCSEC + moon, (row["body"], difference, delta_t_apart)
+
+    # The ayanamsha depends on the instant alone: the same from the site as from the geocentre.
+    def ayanamsha(*origin):
+        return [(plain["longitude_deg"] - sidereal["longitude_deg"]) % 360 for plain, sidereal in zip(
+            rows(cli, "positions", "--at", at + " TT", *origin, "--bodies", "sun,moon")["rows"],
+            rows(cli, "positions", "--at", at + " TT", *origin, "--bodies", "sun,moon", "--sidereal", "lahiri")["rows"])]
+    assert ayanamsha(*site) == pytest.approx(ayanamsha(), abs=1e-12)
+    assert len(set(round(value, 10) for value in ayanamsha(*site))) == 1
+
+
 @pytest.mark.parametrize("zone, latitude, longitude, first, last", [
     ("Europe/Paris", 48.85, 2.35, "2027-03-27", "2027-03-29"),
     ("America/New_York", 40.71, -74.01, "2027-11-06", "2027-11-08"),
@@ -174,6 +213,22 @@ def test_rise_and_set_days_on_a_zone_across_daylight_saving(cli, data, zone, lat
             assert abs((shown - local[kind]).total_seconds()) <= 0.5, (row["date"], column)
         offsets.add(local["rise"].utcoffset())
     assert len(offsets) == 2  # the clock changed within the range
+
+
+@pytest.mark.parametrize("command, numbers", [
+    ("chart", lambda row: (row["longitude_deg"], row["latitude_deg"])),
+    ("sky", lambda row: (row["altitude_deg"], row["azimuth_deg"], row["distance_au"])),
+])
+def test_chart_and_sky_read_and_show_a_zone_and_note_the_time_model(cli, command, numbers):
+    site = ("--lat", PARIS.latitude_deg, "--lon", PARIS.longitude_east_deg)
+    on_zone = rows(cli, command, "--at", "2027-07-14T14:00", "--tz", "Europe/Paris", *site)
+    in_utc = rows(cli, command, "--at", "2027-07-14T12:00Z", *site)
+    assert [numbers(row) for row in on_zone["rows"]] == [numbers(row) for row in in_utc["rows"]]
+    assert any("2027-07-14T14:00:00+02:00" in line for line in on_zone["header"]) or \
+        {row["time"] for row in on_zone["rows"]} == {"2027-07-14T14:00:00+02:00"}
+    assert not any("ΔT model" in line for line in in_utc["header"])
+    old = rows(cli, command, "--at", "1950-06-01T12:00", *site)
+    assert any("UT1 and UTC before 1972-01-01" in line and "ΔT model" in line for line in old["header"])
 
 
 def test_west_offset_backward_step_and_a_leap_second(cli, data):

@@ -10,9 +10,10 @@ import orbyx_ext
 
 from .angle_formats import angle_text
 from .calendar import format_instant
+from .clock import add_clock_options
 from .errors import ENGINE_FAILURE, CommandError, engine_failure
 from .options import (add_angles_option, add_data_options, add_format_option, add_scale_option, add_site_options,
-                      instant_argument, observer_from, opened_data)
+                      command_clock, instant_argument, observer_from, opened_data)
 from .output import Column, fixed, write_table
 
 HOUSE_SYSTEMS = ("placidus", "koch", "regiomontanus", "campanus", "porphyry", "equal", "whole_sign", "alcabitius",
@@ -36,6 +37,7 @@ def add_parser(subcommands: Any) -> None:
     add_site_options(parser, required=True)
     parser.add_argument("--at", metavar="DATE", default="now", help="instant, ISO 8601 (default: now)")
     add_scale_option(parser, "time scale of a date without a suffix (default utc)")
+    add_clock_options(parser, "a date without a suffix and of the printed time")
     chart = parser.add_argument_group("chart")
     chart.add_argument("--houses", choices=HOUSE_SYSTEMS, default="placidus", type=str.lower, metavar="SYSTEM",
                        help=f"house system (default placidus): {', '.join(HOUSE_SYSTEMS)}")
@@ -137,11 +139,16 @@ def run(arguments: argparse.Namespace) -> None:
         raise body_failure(error) from None
 
     as_text = arguments.format == "text"
+    clock = command_clock(arguments)
+    when = clock.text(julian_day) if scale == "utc" and not clock.is_utc else \
+        f"{format_instant(julian_day)} {scale.upper()}"
     header = data.header + [
-        f"chart at {format_instant(julian_day)} {scale.upper()}, latitude {observer.latitude_deg:g}, "
+        f"chart at {when}, latitude {observer.latitude_deg:g}, "
         f"longitude {observer.longitude_east_deg:g} east, height {observer.height_m:g} m",
         _description(arguments, chart)]
     header += data.ut1_notes(data.time_scales.convert(julian_day, scale, "utc"))
+    data.time_scales.convert(julian_day, scale, "ut1")  # notes whether the ΔT model turned the Earth
+    header += data.model_notes()
     columns = [Column("name", align_left=True), Column("kind", align_left=True), Column("longitude_deg"),
                Column("latitude_deg"), Column("distance_au"), Column("longitude_speed_deg_per_day"),
                Column("retrograde", heading="retro" if as_text else None, align_left=True)]

@@ -2,8 +2,7 @@
 from __future__ import annotations
 
 import argparse
-import sys
-from typing import Any, Iterator, List, Optional, Tuple
+from typing import Any, Callable, List, Optional
 
 import numpy as np
 import numpy.typing as npt
@@ -12,19 +11,17 @@ import orbyx_ext
 
 from .angle_formats import angle_text, text_width
 from .calendar import format_instant
+from .chunked_table import write_chunked_table
 from .clock import add_clock_options
-from .errors import ENGINE_FAILURE, CommandError, engine_failure
-from .instant_grid import InstantGrid, grid_from
+from .errors import CommandError, engine_failure
+from .instant_grid import grid_from
 from .options import (BODIES, add_angles_option, add_data_options, add_format_option, add_scale_option,
                       add_site_options, body_list, command_clock, observer_from, opened_data)
-from .output import Column, TableWriter, fixed
-from .progress import Progress
+from .output import Column, fixed
 from .time_scales import TimeScales
 
 ORIGINS = ("geocentric", "topocentric", "heliocentric", "barycentric")
 ORIGIN_BODY = {"geocentric": "earth", "topocentric": "earth", "heliocentric": "sun"}
-CHUNK_INSTANTS = 10_000
-PROGRESS_FROM_ROWS = 50_000
 
 
 def add_parser(subcommands: Any) -> None:
@@ -114,24 +111,19 @@ def _coordinate_columns(frame: str, style: str) -> List[Column]:
             Column(names[2], fixed(6), width=10, printf="%.6f")]
 
 
-def _chunks(engine: orbyx.Engine, scales: TimeScales, arguments: argparse.Namespace, bodies: List[str],
-            options: orbyx.PositionOptions,
-            grid: InstantGrid) -> Iterator[Tuple[int, npt.NDArray[np.float64]]]:
-    """(first instant's index, [instant, body, longitude/latitude/distance/speed]) per chunk."""
-    for begin in range(0, len(grid.julian_days), CHUNK_INSTANTS):
-        chunk = [scales.for_engine(orbyx.Instant(day, grid.scale))
-                 for day in grid.julian_days[begin:begin + CHUNK_INSTANTS]]
+def _values_of(engine: orbyx.Engine, scales: TimeScales, scale: str, bodies: List[str],
+               options: orbyx.PositionOptions,
+               sidereal: Optional[str]) -> Callable[[List[float]], npt.NDArray[np.float64]]:
+    """[instant, body, longitude/latitude/distance/speed] of a chunk of the grid's days."""
+    def values(days: List[float]) -> npt.NDArray[np.float64]:
+        instants = [scales.for_engine(orbyx.Instant(day, scale)) for day in days]
         try:
-            if arguments.sidereal:
-                places = [engine.sidereal_position(body, instant, options, arguments.sidereal)
-                          for instant in chunk for body in bodies]
-                yield begin, np.array([[place.longitude_deg, place.latitude_deg, place.distance_au,
-                                        place.longitude_speed_deg_per_day] for place in places]
-                                      ).reshape(len(chunk), len(bodies), 4)
-            else:
-                yield begin, orbyx_ext.positions(engine, bodies, chunk, options)
+            # The companion turns a site on any day and subtracts the module's ayanamsha
+            # as Engine.sidereal_position does.
+            return orbyx_ext.positions(engine, bodies, instants, options, sidereal_mode=sidereal)
         except ValueError as error:
             raise engine_failure(error) from None
+    return values
 
 
 def run(arguments: argparse.Namespace) -> None:
@@ -159,33 +151,13 @@ def run(arguments: argparse.Namespace) -> None:
     # The range's ends say whether the ΔT model stands in for the tables anywhere in it.
     for day in (grid.julian_days[0], grid.last):
         data.time_scales.convert(day, grid.scale, "tt" if observer is None else "ut1")
-    if observer is not None and data.time_scales.modelled:
-        # The engine's topocentric path turns the Earth by the EOP table alone.
-        raise CommandError(f"topocentric positions need the time tables, from {data.utc_first_day} on; "
-                           "before that leave out --lat and --lon", status=ENGINE_FAILURE)
     header += data.model_notes()
     precision = "second" if grid.whole_seconds else "millisecond"
     coordinates = _coordinate_columns(options.coordinate_system, arguments.angles)
     time_width = max(len(time_text(grid.julian_days[0])), len(time_text(grid.last)))
     columns = [Column("time", align_left=True, width=time_width)]
-    as_text = arguments.format == "text"
-    if not as_text:
+    if arguments.format != "text":
         columns.append(Column(f"julian_day_{grid.scale}"))
     columns += [Column("body", align_left=True, width=max(map(len, bodies)))] + coordinates
-
-    total = len(grid.julian_days) * len(bodies)
-    progress = Progress(total, "positions", enabled=total >= PROGRESS_FROM_ROWS)
-    # The table starts with the first computed chunk, so a request that fails at once prints nothing.
-    writer: Optional[TableWriter] = None
-    try:
-        for begin, values in _chunks(data.engine, data.time_scales, arguments, bodies, options, grid):
-            days = grid.julian_days[begin:begin + len(values)]
-            per_instant = [(time_text(day),) if as_text else (time_text(day), day) for day in days]
-            writer = writer or TableWriter(sys.stdout, arguments.format, header, columns,
-                                           with_header=arguments.header)
-            writer.write_grid(per_instant, [(body,) for body in bodies], values)
-            progress.advance(values.shape[0] * values.shape[1])
-    finally:
-        progress.close()
-    if writer is not None:
-        writer.close()
+    write_chunked_table(arguments, header, columns, grid, time_text, [(body,) for body in bodies], "positions",
+                        _values_of(data.engine, data.time_scales, grid.scale, bodies, options, arguments.sidereal))

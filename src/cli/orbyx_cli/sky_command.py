@@ -2,8 +2,7 @@
 from __future__ import annotations
 
 import argparse
-import sys
-from typing import Any, Iterator, List, Optional, Tuple, Union
+from typing import Any, Callable, List, Optional, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -14,12 +13,13 @@ import orbyx_ext
 from .angle_formats import angle_text, text_width
 from .calendar import format_instant
 from .chart_command import body_failure, extra_bodies
+from .chunked_table import write_chunked_table
+from .clock import add_clock_options
 from .errors import CommandError
-from .instant_grid import InstantGrid, grid_from
+from .instant_grid import grid_from
 from .options import (add_angles_option, add_data_options, add_format_option, add_scale_option, add_site_options,
-                      finite_float, observer_from, opened_data)
-from .output import Column, TableWriter, fixed
-from .progress import Progress
+                      command_clock, finite_float, observer_from, opened_data)
+from .output import Column, fixed
 
 DEFAULT_BODIES = orbyx_ext.BODY_NAMES
 # The weather of the companion's refraction when neither value is given.
@@ -29,8 +29,6 @@ STANDARD_TEMPERATURE_C = 10.0
 # for mines, and down to no air at all.
 PRESSURE_LIMITS_MBAR = (0.0, 1200.0)
 TEMPERATURE_LIMITS_C = (-100.0, 70.0)
-CHUNK_INSTANTS = 10_000
-PROGRESS_FROM_ROWS = 50_000
 
 
 def add_parser(subcommands: Any) -> None:
@@ -46,6 +44,7 @@ def add_parser(subcommands: Any) -> None:
     when.add_argument("--to", dest="end", metavar="DATE", help="last instant of a range (included)")
     when.add_argument("--step", metavar="STEP", help="spacing of a range, e.g. 1d, 6h, 10m, 30s (default 1d)")
     add_scale_option(parser, "time scale of dates without a suffix, and of the printed times (default utc)")
+    add_clock_options(parser, "dates without a suffix and of the printed times")
     parser.add_argument("--bodies", metavar="LIST",
                         help="comma-separated names or NAIF ids (default: the Sun, Moon and Mercury to Pluto)")
     weather = parser.add_argument_group("refraction")
@@ -75,17 +74,18 @@ def weather(arguments: argparse.Namespace) -> Tuple[Optional[float], Optional[fl
     return pressure, temperature
 
 
-def _chunks(engine: orbyx.Engine, bodies: List[Union[str, int]], observer: orbyx.GeodeticObserver,
-            grid: InstantGrid, pressure: Optional[float],
-            temperature: Optional[float]) -> Iterator[Tuple[int, npt.NDArray[np.float64]]]:
-    """(first instant's index, [instant, body, altitude/azimuth/distance]) per chunk."""
-    for begin in range(0, len(grid.julian_days), CHUNK_INSTANTS):
-        chunk = [orbyx.Instant(day, grid.scale) for day in grid.julian_days[begin:begin + CHUNK_INSTANTS]]
+def _values_of(engine: orbyx.Engine, bodies: List[Union[str, int]], observer: orbyx.GeodeticObserver, scale: str,
+               pressure: Optional[float],
+               temperature: Optional[float]) -> Callable[[List[float]], npt.NDArray[np.float64]]:
+    """[instant, body, altitude/azimuth/distance] of a chunk of the grid's days."""
+    def values(days: List[float]) -> npt.NDArray[np.float64]:
+        instants = [orbyx.Instant(day, scale) for day in days]
         try:
-            place = orbyx_ext.horizontal(engine, bodies, observer, chunk, pressure, temperature)
+            place = orbyx_ext.horizontal(engine, bodies, observer, instants, pressure, temperature)
         except ValueError as error:
             raise body_failure(error) from None
-        yield begin, np.stack((place.altitude_deg, place.azimuth_deg, place.distance_au), axis=-1)
+        return np.stack((place.altitude_deg, place.azimuth_deg, place.distance_au), axis=-1)
+    return values
 
 
 def run(arguments: argparse.Namespace) -> None:
@@ -98,39 +98,33 @@ def run(arguments: argparse.Namespace) -> None:
         raise CommandError("--bodies names no body")
     names = [str(body) for body in bodies]
     data = opened_data(arguments)
+    clock = command_clock(arguments)
+    shown_on_clock = grid.scale == "utc" and not clock.is_utc
+    precision = "second" if grid.whole_seconds else "millisecond"
+
+    def time_text(day: float) -> str:
+        return clock.text(day, precision) if shown_on_clock else format_instant(day, precision)
 
     refraction = "no refraction" if pressure is None else f"refracted for {pressure:g} mbar and {temperature:g} °C"
     header = data.header + [
         f"apparent places from latitude {observer.latitude_deg:g}, longitude {observer.longitude_east_deg:g} "
         f"east, height {observer.height_m:g} m; azimuth north through east, {refraction}; times in "
-        f"{grid.scale.upper()}"]
+        f"{clock.label if shown_on_clock else grid.scale.upper()}"]
     header += data.ut1_notes(data.time_scales.convert(grid.last, grid.scale, "utc"))
-    precision = "second" if grid.whole_seconds else "millisecond"
+    # The range's ends say whether the ΔT model turned the site anywhere in it.
+    for day in (grid.julian_days[0], grid.last):
+        data.time_scales.convert(day, grid.scale, "ut1")
+    header += data.model_notes()
     altitude_text = angle_text(arguments.angles, "signed")
     azimuth_text = angle_text(arguments.angles, "circle")
     angle_printf = "%.6f" if arguments.angles == "decimal" else None
-    columns = [Column("time", align_left=True, width=len(format_instant(grid.last, precision)))]
-    as_text = arguments.format == "text"
-    if not as_text:
+    time_width = max(len(time_text(grid.julian_days[0])), len(time_text(grid.last)))
+    columns = [Column("time", align_left=True, width=time_width)]
+    if arguments.format != "text":
         columns.append(Column(f"julian_day_{grid.scale}"))
     columns += [Column("body", align_left=True, width=max(map(len, names))),
                 Column("altitude_deg", altitude_text, width=text_width(altitude_text, "signed"), printf=angle_printf),
                 Column("azimuth_deg", azimuth_text, width=text_width(azimuth_text, "circle"), printf=angle_printf),
                 Column("distance_au", fixed(9), width=12, printf="%.9f")]
-
-    total = len(grid.julian_days) * len(bodies)
-    progress = Progress(total, "places", enabled=total >= PROGRESS_FROM_ROWS)
-    writer: Optional[TableWriter] = None
-    try:
-        for begin, values in _chunks(data.engine, bodies, observer, grid, pressure, temperature):
-            days = grid.julian_days[begin:begin + len(values)]
-            per_instant = [(format_instant(day, precision),) if as_text else (format_instant(day, precision), day)
-                           for day in days]
-            writer = writer or TableWriter(sys.stdout, arguments.format, header, columns,
-                                           with_header=arguments.header)
-            writer.write_grid(per_instant, [(name,) for name in names], values)
-            progress.advance(values.shape[0] * values.shape[1])
-    finally:
-        progress.close()
-    if writer is not None:
-        writer.close()
+    write_chunked_table(arguments, header, columns, grid, time_text, [(name,) for name in names], "places",
+                        _values_of(data.engine, bodies, observer, grid.scale, pressure, temperature))

@@ -5,8 +5,11 @@
 #include <span>
 #include <vector>
 
+#include "ext/native/ayanamsha_arguments.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
+#include "ext/positions/any_date_positions.hpp"
+#include "ext/positions/sidereal_positions.hpp"
 #include "python/arguments.hpp"
 #include "python/engine_use.hpp"
 #include "python/numpy_array.hpp"
@@ -20,13 +23,13 @@ using python::EngineUse;
 using python::Parameters;
 using python::Signature;
 
-const char* const POSITIONS_PARAMETERS[] = {"engine", "bodies", "instants", "options"};
-const Signature POSITIONS = {"positions", POSITIONS_PARAMETERS, 4, 4};
+const char* const POSITIONS_PARAMETERS[] = {"engine", "bodies", "instants", "options", "sidereal_mode"};
+const Signature POSITIONS = {"positions", POSITIONS_PARAMETERS, 5, 4};
 
 }  // namespace
 
 PyObject* positions_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<4> parameters;
+    Parameters<5> parameters;
     if (!python::bind(POSITIONS, args, nargs, kwnames, parameters)) return nullptr;
     if (!check_engine_argument(parameters[0], POSITIONS, 0)) return nullptr;
     EngineUse use(parameters[0], Access::Shared);
@@ -37,16 +40,26 @@ PyObject* positions_function(PyObject*, PyObject* const* args, Py_ssize_t nargs,
     if (!instants) return nullptr;
     const auto options = orbyx_position_options_argument(parameters[3], POSITIONS, 3);
     if (!options) return nullptr;
+    std::optional<SiderealOrigin> origin;
+    if (parameters[4] != nullptr && parameters[4] != Py_None) {
+        origin = sidereal_origin_argument(parameters[4], POSITIONS, 4);
+        if (!origin) return nullptr;
+        if (!python::succeeded(check_sidereal_options(*options))) return nullptr;
+    }
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
     // The array only for a request that passed every check.
-    const auto batch = engine->check_naif_positions(*targets, *instants, *options);
+    const auto batch = check_any_date_positions(*engine, *targets, *instants, *options);
     if (!python::succeeded(batch)) return nullptr;
     double* data = nullptr;
     PyRef array = python::new_float64_array(instants->size(), targets->size(), PositionBatch::VALUES_PER_ENTRY, data);
     if (!array) return nullptr;
-    const auto written = engine->positions(*batch, std::span<double>(data, batch->value_count()));
-    return python::succeeded(written) ? array.release() : nullptr;
+    const std::span<double> values(data, batch->value_count());
+    if (!python::succeeded(engine->positions(*batch, values))) return nullptr;
+    if (origin && !python::succeeded(subtract_ayanamsha(*engine, *instants, targets->size(), *origin, values))) {
+        return nullptr;
+    }
+    return array.release();
 }
 
 }  // namespace orbyx::ext

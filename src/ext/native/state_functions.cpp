@@ -6,6 +6,7 @@
 
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
+#include "ext/positions/any_date_positions.hpp"
 #include "ext/states/geometric_state.hpp"
 #include "ext/states/geometric_states.hpp"
 #include "python/arguments.hpp"
@@ -85,7 +86,7 @@ PyObject* position_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, 
     if (!options) return nullptr;
     SpkEphemeris* engine = use.engine();
     if (engine == nullptr) return nullptr;
-    const auto position = engine->position(*target, *instant, *options);
+    const auto position = any_date_position(*engine, *target, *instant, *options);
     if (!python::succeeded(position)) return nullptr;
     return new_position(*position);
 }

@@ -24,6 +24,7 @@ inline constexpr const char POSITION_DOC[] =
     "position(engine, body, instant, options)\n--\n\n"
     "orbyx.Position of the body, a name as orbyx names them, one of the companion's\n"
     "names (\"io\", \"titan\", \"ceres\", ...) or a NAIF integer id, under an\n"
-    "orbyx.PositionOptions: Engine.position for any body the kernels hold.";
+    "orbyx.PositionOptions: Engine.position for any body the kernels hold, and\n"
+    "topocentric on any day of the kernel, by UT1 from the ΔT model beyond the time tables.";
 
 }  // namespace orbyx::ext

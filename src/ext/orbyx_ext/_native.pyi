@@ -53,7 +53,9 @@ def position(engine: orbyx.Engine, body: str | int, instant: orbyx.Instant,
              options: orbyx.PositionOptions) -> orbyx.Position: ...
 def positions(engine: orbyx.Engine, bodies: Sequence[str | int],
               instants: Sequence[orbyx.Instant] | npt.NDArray[np.object_],
-              options: orbyx.PositionOptions) -> npt.NDArray[np.float64]: ...
+              options: orbyx.PositionOptions,
+              sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str] | None = None
+              ) -> npt.NDArray[np.float64]: ...
 def house_cusps(observer: orbyx.GeodeticObserver, ut1: orbyx.Instant | float, tt: orbyx.Instant | float,
                 system: str, fallback: str | None = None,
                 sidereal_mode: str | orbyx.SiderealMode | tuple[float, float] | tuple[float, float, str] | None = None

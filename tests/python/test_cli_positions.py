@@ -168,16 +168,18 @@ def cartesian_km(longitude_deg, latitude_deg, distance_au):
 ])
 def test_a_satellite_kernel_puts_jupiter_on_its_true_centre(cli, engine, true_centres, arguments, options):
     # jup310 holds Jupiter's centre (599) as Type 3 from 2015-03-02T00:00 to 2015-03-04 TDB.
-    status, out, err = cli("positions", "--at", "2015-03-02T12:00:00", "--bodies", "jupiter,saturn",
+    status, out, err = cli("positions", "--at", "2015-03-02T12:00:00", "--bodies", "jupiter,saturn,europa,599",
                            "--add-kernel", JUP310, "--format", "json", *arguments)
     assert (status, err) == (0, "")
     document = json.loads(out)
     assert "planet centres: 599 from jup310-2015-03-02.bsp for 2015-03-02T00:00:00 to 2015-03-04T00:00:00 TDB " \
            "(outside it, on its system barycentre); 699-999 stand on their system barycentres" in document["header"][2]
     instant = orbyx.Instant.utc(julian_day_from_calendar(2015, 3, 2) + 0.5)
-    jupiter, saturn = (list(row.values())[3:] for row in document["rows"])
-    place = orbyx_ext.position(true_centres, "jupiter", instant, options)
-    assert jupiter == [place.longitude_deg, place.latitude_deg, place.distance_au, place.longitude_speed_deg_per_day]
+    jupiter, saturn, europa, centre = (list(row.values())[3:] for row in document["rows"])
+    for body, row in (("jupiter", jupiter), ("europa", europa)):
+        place = orbyx_ext.position(true_centres, body, instant, options)
+        assert row == [place.longitude_deg, place.latitude_deg, place.distance_au, place.longitude_speed_deg_per_day]
+    assert centre == jupiter
     assert saturn == expected(engine, "saturn", instant, options)
     offset = cartesian_km(*jupiter[:3]) - cartesian_km(*expected(engine, "jupiter", instant, options)[:3])
     if options.apparent:
@@ -195,7 +197,7 @@ def test_a_satellite_kernel_puts_jupiter_on_its_true_centre(cli, engine, true_ce
 
 
 @pytest.mark.parametrize("arguments, status, message", [
-    (("--bodies", "vulcan"), 2, "unknown body 'vulcan': choose from sun, moon, mercury"),
+    (("--bodies", "vulcan"), 2, 'unknown body "vulcan"'),
     (("--at", "2024-02-30"), 2, "--at: invalid date '2024-02-30': no such day in the calendar"),
     (("--at", "yesterday"), 2, "--at: invalid date 'yesterday': expected ISO 8601"),
     (("--at", "2024-01-01T24:00"), 2, "the time of day must lie within"),
@@ -210,8 +212,8 @@ def test_a_satellite_kernel_puts_jupiter_on_its_true_centre(cli, engine, true_ce
     (("--origin", "topocentric"), 2, "a topocentric origin needs --lat and --lon"),
     (("--lat", "95", "--lon", "0"), 2, "--lat must lie within -90 to 90 degrees"),
     (("--lat", "nan", "--lon", "0"), 2, "not a finite number: 'nan'"),
-    (("--at", "2100-01-01"), 1, "2100-01-01 is outside the kernel, which covers 1899-07-29 to 2053-10-09"),
-    (("--at", "1890-06-15T12:00", "--lat", "1", "--lon", "2"), 1, "1890-06-15 is outside the kernel, which covers"),
+    (("--at", "2100-01-01"), 1, "2100-01-01T00:00:00 UTC is outside de421.bsp, which covers 1899-07-29 to 2053-10-09"),
+    (("--at", "1890-06-15T12:00", "--lat", "1", "--lon", "2"), 1, "1890-06-15T12:00:00 UTC is outside de421.bsp, which covers"),
     (("--tz", "Mars/Olympus"), 2, "--tz: unknown time zone 'Mars/Olympus'"),
     (("--tz", "UTC", "--utc-offset", "+01:00"), 2, "give either --tz or --utc-offset"),
     (("--tz", "Europe/Paris", "--scale", "tt"), 2, "--scale tt contradicts"),

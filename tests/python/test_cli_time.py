@@ -238,6 +238,10 @@ def test_west_offset_backward_step_and_a_leap_second(cli, data):
                    "--bodies", "sun")["rows"]
     assert [row["time"] for row in backward] == [f"2027-01-0{day}T00:00:00-10:00" for day in (3, 2, 1)]
     assert [list(row.values())[1:] for row in backward] == [list(row.values())[1:] for row in reversed(forward)]
+    # Thirty minutes are no exact fraction of a Julian day near 2.46e6: the end is still reached.
+    halves = rows(cli, "positions", "--from", "2027-07-14T12:00", "--to", "2027-07-14T13:00", "--step", "30m",
+                  "--bodies", "sun")["rows"]
+    assert [row["time"][11:16] for row in halves] == ["12:00", "12:30", "13:00"]
 
     leap = rows(cli, "positions", "--at", "2016-12-31T23:59:60Z", "--bodies", "sun")["rows"][0]
     before = orbyx_ext.convert(data.engine, orbyx.Instant.utc(julian_day_from_calendar(2017, 1, 1)), "tt")

@@ -3,15 +3,16 @@ from __future__ import annotations
 
 import argparse
 import sys
-from typing import Any, Dict, List, Optional, Union
+from typing import Any, Dict, List, Optional
 
 import orbyx
 import orbyx_ext
 
 from .angle_formats import angle_text
 from .calendar import format_instant
+from .bodies import body_failure, body_list
 from .clock import add_clock_options
-from .errors import ENGINE_FAILURE, CommandError, engine_failure
+from .errors import ENGINE_FAILURE, CommandError
 from .options import (add_angles_option, add_data_options, add_format_option, add_scale_option, add_site_options,
                       command_clock, instant_argument, observer_from, opened_data)
 from .output import Column, fixed, write_table
@@ -48,26 +49,13 @@ def add_parser(subcommands: Any) -> None:
     chart.add_argument("--topocentric", action="store_true", help="bodies seen from the site, not the geocentre")
     chart.add_argument("--all-points", action="store_true",
                        help=f"all eight lunar points, not only {', '.join(DEFAULT_POINTS)}")
-    chart.add_argument("--extra", metavar="LIST", default="",
+    chart.add_argument("--extra", metavar="LIST",
                        help="comma-separated further bodies by name or NAIF id (chiron, 2000001, ...), "
                             "from the kernels given with --add-kernel")
     add_angles_option(parser)
     add_format_option(parser)
     add_data_options(parser)
     parser.set_defaults(run=run)
-
-
-def extra_bodies(text: str) -> List[Union[str, int]]:
-    """The names as given, lower-cased, and NAIF ids as integers."""
-    names = [name.strip().lower() for name in text.split(",") if name.strip()]
-    return [int(name) if name.lstrip("+-").isdigit() else name for name in names]
-
-
-def body_failure(error: ValueError) -> CommandError:
-    """A body named wrongly is a bad argument; anything else the engine's failure."""
-    message = str(error)
-    wrongly_named = message.startswith("unknown body") or "already among the chart's bodies" in message
-    return CommandError(message) if wrongly_named else engine_failure(error)
 
 
 class _Rows:
@@ -127,7 +115,7 @@ def run(arguments: argparse.Namespace) -> None:
     julian_day, scale = instant_argument(arguments.at, arguments, "--at")
     observer = observer_from(arguments)
     assert observer is not None  # --lat and --lon are required here
-    extras = extra_bodies(arguments.extra)
+    extras = body_list(arguments.extra, "--extra") if arguments.extra else []
     data = opened_data(arguments)
     try:
         chart = orbyx_ext.chart(data.engine, observer, orbyx.Instant(julian_day, scale), arguments.houses,

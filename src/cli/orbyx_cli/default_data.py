@@ -15,7 +15,7 @@ import os
 import re
 from dataclasses import dataclass, field
 from pathlib import Path
-from typing import List, Optional, Sequence
+from typing import List, Optional, Sequence, Tuple
 
 import orbyx
 import orbyx_ext
@@ -157,6 +157,21 @@ class OpenedData:
         if self.eop_last_day is not None and max(modelled) > self.eop_last_day:
             spans.append(f"UT1 after {format_day(self.eop_last_day)}")
         return [" and ".join(spans or ["UT1"]) + " from the ΔT model (Morrison et al. 2021)"]
+
+    def kernel_coverage(self) -> Tuple[float, float, str]:
+        """The TT days the kernel covers, and the text that names the kernel and its dates."""
+        covered = self.engine.supported_range
+        first, last = (self.time_scales.convert(day, covered.time_scale.lower(), "tt")
+                       for day in (covered.start_julian_day, covered.end_julian_day))
+        return first, last, f"{self.files.kernel.name}, which covers {format_day(first)} to {format_day(last)}"
+
+    def refuse_outside_kernel(self, ends_tt: Sequence[float], ends_shown: Sequence[str]) -> None:
+        """Refuses a request before any work when an end lies outside the kernel, naming
+        that end as the user wrote it: a late failure would name an instant within."""
+        first, last, kernel = self.kernel_coverage()
+        for end_tt, shown in zip(ends_tt, ends_shown):
+            if not first <= end_tt <= last:
+                raise CommandError(f"{shown} is outside {kernel}", ENGINE_FAILURE)
 
     def ut1_notes(self, latest_utc_day: float) -> List[str]:
         """Header lines for a command that needs UT1 up to the given UTC day."""

@@ -5,18 +5,18 @@ writes its first events at once and an engine failure loses no chunk searched be
 """
 from __future__ import annotations
 
-from typing import Callable, List, NamedTuple, Optional, Sequence, Union
+from typing import Callable, List, NamedTuple, Optional, Sequence
 
 import orbyx
 import orbyx_ext
 
 from .angle_formats import SIGNS
+from .bodies import Body
 
 SEASONS = ("march_equinox", "june_solstice", "september_equinox", "december_solstice")
 LUNATIONS = ("new_moon", "full_moon")
 EARLY_START_DAYS = 2.0 / 86400.0
 
-Body = Union[str, int]
 
 
 class Event(NamedTuple):

@@ -9,12 +9,13 @@ from typing import Any, Iterator, List, Sequence, Tuple
 import orbyx
 import orbyx_ext
 
-from .calendar import format_day, format_instant
-from .chart_command import SIDEREAL_MODES, body_failure, extra_bodies
+from .calendar import format_instant
+from .bodies import Body, body_failure, body_list
+from .chart_command import SIDEREAL_MODES
 from .clock import Clock, add_clock_options
 from .default_data import OpenedData
 from .errors import ENGINE_FAILURE, CommandError, engine_failure
-from .event_sources import EARLY_START_DAYS, Body, Event, sources, unbounded_kinds
+from .event_sources import EARLY_START_DAYS, Event, sources, unbounded_kinds
 from .options import (add_data_options, add_format_option, add_scale_option, command_clock, instant_argument,
                       instant_span, opened_data)
 from .output import Column, TableWriter
@@ -74,14 +75,10 @@ def _check_range(data: OpenedData, kinds: List[str], span_tt: Tuple[float, float
                  scale: str) -> None:
     # Refused before any search: a table quietly cut at the kernel's end would read as a
     # sky without events there, and fail late after a long search.
-    covered = data.engine.supported_range
-    first, last = (data.time_scales.convert(day, covered.time_scale.lower(), "tt")
-                   for day in (covered.start_julian_day, covered.end_julian_day))
-    kernel = f"{data.files.kernel.name}, which covers {format_day(first)} to {format_day(last)}"
-    (start_tt, end_tt), (start, end) = span_tt, span
-    if start_tt < first or end_tt > last:
-        raise CommandError(f"{format_instant(start if start_tt < first else end)} {scale.upper()} is outside {kernel}",
-                           ENGINE_FAILURE)
+    data.refuse_outside_kernel(span_tt, (f"{format_instant(span[0])} {scale.upper()}",
+                                         f"{format_instant(span[1])} {scale.upper()}"))
+    end_tt, end = span_tt[1], span[1]
+    kernel = data.kernel_coverage()[2]
     # The module's searches stop at the first event after the range: it must lie in the kernel too.
     for kind in unbounded_kinds(kinds):
         try:
@@ -114,7 +111,7 @@ def run(arguments: argparse.Namespace) -> None:
     scales = data.time_scales
     start_tt, end_tt = scales.convert(start, scale, "tt"), scales.convert(end, scale, "tt")
     _check_range(data, kinds, (start_tt, end_tt), (start, end), scale)
-    bodies = extra_bodies(arguments.bodies) if arguments.bodies else None
+    bodies = body_list(arguments.bodies) if arguments.bodies is not None else None
     _check_bodies(data.engine, bodies or (), start_tt)
     searched = sources(data.engine, kinds, bodies, arguments.sidereal)
     on_track = bool(set(TRACK_KINDS) & set(kinds))

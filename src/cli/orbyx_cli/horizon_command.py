@@ -11,14 +11,13 @@ from typing import Any, Dict, List, Optional
 import orbyx
 import orbyx_ext
 
+from .bodies import Body, body_argument, body_failure, message_name
 from .calendar import parse_civil, parse_instant
-from .chart_command import body_failure
 from .day_numbers import calendar_from_day_number, julian_day_from_calendar
 from .clock import Clock, add_clock_options, clock_from
 from .default_data import OpenedData
 from .errors import BAD_ARGUMENTS, CommandError
-from .horizon_targets import (Body, Horizon, body_argument, body_label, horizon_for, message_name,
-                              twilight_description, twilight_list)
+from .horizon_targets import Horizon, body_label, horizon_for, twilight_description, twilight_list
 from .options import add_data_options, add_format_option, add_site_options, finite_float, observer_from, opened_data
 from .output import Column, write_table
 from .progress import Progress

@@ -3,14 +3,13 @@ from __future__ import annotations
 
 import math
 from dataclasses import dataclass
-from typing import List, Optional, Union
+from typing import List, Optional
 
 import orbyx
 
+from .bodies import Body
 from .errors import CommandError
-from .naif_names import body_name
 
-Body = Union[str, int]
 
 SUN_NAMES = ("sun", 10)
 MOON_NAMES = ("moon", 301)
@@ -23,20 +22,8 @@ AU_KM = 149597870.7
 TWILIGHT_DEPTHS_DEG = {"astronomical": 18.0, "nautical": 12.0, "civil": 6.0}
 
 
-def body_argument(text: str) -> Body:
-    """A body's name, lower-cased, or a NAIF id as an integer."""
-    name = text.strip().lower()
-    if not name:
-        raise CommandError("--body names no body")
-    return int(name) if name.lstrip("+-").isdigit() else name
-
-
 def body_label(body: Body) -> str:
     return f"NAIF {body}" if isinstance(body, int) else body.capitalize()
-
-
-def message_name(body: Body) -> str:
-    return body_name(body) if isinstance(body, int) else body
 
 
 @dataclass(frozen=True)

@@ -11,6 +11,7 @@ from .errors import CommandError
 from .options import instant_argument, instant_span, is_leap_second
 
 MAX_INSTANTS = 10_000_000
+REACHED_WITHIN_DAYS = 0.001 / 86400.0
 _STEP = re.compile(r"(?P<sign>[-+]?)(?P<count>\d+(?:\.\d*)?|\.\d+)\s*(?P<unit>d|day|days|h|m|min|s)?", re.IGNORECASE)
 _DAYS_PER_UNIT = {"d": 1.0, "day": 1.0, "days": 1.0, "h": 1 / 24, "m": 1 / 1440, "min": 1 / 1440, "s": 1 / 86400}
 
@@ -66,7 +67,9 @@ def grid_from(arguments: argparse.Namespace, at: Optional[str], start: Optional[
     if (last - first) * spacing < 0.0:
         raise CommandError("--to comes before --from" if spacing > 0.0
                            else "--to comes after --from, and a negative --step runs backwards")
-    count = int((last - first) / spacing + 1e-9) + 1
+    # A Julian day near 2.5e6 holds about 40 µs: an end that the steps reach within a
+    # millisecond is reached.
+    count = int((last - first) / spacing + REACHED_WITHIN_DAYS / abs(spacing)) + 1
     if count > MAX_INSTANTS:
         raise CommandError(f"{count} instants exceed the limit of {MAX_INSTANTS}: use a larger --step")
     days = [first + k * spacing for k in range(count)]

@@ -187,10 +187,3 @@ def instant_span(arguments: argparse.Namespace, start: str, end: str) -> Tuple[f
     return first, last, scale
 
 
-def body_list(text: str) -> List[str]:
-    bodies = [name.strip().lower() for name in text.split(",") if name.strip()]
-    unknown = [name for name in bodies if name not in BODIES]
-    if unknown or not bodies:
-        raise CommandError(f"unknown body {unknown[0]!r}: choose from {', '.join(BODIES)}" if unknown
-                           else "--bodies names no body")
-    return bodies

@@ -10,18 +10,20 @@ import orbyx
 import orbyx_ext
 
 from .angle_formats import angle_text, text_width
+from .bodies import Body, body_failure, body_list
 from .calendar import format_instant
 from .chunked_table import write_chunked_table
 from .clock import add_clock_options
 from .errors import CommandError, engine_failure
 from .instant_grid import grid_from
 from .options import (BODIES, add_angles_option, add_data_options, add_format_option, add_scale_option,
-                      add_site_options, body_list, command_clock, observer_from, opened_data)
+                      add_site_options, command_clock, observer_from, opened_data)
 from .output import Column, fixed
 from .time_scales import TimeScales
 
 ORIGINS = ("geocentric", "topocentric", "heliocentric", "barycentric")
 ORIGIN_BODY = {"geocentric": "earth", "topocentric": "earth", "heliocentric": "sun"}
+NAIF_IDS = {"earth": 399, "sun": 10}
 
 
 def add_parser(subcommands: Any) -> None:
@@ -39,7 +41,8 @@ def add_parser(subcommands: Any) -> None:
     add_clock_options(parser, "dates without a suffix and of the printed times")
     request = parser.add_argument_group("request")
     request.add_argument("--bodies", type=str, metavar="LIST",
-                         help=f"comma-separated, from {', '.join(BODIES)} (default: all but the origin's)")
+                         help=f"comma-separated: {', '.join(BODIES)} (default: all but the origin's), or any body of a "
+                              "kernel attached with --add-kernel by name (io, ceres, chiron, ...) or NAIF id")
     request.add_argument("--geometric", action="store_true",
                          help="geometric J2000 positions instead of apparent positions of date")
     request.add_argument("--origin", choices=ORIGINS, type=str.lower,
@@ -81,10 +84,10 @@ def _options(arguments: argparse.Namespace, observer: Any) -> orbyx.PositionOpti
         raise CommandError(str(error)) from None
 
 
-def _check_origin_not_among(bodies: List[str], origin: str) -> None:
+def _check_origin_not_among(bodies: List[Body], origin: str) -> None:
     # A body seen from itself has no direction.
     body = ORIGIN_BODY.get(origin)
-    if body in bodies:
+    if body is not None and (body in bodies or NAIF_IDS[body] in bodies):
         others = [name for name in ORIGINS if ORIGIN_BODY.get(name) != body]
         others_text = " or ".join([", ".join(others[:-1]), others[-1]] if len(others) > 1 else others)
         raise CommandError(f"--bodies {body}: the {body.capitalize()} is the origin; drop it or use "
@@ -111,7 +114,7 @@ def _coordinate_columns(frame: str, style: str) -> List[Column]:
             Column(names[2], fixed(6), width=10, printf="%.6f")]
 
 
-def _values_of(engine: orbyx.Engine, scales: TimeScales, scale: str, bodies: List[str],
+def _values_of(engine: orbyx.Engine, scales: TimeScales, scale: str, bodies: List[Body],
                options: orbyx.PositionOptions,
                sidereal: Optional[str]) -> Callable[[List[float]], npt.NDArray[np.float64]]:
     """[instant, body, longitude/latitude/distance/speed] of a chunk of the grid's days."""
@@ -122,7 +125,7 @@ def _values_of(engine: orbyx.Engine, scales: TimeScales, scale: str, bodies: Lis
             # as Engine.sidereal_position does.
             return orbyx_ext.positions(engine, bodies, instants, options, sidereal_mode=sidereal)
         except ValueError as error:
-            raise engine_failure(error) from None
+            raise body_failure(error) from None
     return values
 
 
@@ -130,7 +133,7 @@ def run(arguments: argparse.Namespace) -> None:
     grid = grid_from(arguments, arguments.at, arguments.start, arguments.end, arguments.step)
     observer = observer_from(arguments)
     options = _options(arguments, observer)
-    bodies = body_list(arguments.bodies) if arguments.bodies else \
+    bodies: List[Body] = body_list(arguments.bodies) if arguments.bodies is not None else \
         [body for body in BODIES if body != ORIGIN_BODY.get(options.origin)]
     _check_origin_not_among(bodies, options.origin)
     data = opened_data(arguments)
@@ -153,11 +156,15 @@ def run(arguments: argparse.Namespace) -> None:
         data.time_scales.convert(day, grid.scale, "tt" if observer is None else "ut1")
     header += data.model_notes()
     precision = "second" if grid.whole_seconds else "millisecond"
+    ends = (grid.julian_days[0], grid.last)
+    data.refuse_outside_kernel([data.time_scales.convert(day, grid.scale, "tt") for day in ends],
+                               [f"{time_text(day)} {times_in}" for day in ends])
     coordinates = _coordinate_columns(options.coordinate_system, arguments.angles)
     time_width = max(len(time_text(grid.julian_days[0])), len(time_text(grid.last)))
     columns = [Column("time", align_left=True, width=time_width)]
     if arguments.format != "text":
         columns.append(Column(f"julian_day_{grid.scale}"))
-    columns += [Column("body", align_left=True, width=max(map(len, bodies)))] + coordinates
-    write_chunked_table(arguments, header, columns, grid, time_text, [(body,) for body in bodies], "positions",
+    names = [str(body) for body in bodies]
+    columns += [Column("body", align_left=True, width=max(map(len, names)))] + coordinates
+    write_chunked_table(arguments, header, columns, grid, time_text, [(name,) for name in names], "positions",
                         _values_of(data.engine, data.time_scales, grid.scale, bodies, options, arguments.sidereal))

@@ -2,7 +2,7 @@
 from __future__ import annotations
 
 import argparse
-from typing import Any, Callable, List, Optional, Tuple, Union
+from typing import Any, Callable, List, Optional, Tuple
 
 import numpy as np
 import numpy.typing as npt
@@ -11,8 +11,8 @@ import orbyx
 import orbyx_ext
 
 from .angle_formats import angle_text, text_width
+from .bodies import Body, body_failure, body_list
 from .calendar import format_instant
-from .chart_command import body_failure, extra_bodies
 from .chunked_table import write_chunked_table
 from .clock import add_clock_options
 from .errors import CommandError
@@ -74,7 +74,7 @@ def weather(arguments: argparse.Namespace) -> Tuple[Optional[float], Optional[fl
     return pressure, temperature
 
 
-def _values_of(engine: orbyx.Engine, bodies: List[Union[str, int]], observer: orbyx.GeodeticObserver, scale: str,
+def _values_of(engine: orbyx.Engine, bodies: List[Body], observer: orbyx.GeodeticObserver, scale: str,
                pressure: Optional[float],
                temperature: Optional[float]) -> Callable[[List[float]], npt.NDArray[np.float64]]:
     """[instant, body, altitude/azimuth/distance] of a chunk of the grid's days."""
@@ -93,9 +93,7 @@ def run(arguments: argparse.Namespace) -> None:
     observer = observer_from(arguments)
     assert observer is not None  # --lat and --lon are required here
     pressure, temperature = weather(arguments)
-    bodies: List[Union[str, int]] = extra_bodies(arguments.bodies) if arguments.bodies else list(DEFAULT_BODIES)
-    if not bodies:
-        raise CommandError("--bodies names no body")
+    bodies: List[Body] = body_list(arguments.bodies) if arguments.bodies is not None else list(DEFAULT_BODIES)
     names = [str(body) for body in bodies]
     data = opened_data(arguments)
     clock = command_clock(arguments)
@@ -105,11 +103,14 @@ def run(arguments: argparse.Namespace) -> None:
     def time_text(day: float) -> str:
         return clock.text(day, precision) if shown_on_clock else format_instant(day, precision)
 
+    times_in = clock.label if shown_on_clock else grid.scale.upper()
+    ends = (grid.julian_days[0], grid.last)
+    data.refuse_outside_kernel([data.time_scales.convert(day, grid.scale, "tt") for day in ends],
+                               [f"{time_text(day)} {times_in}" for day in ends])
     refraction = "no refraction" if pressure is None else f"refracted for {pressure:g} mbar and {temperature:g} °C"
     header = data.header + [
         f"apparent places from latitude {observer.latitude_deg:g}, longitude {observer.longitude_east_deg:g} "
-        f"east, height {observer.height_m:g} m; azimuth north through east, {refraction}; times in "
-        f"{clock.label if shown_on_clock else grid.scale.upper()}"]
+        f"east, height {observer.height_m:g} m; azimuth north through east, {refraction}; times in {times_in}"]
     header += data.ut1_notes(data.time_scales.convert(grid.last, grid.scale, "utc"))
     # The range's ends say whether the ΔT model turned the site anywhere in it.
     for day in (grid.julian_days[0], grid.last):

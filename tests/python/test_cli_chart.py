@@ -16,7 +16,9 @@ from conftest import JUP310
 PARIS = ("--lat", "48.85", "--lon", "2.35", "--height", "35")
 PARIS_SITE = orbyx.GeodeticObserver(2.35, 48.85, 35.0)
 # Before the leap-second tables (UTC read as UT1) and past the EOP table (UT1-UTC held at its last value).
-DATES = {"1950-07-14T08:20:00": julian_day_from_calendar(1950, 7, 14) + (8 + 20 / 60) / 24,
+DATES = {"1900-03-01T06:00:00": julian_day_from_calendar(1900, 3, 1) + 6 / 24,
+         "1950-07-14T08:20:00": julian_day_from_calendar(1950, 7, 14) + (8 + 20 / 60) / 24,
+         "1965-05-01T12:00:00": julian_day_from_calendar(1965, 5, 1) + 12 / 24,
          "2049-11-02T22:05:00": julian_day_from_calendar(2049, 11, 2) + (22 + 5 / 60) / 24}
 
 
@@ -120,8 +122,9 @@ def test_chart_agrees_with_swiss_ephemeris(cli, engine, date, sidereal):
     sidereal time and nutation models' difference); sidereal cusps within 0.05″ more, the
     ayanamshas' own difference (worst seen 3.4e-6°, Spica's place). Swiss
     Ephemeris here has only Moshier's planets, so bodies agree to 2″ only (worst seen 0.98″
-    for Neptune, 0.59″ for the Moon) and the mean node to 0.5″ (0.11″). Its true node is
-    another definition's (19″ off) and is left out."""
+    for Neptune), the Moon to 3″ (2.72″ in 1900, Moshier's lunar theory far from its
+    epoch; on DE421 skyfield agrees to milliarcseconds there) and the mean node to 0.5″
+    (0.11″). Its true node is another definition's (19″ off) and is left out."""
     swe = pytest.importorskip("swisseph")
     instant = orbyx.Instant.utc(DATES[date])
     ut1 = orbyx_ext.convert(engine, instant, "ut1").instant.julian_day
@@ -146,7 +149,7 @@ def test_chart_agrees_with_swiss_ephemeris(cli, engine, date, sidereal):
     for name, number in bodies:
         place = swe.calc(tt, number, flags)[0]
         difference = (shown[name]["longitude_deg"] - place[0] + 180.0) % 360.0 - 180.0
-        assert abs(difference) * 3600 < (0.5 if name == "mean_node" else 2.0), (name, difference * 3600)
+        assert abs(difference) * 3600 < {"mean_node": 0.5, "moon": 3.0}.get(name, 2.0), (name, difference * 3600)
         if name != "mean_node":
             assert shown[name]["retrograde"] == (place[3] < 0.0), name
     if sidereal is not None:

@@ -207,6 +207,7 @@ def test_a_satellite_kernel_puts_jupiter_on_its_true_centre(cli, engine, true_ce
     (("--from", "2024-01-01", "--to", "2024-01-02", "--step", "-1d"), 2, "--to comes after --from, and a negative"),
     (("--from", "2000-01-01", "--to", "2024-01-02", "--step", "1s"), 2, "exceed the limit"),
     (("--at", "2024-01-01", "--step", "1d"), 2, "--step needs --from and --to"),
+    (("--header",), 2, "--header adds the provenance to csv and jsonl; --format text always carries it"),
     (("--kernel", "/no/such/kernel.bsp"), 2, "--kernel: no such file: /no/such/kernel.bsp"),
     (("--epoch", "j2000"), 2, "apparent positions are of date: --epoch j2000 needs --geometric"),
     (("--origin", "topocentric"), 2, "a topocentric origin needs --lat and --lon"),

@@ -8,7 +8,7 @@ from typing import Any, List, Optional
 from . import (chart_command, events_command, horizon_command, houses_command, kernel_command, positions_command,
                sky_command)
 from .errors import ENGINE_FAILURE, CommandError
-from .options import CommandParser, failure_text
+from .options import CommandParser, failure_text, refuse_idle_header
 
 DESCRIPTION = ("Positions of the Sun, Moon and planets, equinoxes and lunations, rise and set, "
                "house cusps, and what an SPK kernel holds. With no file named, JPL DE421 and the "
@@ -68,6 +68,7 @@ def main(argv: Optional[List[str]] = None) -> int:
     arguments: Optional[argparse.Namespace] = None
     try:
         arguments = build_parser().parse_args(_signed_values_attached(sys.argv[1:] if argv is None else argv))
+        refuse_idle_header(arguments)
         arguments.run(arguments)
     except CommandError as error:
         print(f"{error.prog or 'orbyx'}: error: {failure_text(error, arguments)}", file=sys.stderr)

@@ -54,6 +54,13 @@ def add_format_option(parser: argparse.ArgumentParser) -> None:
                              "line {\"header\": [...]}")
 
 
+def refuse_idle_header(arguments: argparse.Namespace) -> None:
+    # Text and JSON always carry the provenance: a --header there asks for what cannot be.
+    if getattr(arguments, "header", False) and arguments.format in ("text", "json"):
+        raise CommandError(f"--header adds the provenance to csv and jsonl; --format {arguments.format} always "
+                           "carries it: drop --header or choose csv or jsonl")
+
+
 def add_angles_option(parser: argparse.ArgumentParser) -> None:
     parser.add_argument("--angles", choices=ANGLE_STYLES, default="decimal", type=str.lower,
                         help="how text shows angles: decimal degrees (default), dms (245°42′07.3″, right "

@@ -246,6 +246,11 @@ def test_west_offset_backward_step_and_a_leap_second(cli, data):
     leap = rows(cli, "positions", "--at", "2016-12-31T23:59:60Z", "--bodies", "sun")["rows"][0]
     before = orbyx_ext.convert(data.engine, orbyx.Instant.utc(julian_day_from_calendar(2017, 1, 1)), "tt")
     assert leap["time"] == "2016-12-31T23:59:60"
+    site = ("--lat", "48", "--lon", "2")
+    assert rows(cli, "sky", "--at", "2016-12-31T23:59:60Z", *site, "--bodies", "sun")["rows"][0]["time"] == \
+        "2016-12-31T23:59:60"
+    for command in ("chart", "houses"):
+        assert "at 2016-12-31T23:59:60 UTC" in rows(cli, command, "--at", "2016-12-31T23:59:60Z", *site)["header"][4]
     assert leap["julian_day_tt"] == pytest.approx(before.instant.julian_day - 1 / 86400, abs=1e-9)
 
 

@@ -9,12 +9,11 @@ import orbyx
 import orbyx_ext
 
 from .angle_formats import angle_text
-from .calendar import format_instant
 from .bodies import body_failure, body_list
 from .clock import add_clock_options
 from .errors import ENGINE_FAILURE, CommandError
 from .options import (add_angles_option, add_data_options, add_format_option, add_scale_option, add_site_options,
-                      command_clock, instant_argument, observer_from, opened_data)
+                      instant_argument, instant_heading, observer_from, opened_data)
 from .output import Column, fixed, write_table
 
 HOUSE_SYSTEMS = ("placidus", "koch", "regiomontanus", "campanus", "porphyry", "equal", "whole_sign", "alcabitius",
@@ -127,9 +126,7 @@ def run(arguments: argparse.Namespace) -> None:
         raise body_failure(error) from None
 
     as_text = arguments.format == "text"
-    clock = command_clock(arguments)
-    when = clock.text(julian_day) if scale == "utc" and not clock.is_utc else \
-        f"{format_instant(julian_day)} {scale.upper()}"
+    when = instant_heading(arguments, arguments.at, julian_day, scale)
     header = data.header + [
         f"chart at {when}, latitude {observer.latitude_deg:g}, "
         f"longitude {observer.longitude_east_deg:g} east, height {observer.height_m:g} m",

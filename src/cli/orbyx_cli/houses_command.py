@@ -7,11 +7,10 @@ from typing import Any, Dict, List
 
 import orbyx
 
-from .calendar import format_instant
 from .clock import add_clock_options
 from .errors import engine_failure
 from .options import (add_data_options, add_format_option, add_scale_option, add_site_options,
-                      command_clock, instant_argument, observer_from, opened_data)
+                      instant_argument, instant_heading, observer_from, opened_data)
 from .output import Column, fixed, write_table
 
 SYSTEMS = ("placidus", "campanus", "equal", "whole_sign")
@@ -58,9 +57,7 @@ def run(arguments: argparse.Namespace) -> None:
         for index in range(1, 13)]
     rows += [{"quantity": name, **{system: getattr(cusps, name) for system, cusps in results.items()}}
              for name in ANGLES]
-    clock = command_clock(arguments)
-    when = clock.text(julian_day) if scale == "utc" and not clock.is_utc else \
-        f"{format_instant(julian_day)} {scale.upper()}"
+    when = instant_heading(arguments, arguments.at, julian_day, scale)
     header = data.header + [
         f"house cusps at {when} (UT1 JD {ut1:.6f}, TT JD {tt:.6f}), "
         f"latitude {observer.latitude_deg:g}, longitude {observer.longitude_east_deg:g} east; "

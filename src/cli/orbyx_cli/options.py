@@ -157,6 +157,17 @@ def is_leap_second(text: str) -> bool:
         return False
 
 
+def instant_heading(arguments: argparse.Namespace, text: str, julian_day: float, scale: str) -> str:
+    """The instant of a one-instant command as its header names it: on the user's clock,
+    in the scale it was read in, or a leap second as written (it was read into TT)."""
+    if scale == "tt" and is_leap_second(text):
+        return f"{opened_data(arguments).time_scales.utc_text(julian_day, 'second')} UTC"
+    clock = command_clock(arguments)
+    if scale == "utc" and not clock.is_utc:
+        return clock.text(julian_day)
+    return f"{format_instant(julian_day)} {scale.upper()}"
+
+
 def _instant(text: str, arguments: argparse.Namespace, clock: Clock) -> Tuple[float, str]:
     stripped = text.strip()
     if stripped.lower() == "now" or stripped[:2].upper() == "JD":

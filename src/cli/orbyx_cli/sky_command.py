@@ -101,9 +101,11 @@ def run(arguments: argparse.Namespace) -> None:
     precision = "second" if grid.whole_seconds else "millisecond"
 
     def time_text(day: float) -> str:
+        if grid.shown_in_utc:
+            return data.time_scales.utc_text(day, precision)
         return clock.text(day, precision) if shown_on_clock else format_instant(day, precision)
 
-    times_in = clock.label if shown_on_clock else grid.scale.upper()
+    times_in = clock.label if shown_on_clock else "UTC" if grid.shown_in_utc else grid.scale.upper()
     ends = (grid.julian_days[0], grid.last)
     data.refuse_outside_kernel([data.time_scales.convert(day, grid.scale, "tt") for day in ends],
                                [f"{time_text(day)} {times_in}" for day in ends])

@@ -10,9 +10,10 @@ from de421_oracle import load_skyfield_de421, skyfield_timescale_from_c04
 
 TROMSO = ("--lat", 69.6492, "--lon", 18.9553)
 YEAR = ("--from", "2025-01-01", "--to", "2025-12-31")
-# Times print to the second, so 0.5 s is rounding; both sides use the same C04 table and
-# agree to milliseconds beneath it (the worst seen in 2025: 0.52 s for the Moon).
-TOLERANCE_S = 0.6
+# Both sides use the same C04 table; CSV and JSON keep the millisecond. Worst seen in 2025:
+# 0.001 s for the Sun (rises, sets, civil twilights), 0.11 s for the Moon, whose limb
+# skyfield's side finds by secant steps on its own, deflection-free places.
+TOLERANCE_S = {"sun": 0.01, "moon": 0.2}
 MOON_RADIUS_KM = 1737.4
 REFRACTION_DEG = 34.0 / 60.0
 
@@ -81,7 +82,7 @@ def test_a_year_at_tromso_has_every_rise_and_set_of_skyfield(cli, sky, body, hor
     assert len(rows) == 365
     theirs = skyfield_events(sky, body, horizon)
     worst = max(worst_gap_s(theirs[kind], listed(rows, kind)) for kind in ("rise", "set"))
-    assert worst < TOLERANCE_S
+    assert worst < TOLERANCE_S[body]
     crossing_days = {time.date().isoformat() for kind in ("rise", "set") for time in listed(rows, kind)}
     for row in rows:
         assert (row["note"] is None) == (row["date"] in crossing_days), row
@@ -96,7 +97,7 @@ def test_a_year_at_tromso_has_every_rise_and_set_of_skyfield(cli, sky, body, hor
         civil = skyfield_events(sky, "sun", -6.0)
         worst = max(worst_gap_s(civil["rise"], listed(rows, "civil_dawn")),
                     worst_gap_s(civil["set"], listed(rows, "civil_dusk")), worst)
-        assert worst < TOLERANCE_S
+        assert worst < TOLERANCE_S[body]
         assert any(row["civil_dawn"] is None and row["rise"] for row in rows)  # the white nights of spring
     print(f"{body} at Tromso, 2025: {len(theirs['rise'])} rises, {len(quiet)} days without, worst {worst:.3f} s")
 
@@ -108,8 +109,9 @@ def test_any_body_by_name_or_naif_id_and_the_sun_by_either_subcommand(cli):
     assert "rise and set of the centre at altitude -0.5667 degrees (34' of mean refraction)" in by_name["header"][-1]
     sun = document(cli, "sun", *day, "--twilight", "civil,nautical")["rows"]
     assert document(cli, "rise-set", "--body", "sun", *day, "--twilight", "nautical,civil")["rows"] == sun
-    assert list(sun[0]) == ["date", "nautical_dawn", "civil_dawn", "rise", "transit", "set", "civil_dusk",
-                            "nautical_dusk", "note"]
+    events = ["nautical_dawn", "civil_dawn", "rise", "transit", "set", "civil_dusk", "nautical_dusk"]
+    assert list(sun[0]) == ["date"] + [key for event in events for key in (event, f"{event}_julian_day_utc")] + \
+        ["note"]
 
 
 @pytest.mark.parametrize("arguments, status, message", [

@@ -6,7 +6,7 @@ import math
 import re
 import sys
 from dataclasses import dataclass, field
-from typing import Any, Dict, List, Optional
+from typing import Any, Dict, List, Optional, Union
 
 import orbyx
 import orbyx_ext
@@ -192,28 +192,38 @@ def run(arguments: argparse.Namespace) -> None:
     def shown(utc_days: List[float]) -> Optional[str]:
         if not utc_days:
             return None
-        # Text shows the time of day alone: the row's date and the header's clock say the rest.
-        return " ".join(clock.text(day)[11:19] if text_form else clock.text(day) for day in sorted(utc_days))
+        # Text shows the time of day alone: the row's date and the header's clock say the rest;
+        # CSV and JSON keep the millisecond, and the Julian days beside.
+        return " ".join(clock.text(day)[11:19] if text_form else clock.text(day, "millisecond")
+                        for day in sorted(utc_days))
+
+    def julian_days(utc_days: List[float]) -> Union[None, float, str]:
+        # Several events of a kind in one day share the cell, as their times do.
+        return None if not utc_days else utc_days[0] if len(utc_days) == 1 else \
+            " ".join(repr(day) for day in sorted(utc_days))
 
     # Dawns deepest first and dusks shallowest first: the columns run in the order of a day.
-    dawns = [f"{name}_dawn" for name in twilights]
-    dusks = [f"{name}_dusk" for name in reversed(twilights)]
+    event_columns = ([f"{name}_dawn" for name in twilights] + ["rise", "transit", "set"]
+                     + [f"{name}_dusk" for name in reversed(twilights)])
     rows = []
     for day in days:
         year, month, date = calendar_from_day_number(day)
         events = by_day[day]
+        found = {**events.twilight, "rise": events.rise, "transit": events.transit, "set": events.set}
         row: Dict[str, Any] = {"date": f"{year:04d}-{month:02d}-{date:02d}"}
-        row.update({column: shown(events.twilight.get(column, [])) for column in dawns})
-        row.update({"rise": shown(events.rise), "transit": shown(events.transit), "set": shown(events.set)})
-        row.update({column: shown(events.twilight.get(column, [])) for column in dusks})
+        for column in event_columns:
+            row[column] = shown(found.get(column, []))
+            if not text_form:
+                row[f"{column}_julian_day_utc"] = julian_days(found.get(column, []))
         row["note"] = events.note
         rows.append(row)
     header = _header(data, search, observer, clock)
     header += data.ut1_notes(search.day_start(days[-1] + 1))
     header += data.model_notes()
-    columns = ([Column("date", align_left=True)] + [Column(column) for column in dawns]
-               + [Column("rise"), Column("transit"), Column("set")] + [Column(column) for column in dusks]
-               + [Column("note", align_left=True)])
+    columns = [Column("date", align_left=True)]
+    for column in event_columns:
+        columns += [Column(column)] if text_form else [Column(column), Column(f"{column}_julian_day_utc")]
+    columns.append(Column("note", align_left=True))
     if text_form and all(row["note"] is None for row in rows):
         columns.pop()
     write_table(sys.stdout, arguments.format, header, columns, rows, arguments.header)

@@ -66,9 +66,9 @@ def _kinds(arguments: argparse.Namespace) -> List[str]:
     return list(dict.fromkeys(kinds))
 
 
-def _clock_text(scales: TimeScales, clock: Clock, tt_day: float) -> str:
+def _clock_text(scales: TimeScales, clock: Clock, tt_day: float, precision: str) -> str:
     utc = scales.convert(tt_day, "tt", "utc")
-    return format_instant(utc) if clock.is_utc else clock.text(utc)
+    return format_instant(utc, precision) if clock.is_utc else clock.text(utc, precision)
 
 
 def _check_range(data: OpenedData, kinds: List[str], span_tt: Tuple[float, float], span: Tuple[float, float],
@@ -117,8 +117,11 @@ def run(arguments: argparse.Namespace) -> None:
     on_track = bool(set(TRACK_KINDS) & set(kinds))
     # Both ends converted before the header is written, so that its note on the ΔT model
     # covers every row to come.
-    clock_width = max(len(_clock_text(scales, clock, day)) for day in (start_tt, end_tt))
-    columns = [Column("time", align_left=True, width=clock_width), Column("tt", align_left=True, width=19)]
+    # Text to the second; CSV and JSON keep the millisecond beside the full Julian day.
+    precision = "second" if arguments.format == "text" else "millisecond"
+    clock_width = max(len(_clock_text(scales, clock, day, precision)) for day in (start_tt, end_tt))
+    columns = [Column("time", align_left=True, width=clock_width),
+               Column("tt", align_left=True, width=len(format_instant(start_tt, precision)))]
     if arguments.format != "text":
         columns.append(Column("julian_day_tt"))
     columns.append(Column("event", align_left=True, width=17))
@@ -135,8 +138,8 @@ def run(arguments: argparse.Namespace) -> None:
             found: List[Event] = []
             for source in searched:
                 found += source(chunk_start, chunk_end)
-            writer.write([{"event": event.event, "time": _clock_text(scales, clock, event.tt_day),
-                           "tt": format_instant(event.tt_day), "julian_day_tt": event.tt_day,
+            writer.write([{"event": event.event, "time": _clock_text(scales, clock, event.tt_day, precision),
+                           "tt": format_instant(event.tt_day, precision), "julian_day_tt": event.tt_day,
                            "body": event.body, "detail": event.detail}
                           for event in sorted(found, key=lambda event: event.tt_day)])
             sys.stdout.flush()

@@ -103,3 +103,52 @@ def test_an_instant_made_without_its_value_is_refused():
     hollow = object.__new__(orbyx.Instant)
     with pytest.raises(TypeError, match="^orbyx.Instant object holds no value$"):
         orbyx_ext.calendar_from_instant(hollow)
+
+
+SITE = orbyx.GeodeticObserver(10.0, 45.0, 0.0)
+END = orbyx.Instant.tt(2457085.0)
+NOT_AN_INSTANT = [2457084.0]
+
+# Every function that takes an engine first, called with an instant it accepts or,
+# as NOT_AN_INSTANT, one it refuses.
+ENGINE_CALLS = {
+    "convert": lambda e, i: orbyx_ext.convert(e, i, "tdb"),
+    "geometric_state": lambda e, i: orbyx_ext.geometric_state(e, "moon", "earth", i),
+    "geometric_states": lambda e, i: orbyx_ext.geometric_states(e, "moon", "earth", [i]),
+    "position": lambda e, i: orbyx_ext.position(e, "moon", i, orbyx.geometric()),
+    "positions": lambda e, i: orbyx_ext.positions(e, ["moon"], [i], orbyx.geometric()),
+    "chart": lambda e, i: orbyx_ext.chart(e, SITE, i),
+    "charts": lambda e, i: orbyx_ext.charts(e, SITE, [i]),
+    "longitude_crossings": lambda e, i: orbyx_ext.longitude_crossings(e, "sun", 0.0, i, END),
+    "ecliptic_passages": lambda e, i: orbyx_ext.ecliptic_passages(e, "moon", i, END),
+    "stations": lambda e, i: orbyx_ext.stations(e, "mars", i, END),
+    "horizon_events": lambda e, i: orbyx_ext.horizon_events(e, "sun", SITE, i, END),
+    "twilight_events": lambda e, i: orbyx_ext.twilight_events(e, SITE, i, END),
+    "lunar_point": lambda e, i: orbyx_ext.lunar_point(e, "mean_node", i),
+    "phenomena": lambda e, i: orbyx_ext.phenomena(e, "moon", i),
+    "moon_age": lambda e, i: orbyx_ext.moon_age(e, i),
+    "horizontal": lambda e, i: orbyx_ext.horizontal(e, "sun", SITE, i),
+    "horizontal of several": lambda e, i: orbyx_ext.horizontal(e, ["sun"], SITE, [i]),
+    "local_sidereal_time": lambda e, i: orbyx_ext.local_sidereal_time(e, SITE, i),
+}
+
+
+@pytest.mark.parametrize("call", ENGINE_CALLS.values(), ids=ENGINE_CALLS.keys())
+def test_engine_checks_come_in_one_order(write_file, call):
+    # The engine's type, then its thread, then the other arguments, then whether it is open.
+    with pytest.raises(TypeError, match="argument 'engine' must be orbyx.Engine, not NoneType$"):
+        call(None, NOT_AN_INSTANT)
+    engine = orbyx.open(DE430, DUMMY_SHA256)
+    gc.collect()  # engines left by earlier cases are dropped here, not on the thread
+    # Popped: the error's frames hold the engine, and the outcome would close a cycle.
+    error = str(run_in_thread(lambda: call(engine, NOT_AN_INSTANT)).pop("error"))
+    assert error == "orbyx::PyEngine is unsendable, but sent to another thread"
+
+    data = bytearray(open(DE430, "rb").read())
+    data[80:84] = (99).to_bytes(4, "little")  # BWARD past the real last record
+    with pytest.raises(ValueError):
+        engine.with_additional_kernel_file(write_file("broken.bsp", bytes(data)), DUMMY_SHA256)
+    with pytest.raises(TypeError):
+        call(engine, NOT_AN_INSTANT)
+    with pytest.raises(ValueError, match="^engine is closed$"):
+        call(engine, INSTANT)

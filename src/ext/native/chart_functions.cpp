@@ -7,6 +7,7 @@
 
 #include "ext/chart/whole_chart.hpp"
 #include "ext/native/ayanamsha_arguments.hpp"
+#include "ext/native/engine_call.hpp"
 #include "ext/native/house_functions.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
@@ -18,8 +19,6 @@
 namespace orbyx::ext {
 namespace {
 
-using python::Access;
-using python::EngineUse;
 using python::Parameters;
 using python::Signature;
 
@@ -80,18 +79,15 @@ std::optional<std::vector<GeodeticObserver>> observers_argument(PyObject* value)
 }  // namespace
 
 PyObject* chart_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<8> parameters;
-    if (!python::bind(CHART, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], CHART, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto observer = orbyx_observer_argument(parameters[1], CHART, 1);
+    EngineCall<8> call(CHART, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto observer = orbyx_observer_argument(call[1], CHART, 1);
     if (!observer) return nullptr;
-    const auto instant = orbyx_instant_argument(parameters[2], CHART, 2);
+    const auto instant = orbyx_instant_argument(call[2], CHART, 2);
     if (!instant) return nullptr;
-    const auto settings = settings_arguments(parameters, CHART);
+    const auto settings = settings_arguments(call.parameters(), CHART);
     if (!settings) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     // Bytes for the Python layer to unpack: on PyPy each object handed over costs
     // more than a body's place.
@@ -106,24 +102,21 @@ PyObject* chart_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyO
 }
 
 PyObject* charts_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<8> parameters;
-    if (!python::bind(CHARTS, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], CHARTS, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto observers = observers_argument(parameters[1]);
+    EngineCall<8> call(CHARTS, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto observers = observers_argument(call[1]);
     if (!observers) return nullptr;
-    const auto instants = instants_argument(parameters[2], CHARTS, 2, "a sequence of orbyx.Instant");
+    const auto instants = instants_argument(call[2], CHARTS, 2, "a sequence of orbyx.Instant");
     if (!instants) return nullptr;
-    if (PySequence_Check(parameters[1]) && observers->size() != instants->size()) {
+    if (PySequence_Check(call[1]) && observers->size() != instants->size()) {
         python::raise_value_error("charts needs one observer, or one per instant: got " +
                                   std::to_string(observers->size()) + " observers for " +
                                   std::to_string(instants->size()) + " instants");
         return nullptr;
     }
-    const auto settings = settings_arguments(parameters, CHARTS);
+    const auto settings = settings_arguments(call.parameters(), CHARTS);
     if (!settings) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     double* data = nullptr;
     PyRef array = python::new_float64_array(instants->size(), settings->values_per_chart(), 1, data);

@@ -6,6 +6,7 @@
 
 #include "ext/crossings/track_events.hpp"
 #include "ext/native/ayanamsha_arguments.hpp"
+#include "ext/native/engine_call.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "python/arguments.hpp"
@@ -15,9 +16,6 @@
 namespace orbyx::ext {
 namespace {
 
-using python::Access;
-using python::EngineUse;
-using python::Parameters;
 using python::Signature;
 
 const char* const LONGITUDE_CROSSINGS_PARAMETERS[] = {"engine", "body", "longitude_deg",
@@ -82,18 +80,15 @@ PyObject* event_list_or_error(const Result<std::vector<TrackEvent<Kind>>, Epheme
 
 PyObject* longitude_crossings_function(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                        PyObject* kwnames) {
-    Parameters<6> parameters;
-    if (!python::bind(LONGITUDE_CROSSINGS, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], LONGITUDE_CROSSINGS, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto longitude_deg = python::extract_float(parameters[2], LONGITUDE_CROSSINGS, 2);
+    EngineCall<6> call(LONGITUDE_CROSSINGS, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto longitude_deg = python::extract_float(call[2], LONGITUDE_CROSSINGS, 2);
     if (!longitude_deg) return nullptr;
-    const auto search = search_arguments(parameters[1], parameters[3], parameters[4], LONGITUDE_CROSSINGS, 3);
+    const auto search = search_arguments(call[1], call[3], call[4], LONGITUDE_CROSSINGS, 3);
     if (!search) return nullptr;
     std::optional<SiderealOrigin> origin;
-    if (!sidereal_mode_argument(parameters[5], LONGITUDE_CROSSINGS, 5, origin)) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    if (!sidereal_mode_argument(call[5], LONGITUDE_CROSSINGS, 5, origin)) return nullptr;
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     return event_list_or_error(
         longitude_crossings(*engine, search->target, *longitude_deg, search->start, search->end, origin));
@@ -101,29 +96,23 @@ PyObject* longitude_crossings_function(PyObject*, PyObject* const* args, Py_ssiz
 
 PyObject* ecliptic_passages_function(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                      PyObject* kwnames) {
-    Parameters<4> parameters;
-    if (!python::bind(ECLIPTIC_PASSAGES, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], ECLIPTIC_PASSAGES, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto search = search_arguments(parameters[1], parameters[2], parameters[3], ECLIPTIC_PASSAGES, 2);
+    EngineCall<4> call(ECLIPTIC_PASSAGES, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto search = search_arguments(call[1], call[2], call[3], ECLIPTIC_PASSAGES, 2);
     if (!search) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     return event_list_or_error(ecliptic_passages(*engine, search->target, search->start, search->end));
 }
 
 PyObject* stations_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<5> parameters;
-    if (!python::bind(STATIONS, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], STATIONS, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto search = search_arguments(parameters[1], parameters[2], parameters[3], STATIONS, 2);
+    EngineCall<5> call(STATIONS, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto search = search_arguments(call[1], call[2], call[3], STATIONS, 2);
     if (!search) return nullptr;
     std::optional<SiderealOrigin> origin;
-    if (!sidereal_mode_argument(parameters[4], STATIONS, 4, origin)) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    if (!sidereal_mode_argument(call[4], STATIONS, 4, origin)) return nullptr;
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     return event_list_or_error(stations(*engine, search->target, search->start, search->end, origin));
 }

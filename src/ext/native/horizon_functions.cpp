@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ext/horizon/diurnal_events.hpp"
+#include "ext/native/engine_call.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "python/arguments.hpp"
@@ -14,8 +15,6 @@ namespace orbyx::ext {
 namespace {
 
 using python::Access;
-using python::EngineUse;
-using python::Parameters;
 using python::Signature;
 
 const char* const HORIZON_PARAMETERS[] = {"engine", "body", "observer", "start", "end", "altitude_deg"};
@@ -109,26 +108,23 @@ PyObject* new_event_list(const std::vector<DiurnalEvent>& events, const char* cl
 }  // namespace
 
 PyObject* horizon_events_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<6> parameters;
-    if (!python::bind(HORIZON_EVENTS, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], HORIZON_EVENTS, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Exclusive);
-    if (!use) return nullptr;
-    const auto body = target_argument(parameters[1], HORIZON_EVENTS, 1);
+    EngineCall<6> call(HORIZON_EVENTS, args, nargs, kwnames, Access::Exclusive);
+    if (!call) return nullptr;
+    const auto body = target_argument(call[1], HORIZON_EVENTS, 1);
     if (!body) return nullptr;
-    const auto observer = orbyx_observer_argument(parameters[2], HORIZON_EVENTS, 2);
+    const auto observer = orbyx_observer_argument(call[2], HORIZON_EVENTS, 2);
     if (!observer) return nullptr;
-    const auto start = orbyx_instant_argument(parameters[3], HORIZON_EVENTS, 3);
+    const auto start = orbyx_instant_argument(call[3], HORIZON_EVENTS, 3);
     if (!start) return nullptr;
-    const auto end = orbyx_instant_argument(parameters[4], HORIZON_EVENTS, 4);
+    const auto end = orbyx_instant_argument(call[4], HORIZON_EVENTS, 4);
     if (!end) return nullptr;
     HorizonTarget target = almanac_horizon(*body);
-    if (parameters[5] != nullptr && parameters[5] != Py_None) {
-        const auto altitude = python::extract_float(parameters[5], HORIZON_EVENTS, 5);
+    if (call[5] != nullptr && call[5] != Py_None) {
+        const auto altitude = python::extract_float(call[5], HORIZON_EVENTS, 5);
         if (!altitude) return nullptr;
         target = {*altitude};
     }
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto events = diurnal_events(*engine, *body, *observer, *start, *end, target, true);
     if (!python::succeeded(events)) return nullptr;
@@ -136,24 +132,21 @@ PyObject* horizon_events_function(PyObject*, PyObject* const* args, Py_ssize_t n
 }
 
 PyObject* twilight_events_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<5> parameters;
-    if (!python::bind(TWILIGHT_EVENTS, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], TWILIGHT_EVENTS, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Exclusive);
-    if (!use) return nullptr;
-    const auto observer = orbyx_observer_argument(parameters[1], TWILIGHT_EVENTS, 1);
+    EngineCall<5> call(TWILIGHT_EVENTS, args, nargs, kwnames, Access::Exclusive);
+    if (!call) return nullptr;
+    const auto observer = orbyx_observer_argument(call[1], TWILIGHT_EVENTS, 1);
     if (!observer) return nullptr;
-    const auto start = orbyx_instant_argument(parameters[2], TWILIGHT_EVENTS, 2);
+    const auto start = orbyx_instant_argument(call[2], TWILIGHT_EVENTS, 2);
     if (!start) return nullptr;
-    const auto end = orbyx_instant_argument(parameters[3], TWILIGHT_EVENTS, 3);
+    const auto end = orbyx_instant_argument(call[3], TWILIGHT_EVENTS, 3);
     if (!end) return nullptr;
     Twilight twilight = Twilight::Civil;
-    if (parameters[4] != nullptr) {
-        const auto chosen = twilight_argument(parameters[4]);
+    if (call[4] != nullptr) {
+        const auto chosen = twilight_argument(call[4]);
         if (!chosen) return nullptr;
         twilight = *chosen;
     }
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto events =
         diurnal_events(*engine, naif_id(Body::Sun), *observer, *start, *end, twilight_horizon(twilight), false);

@@ -5,6 +5,7 @@
 #include "core/format.hpp"
 #include "ext/lunar_points/lunar_point.hpp"
 #include "ext/native/ayanamsha_arguments.hpp"
+#include "ext/native/engine_call.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "python/arguments.hpp"
@@ -14,9 +15,6 @@
 namespace orbyx::ext {
 namespace {
 
-using python::Access;
-using python::EngineUse;
-using python::Parameters;
 using python::Signature;
 
 const char* const LUNAR_POINT_PARAMETERS[] = {"engine", "point", "instant", "sidereal_mode"};
@@ -33,21 +31,18 @@ std::optional<LunarPointKind> point_argument(PyObject* value, const Signature& s
 }  // namespace
 
 PyObject* lunar_point_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<4> parameters;
-    if (!python::bind(LUNAR_POINT, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], LUNAR_POINT, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto kind = point_argument(parameters[1], LUNAR_POINT, 1);
+    EngineCall<4> call(LUNAR_POINT, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto kind = point_argument(call[1], LUNAR_POINT, 1);
     if (!kind) return nullptr;
-    const auto instant = orbyx_instant_argument(parameters[2], LUNAR_POINT, 2);
+    const auto instant = orbyx_instant_argument(call[2], LUNAR_POINT, 2);
     if (!instant) return nullptr;
     std::optional<SiderealOrigin> origin;
-    if (parameters[3] != nullptr && parameters[3] != Py_None) {
-        origin = sidereal_origin_argument(parameters[3], LUNAR_POINT, 3);
+    if (call[3] != nullptr && call[3] != Py_None) {
+        origin = sidereal_origin_argument(call[3], LUNAR_POINT, 3);
         if (!origin) return nullptr;
     }
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto point = lunar_point(*engine, *kind, *instant, origin);
     if (!python::succeeded(point)) return nullptr;

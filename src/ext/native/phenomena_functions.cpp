@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "ext/native/engine_call.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "ext/phenomena/body_phenomena.hpp"
@@ -12,9 +13,6 @@
 namespace orbyx::ext {
 namespace {
 
-using python::Access;
-using python::EngineUse;
-using python::Parameters;
 using python::Signature;
 
 const char* const PHENOMENA_PARAMETERS[] = {"engine", "body", "instant", "observer"};
@@ -26,21 +24,18 @@ const Signature MOON_AGE = {"moon_age", MOON_AGE_PARAMETERS, 2, 2};
 }  // namespace
 
 PyObject* phenomena_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<4> parameters;
-    if (!python::bind(PHENOMENA, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], PHENOMENA, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto target = target_argument(parameters[1], PHENOMENA, 1);
+    EngineCall<4> call(PHENOMENA, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto target = target_argument(call[1], PHENOMENA, 1);
     if (!target) return nullptr;
-    const auto instant = orbyx_instant_argument(parameters[2], PHENOMENA, 2);
+    const auto instant = orbyx_instant_argument(call[2], PHENOMENA, 2);
     if (!instant) return nullptr;
     std::optional<GeodeticObserver> observer;
-    if (parameters[3] != nullptr && parameters[3] != Py_None) {
-        observer = orbyx_observer_argument(parameters[3], PHENOMENA, 3);
+    if (call[3] != nullptr && call[3] != Py_None) {
+        observer = orbyx_observer_argument(call[3], PHENOMENA, 3);
         if (!observer) return nullptr;
     }
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto seen = body_phenomena(*engine, *target, *instant, observer);
     if (!python::succeeded(seen)) return nullptr;
@@ -53,14 +48,11 @@ PyObject* phenomena_function(PyObject*, PyObject* const* args, Py_ssize_t nargs,
 }
 
 PyObject* moon_age_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<2> parameters;
-    if (!python::bind(MOON_AGE, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], MOON_AGE, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto instant = orbyx_instant_argument(parameters[1], MOON_AGE, 1);
+    EngineCall<2> call(MOON_AGE, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto instant = orbyx_instant_argument(call[1], MOON_AGE, 1);
     if (!instant) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto age = moon_age(*engine, *instant);
     if (!python::succeeded(age)) return nullptr;

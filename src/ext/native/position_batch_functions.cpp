@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ext/native/ayanamsha_arguments.hpp"
+#include "ext/native/engine_call.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "ext/positions/any_date_positions.hpp"
@@ -18,9 +19,6 @@
 namespace orbyx::ext {
 namespace {
 
-using python::Access;
-using python::EngineUse;
-using python::Parameters;
 using python::Signature;
 
 const char* const POSITIONS_PARAMETERS[] = {"engine", "bodies", "instants", "options", "sidereal_mode"};
@@ -29,24 +27,21 @@ const Signature POSITIONS = {"positions", POSITIONS_PARAMETERS, 5, 4};
 }  // namespace
 
 PyObject* positions_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<5> parameters;
-    if (!python::bind(POSITIONS, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], POSITIONS, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto targets = converted_items(parameters[1], POSITIONS, 1, "a sequence of str or int", target_argument);
+    EngineCall<5> call(POSITIONS, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto targets = converted_items(call[1], POSITIONS, 1, "a sequence of str or int", target_argument);
     if (!targets) return nullptr;
-    const auto instants = instants_argument(parameters[2], POSITIONS, 2, "a sequence of orbyx.Instant");
+    const auto instants = instants_argument(call[2], POSITIONS, 2, "a sequence of orbyx.Instant");
     if (!instants) return nullptr;
-    const auto options = orbyx_position_options_argument(parameters[3], POSITIONS, 3);
+    const auto options = orbyx_position_options_argument(call[3], POSITIONS, 3);
     if (!options) return nullptr;
     std::optional<SiderealOrigin> origin;
-    if (parameters[4] != nullptr && parameters[4] != Py_None) {
-        origin = sidereal_origin_argument(parameters[4], POSITIONS, 4);
+    if (call[4] != nullptr && call[4] != Py_None) {
+        origin = sidereal_origin_argument(call[4], POSITIONS, 4);
         if (!origin) return nullptr;
         if (!python::succeeded(check_sidereal_options(*options))) return nullptr;
     }
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     // The array only for a request that passed every check.
     const auto batch = check_any_date_positions(*engine, *targets, *instants, *options);

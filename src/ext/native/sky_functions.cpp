@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ext/native/engine_call.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "ext/sky/horizontal_place.hpp"
@@ -17,9 +18,6 @@
 namespace orbyx::ext {
 namespace {
 
-using python::Access;
-using python::EngineUse;
-using python::Parameters;
 using python::Signature;
 
 const char* const HORIZONTAL_PARAMETERS[] = {"engine",   "body",          "observer",
@@ -65,21 +63,18 @@ std::optional<std::vector<std::int32_t>> targets_argument(PyObject* value, const
 }  // namespace
 
 PyObject* horizontal_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<6> parameters;
-    if (!python::bind(HORIZONTAL, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], HORIZONTAL, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto target = target_argument(parameters[1], HORIZONTAL, 1);
+    EngineCall<6> call(HORIZONTAL, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto target = target_argument(call[1], HORIZONTAL, 1);
     if (!target) return nullptr;
-    const auto observer = orbyx_observer_argument(parameters[2], HORIZONTAL, 2);
+    const auto observer = orbyx_observer_argument(call[2], HORIZONTAL, 2);
     if (!observer) return nullptr;
-    const auto instant = orbyx_instant_argument(parameters[3], HORIZONTAL, 3);
+    const auto instant = orbyx_instant_argument(call[3], HORIZONTAL, 3);
     if (!instant) return nullptr;
     bool ok = true;
-    const auto air = atmosphere_arguments(parameters[4], parameters[5], HORIZONTAL, ok);
+    const auto air = atmosphere_arguments(call[4], call[5], HORIZONTAL, ok);
     if (!ok) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto place = horizontal_place(*engine, *target, *observer, *instant, air);
     if (!python::succeeded(place)) return nullptr;
@@ -91,21 +86,18 @@ PyObject* horizontal_function(PyObject*, PyObject* const* args, Py_ssize_t nargs
 }
 
 PyObject* horizontal_batch_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<6> parameters;
-    if (!python::bind(HORIZONTAL_BATCH, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], HORIZONTAL_BATCH, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto targets = targets_argument(parameters[1], HORIZONTAL_BATCH, 1);
+    EngineCall<6> call(HORIZONTAL_BATCH, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto targets = targets_argument(call[1], HORIZONTAL_BATCH, 1);
     if (!targets) return nullptr;
-    const auto observer = orbyx_observer_argument(parameters[2], HORIZONTAL_BATCH, 2);
+    const auto observer = orbyx_observer_argument(call[2], HORIZONTAL_BATCH, 2);
     if (!observer) return nullptr;
-    const auto instants = instants_argument(parameters[3], HORIZONTAL_BATCH, 3, "orbyx.Instant or a sequence of them");
+    const auto instants = instants_argument(call[3], HORIZONTAL_BATCH, 3, "orbyx.Instant or a sequence of them");
     if (!instants) return nullptr;
     bool ok = true;
-    const auto air = atmosphere_arguments(parameters[4], parameters[5], HORIZONTAL_BATCH, ok);
+    const auto air = atmosphere_arguments(call[4], call[5], HORIZONTAL_BATCH, ok);
     if (!ok) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     // The array only for a request that passed every check.
     const auto batch = check_horizontal_places(*engine, *targets, *observer, *instants, air);
@@ -121,16 +113,13 @@ PyObject* horizontal_batch_function(PyObject*, PyObject* const* args, Py_ssize_t
 }
 
 PyObject* local_sidereal_time_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<3> parameters;
-    if (!python::bind(SIDEREAL_TIME, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], SIDEREAL_TIME, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto observer = orbyx_observer_argument(parameters[1], SIDEREAL_TIME, 1);
+    EngineCall<3> call(SIDEREAL_TIME, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto observer = orbyx_observer_argument(call[1], SIDEREAL_TIME, 1);
     if (!observer) return nullptr;
-    const auto instant = orbyx_instant_argument(parameters[2], SIDEREAL_TIME, 2);
+    const auto instant = orbyx_instant_argument(call[2], SIDEREAL_TIME, 2);
     if (!instant) return nullptr;
-    const SpkEphemeris* engine = use.engine();
+    const SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto sidereal = local_sidereal_time(*engine, *observer, *instant);
     if (!python::succeeded(sidereal)) return nullptr;

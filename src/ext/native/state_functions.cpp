@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 
+#include "ext/native/engine_call.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "ext/positions/any_date_positions.hpp"
@@ -16,9 +17,6 @@
 namespace orbyx::ext {
 namespace {
 
-using python::Access;
-using python::EngineUse;
-using python::Parameters;
 using python::Signature;
 
 const char* const GEOMETRIC_STATE_PARAMETERS[] = {"engine", "target", "center", "instant"};
@@ -31,18 +29,15 @@ const Signature POSITION = {"position", POSITION_PARAMETERS, 4, 4};
 }  // namespace
 
 PyObject* geometric_state_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<4> parameters;
-    if (!python::bind(GEOMETRIC_STATE, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], GEOMETRIC_STATE, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto target = target_argument(parameters[1], GEOMETRIC_STATE, 1);
+    EngineCall<4> call(GEOMETRIC_STATE, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto target = target_argument(call[1], GEOMETRIC_STATE, 1);
     if (!target) return nullptr;
-    const auto center = target_argument(parameters[2], GEOMETRIC_STATE, 2);
+    const auto center = target_argument(call[2], GEOMETRIC_STATE, 2);
     if (!center) return nullptr;
-    const auto instant = orbyx_instant_argument(parameters[3], GEOMETRIC_STATE, 3);
+    const auto instant = orbyx_instant_argument(call[3], GEOMETRIC_STATE, 3);
     if (!instant) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto state = geometric_state(*engine, *target, *center, *instant);
     if (!python::succeeded(state)) return nullptr;
@@ -51,18 +46,15 @@ PyObject* geometric_state_function(PyObject*, PyObject* const* args, Py_ssize_t 
 }
 
 PyObject* geometric_states_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<4> parameters;
-    if (!python::bind(GEOMETRIC_STATES, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], GEOMETRIC_STATES, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto target = target_argument(parameters[1], GEOMETRIC_STATES, 1);
+    EngineCall<4> call(GEOMETRIC_STATES, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto target = target_argument(call[1], GEOMETRIC_STATES, 1);
     if (!target) return nullptr;
-    const auto center = target_argument(parameters[2], GEOMETRIC_STATES, 2);
+    const auto center = target_argument(call[2], GEOMETRIC_STATES, 2);
     if (!center) return nullptr;
-    const auto instants = instants_argument(parameters[3], GEOMETRIC_STATES, 3, "a sequence of orbyx.Instant");
+    const auto instants = instants_argument(call[3], GEOMETRIC_STATES, 3, "a sequence of orbyx.Instant");
     if (!instants) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     double* data = nullptr;
     PyRef array = python::new_float64_array(instants->size(), 6, 1, data);
@@ -73,18 +65,15 @@ PyObject* geometric_states_function(PyObject*, PyObject* const* args, Py_ssize_t
 }
 
 PyObject* position_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<4> parameters;
-    if (!python::bind(POSITION, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], POSITION, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto target = target_argument(parameters[1], POSITION, 1);
+    EngineCall<4> call(POSITION, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto target = target_argument(call[1], POSITION, 1);
     if (!target) return nullptr;
-    const auto instant = orbyx_instant_argument(parameters[2], POSITION, 2);
+    const auto instant = orbyx_instant_argument(call[2], POSITION, 2);
     if (!instant) return nullptr;
-    const auto options = orbyx_position_options_argument(parameters[3], POSITION, 3);
+    const auto options = orbyx_position_options_argument(call[3], POSITION, 3);
     if (!options) return nullptr;
-    SpkEphemeris* engine = use.engine();
+    SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto position = any_date_position(*engine, *target, *instant, *options);
     if (!python::succeeded(position)) return nullptr;

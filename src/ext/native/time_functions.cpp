@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "ext/native/engine_call.hpp"
 #include "ext/native/orbyx_classes.hpp"
 #include "ext/native/shared_conversions.hpp"
 #include "ext/time/calendar_date.hpp"
@@ -61,16 +62,13 @@ const Signature CALENDAR_FROM_INSTANT = {"calendar_from_instant", INSTANT_PARAME
 }  // namespace
 
 PyObject* convert_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Parameters<3> parameters;
-    if (!python::bind(CONVERT, args, nargs, kwnames, parameters)) return nullptr;
-    if (!check_engine_argument(parameters[0], CONVERT, 0)) return nullptr;
-    EngineUse use(parameters[0], Access::Shared);
-    if (!use) return nullptr;
-    const auto instant = orbyx_instant_argument(parameters[1], CONVERT, 1);
+    EngineCall<3> call(CONVERT, args, nargs, kwnames);
+    if (!call) return nullptr;
+    const auto instant = orbyx_instant_argument(call[1], CONVERT, 1);
     if (!instant) return nullptr;
-    const auto target = scale_argument(parameters[2], CONVERT, 2);
+    const auto target = scale_argument(call[2], CONVERT, 2);
     if (!target) return nullptr;
-    const SpkEphemeris* engine = use.engine();
+    const SpkEphemeris* engine = call.engine();
     if (engine == nullptr) return nullptr;
     const auto converted = convert_instant(*engine, *instant, *target);
     if (!python::succeeded(converted)) return nullptr;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "python/py_ref.hpp"
-
 #include <cstddef>
 #include <optional>
 
